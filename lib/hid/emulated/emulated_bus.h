@@ -1,0 +1,91 @@
+// An emulated USB bus: any number of emulated sensors and other HID devices
+// that tests and demos plug in and pull out while the library runs. It is a
+// complete platform for the library (HID layer, device list, path check).
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "hid/emulated/emulated_sensor.h"
+#include "hid/hid_layer.h"
+
+namespace kv::emu {
+
+inline constexpr std::uint16_t kSensorVendor = 0x18C8;
+inline constexpr std::uint16_t kSensorVendorAlt = 0x04D8;
+inline constexpr std::uint16_t kSensorProduct = 0x2BFA;
+
+// A hot-plug event, as the real monitor reports it.
+struct PlugEvent {
+  enum class Kind { Added, Removed };
+  Kind kind;
+  std::string path;
+};
+
+class EmulatedBus final : public hid::Platform {
+ public:
+  EmulatedBus();
+  ~EmulatedBus() override;
+
+  // Plugs in a sensor; returns its path (generated when `path` is empty).
+  // `release` is the USB device release number (the first FwVersion).
+  std::string PlugSensor(std::shared_ptr<EmulatedSensor> sensor,
+                         std::uint16_t vendor = kSensorVendor,
+                         std::uint16_t release = 0x0100, std::string path = {});
+  // Plugs in some other HID device (a keyboard, say) that answers no reports.
+  std::string PlugOther(std::uint16_t vendor, std::uint16_t product,
+                        std::uint16_t release = 0x0100, std::string path = {});
+  // Pulls a device out: its open handles fail from then on.
+  void Unplug(const std::string& path);
+  // The sensor at `path`, or null.
+  std::shared_ptr<EmulatedSensor> SensorAt(const std::string& path) const;
+  std::vector<std::string> Paths() const;  // present devices, plug order
+
+  // Called on every plug and pull (from the thread that plugged).
+  void SetPlugListener(std::function<void(const PlugEvent&)> listener);
+
+  // Devices present but not openable by this user.
+  void DenyAccess(const std::string& path, bool denied = true);
+
+  // Failure injection for the layers themselves.
+  void SetHidLoadResult(hid::LoadResult result) { hidLoad_ = result; }
+  void SetListLoadResult(hid::LoadResult result) { listLoad_ = result; }
+  void SetListFails(bool fails) { listFails_ = fails; }
+  void SetEntryPoints(bool getFeature, bool setFeature);
+  // The detail of the interface at `path` cannot be read during enumeration.
+  void SetDetailFailure(const std::string& path, hid::InterfaceEntry::Detail detail);
+
+  // Open handles right now (for leak checks).
+  std::size_t OpenHandleCount() const;
+
+  // hid::Platform
+  hid::LoadResult LoadHid(std::unique_ptr<hid::HidLayer>* out) override;
+  hid::LoadResult LoadDeviceList(std::unique_ptr<hid::DeviceList>* out) override;
+  bool PathNamesSensor(const std::string& path) override;
+
+ private:
+  struct Device;
+  class Layer;
+  class List;
+  friend class Layer;
+  friend class List;
+
+  mutable std::mutex mutex_;
+  std::vector<std::shared_ptr<Device>> devices_;  // plug order
+  std::map<hid::Handle, std::shared_ptr<Device>> open_;
+  hid::Handle nextHandle_ = 0x100;
+  int nextIndex_ = 0;
+  std::function<void(const PlugEvent&)> listener_;
+  hid::LoadResult hidLoad_ = hid::LoadResult::Ok;
+  hid::LoadResult listLoad_ = hid::LoadResult::Ok;
+  bool listFails_ = false;
+  bool hasGet_ = true;
+  bool hasSet_ = true;
+};
+
+}  // namespace kv::emu

@@ -1,0 +1,19 @@
+#include "hid/emulated/emulated_sensor.h"
+
+namespace kv::emu {
+
+// Factory defaults, as the sensor ships: ping every 200 ms (50 x 4 ms),
+// 14 to 36 inches (49 and 125 echo ticks), 10 s out-of-range and 2 s in-range
+// debounce, walk-away types LCTL+LALT+DELETE, walk-up types nothing.
+Memory FactoryMemory() {
+  return Memory{{
+      {0x00, 50, 40, 49, 125, 10, 2, 0},                 // 0x80 sonar
+      {0x01, 2, 0x05, 0x00, 0x00, 0x00, 0x00, 0x00},     // 0x81 walk-away keys 1..6 mods
+      {0x00, 0, 0x4C, 0x00, 0x00, 0x00, 0x00, 0x00},     // 0x82 flags, fault rate, codes
+      {0x00, 2, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00},     // 0x83 walk-up
+      {0x00, 0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00},     // 0x84
+      {0x00, 0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00},     // 0x85 idle
+  }};
+}
+
+}  // namespace kv::emu

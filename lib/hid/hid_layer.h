@@ -1,0 +1,102 @@
+// The one seam through which the library reaches hardware.
+//
+// Contract, for every backend:
+// - A feature report is kReportLength (9) bytes: byte 0 is the report id,
+//   always 0, followed by eight data bytes. The length includes the id byte.
+// - An exchange succeeds only when all 9 bytes went out or came back; a short
+//   transfer is a failed exchange, never half a report.
+// - Handles are opaque; kInvalidHandle (all bits set) is never a valid one.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace kv::hid {
+
+inline constexpr std::size_t kReportLength = 9;
+using Report = std::array<std::uint8_t, kReportLength>;
+
+using Handle = std::uintptr_t;
+inline constexpr Handle kInvalidHandle = ~Handle{0};
+
+// USB identity of an open interface.
+struct Attributes {
+  std::uint16_t vendorId = 0;
+  std::uint16_t productId = 0;
+  std::uint16_t versionNumber = 0;  // USB device release number
+};
+
+enum class OpenFailure {
+  None,
+  NotFound,      // the path names no present device
+  AccessDenied,  // present, but the user may not open it
+  Other,
+};
+
+// The loaded HID layer: opening interfaces and talking feature reports.
+class HidLayer {
+ public:
+  virtual ~HidLayer() = default;
+
+  // Whether the feature entry points exist. A layer without them still loads
+  // (the library then reports the missing entry point per exchange).
+  virtual bool HasGetFeature() const { return true; }
+  virtual bool HasSetFeature() const { return true; }
+
+  // Opens a path for attribute and feature-report access. On failure returns
+  // kInvalidHandle and, when `why` is given, says why.
+  virtual Handle Open(const std::string& path, OpenFailure* why) = 0;
+  virtual void Close(Handle handle) = 0;
+  // Fills vendor, product and version; false (with zeros left) on failure.
+  virtual bool GetAttributes(Handle handle, Attributes* out) = 0;
+  // Fetches one report; report[0] holds the report id (0) on entry.
+  virtual bool GetFeature(Handle handle, Report* report) = 0;
+  virtual bool SetFeature(Handle handle, const Report& report) = 0;
+};
+
+// One present interface as the enumeration facility lists it.
+struct InterfaceEntry {
+  // Where reading this interface's detail failed, if it did.
+  enum class Detail { Ok, SizeQueryFailed, AllocFailed, ReadFailed };
+  Detail detail = Detail::Ok;
+  std::string path;
+};
+
+// The enumeration facility (the device-installation layer), loaded for one
+// enumeration at a time.
+class DeviceList {
+ public:
+  virtual ~DeviceList() = default;
+  // Lists the present interfaces; false when the list itself could not be had.
+  virtual bool List(std::vector<InterfaceEntry>* out) = 0;
+};
+
+// What loading a layer gave: 0 on success, else the library's failure code.
+enum class LoadResult { Ok, LibraryMissing, EntryPointMissing };
+
+// A platform: how the library loads its two layers and recognises a sensor's
+// interface path before opening it.
+class Platform {
+ public:
+  virtual ~Platform() = default;
+  virtual LoadResult LoadHid(std::unique_ptr<HidLayer>* out) = 0;
+  virtual LoadResult LoadDeviceList(std::unique_ptr<DeviceList>* out) = 0;
+  // True when the path belongs to a sensor (vendor 0x18C8 or 0x04D8, product
+  // 0x2BFA), decided without opening the device.
+  virtual bool PathNamesSensor(const std::string& path) = 0;
+};
+
+// The platform in force. Until SetPlatform installs another, the native one
+// (hidapi on Linux).
+Platform& GetPlatform();
+// Installs a platform (nullptr restores the native one). The caller keeps
+// ownership and must not destroy it while the library uses it.
+void SetPlatform(Platform* platform);
+// The native platform of this build.
+Platform& NativePlatform();
+
+}  // namespace kv::hid

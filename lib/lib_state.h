@@ -1,0 +1,88 @@
+// The library's one process-wide state and its internal operations. Not part
+// of the public interface: the library's own sources and its tests use it.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <memory>
+
+#include "hid/hid_layer.h"
+#include "kv7700.h"
+
+namespace kv {
+
+inline constexpr int kMaxDevices = 16;
+inline constexpr std::size_t kMaxPathLength = 127;
+
+struct DeviceSlot {
+  std::uint16_t FwVersion = 0;
+  hid::Handle Handle = hid::kInvalidHandle;
+  std::uint32_t DevError = 0;
+  std::uint32_t RecordsValid = 0;
+  std::uint32_t SonarDirty = 0;
+  std::uint32_t WalkAwayDirty = 0;
+  std::uint32_t WalkUpDirty = 0;
+  std::uint32_t IdleDirty = 0;
+  tsSonarParms Sonar;
+  tsWalkAwayParms WalkAway;
+  tsWalkUpParms WalkUp;
+  tsIdleParms Idle;
+  std::array<char, kMaxPathLength + 1> DevicePath = {};  // always terminated
+};
+
+// A slot cleared to zero with the invalid handle: an empty slot.
+DeviceSlot EmptySlot();
+
+struct LibState {
+  std::array<DeviceSlot, kMaxDevices> Slots;
+  std::int16_t DeviceCount = 0;
+  std::int16_t CurrentIndex = 0;
+  std::uint16_t ReportLength = hid::kReportLength;
+  Guid InterfaceGuid;
+  std::unique_ptr<hid::HidLayer> HidLayer;       // loaded HID layer, or empty
+  std::unique_ptr<hid::DeviceList> SetupLayer;   // only during one enumeration
+  std::uint32_t LibError = 0;
+  std::uint16_t LastReserved2WU = 0;  // survives resets
+  std::uint16_t LastReserved1I = 0;   // survives resets
+};
+
+// The one state of this process.
+LibState& GetLibState();
+// The current slot (slot 0 when none is open).
+DeviceSlot& CurrentSlot();
+
+void ResetLibState();
+int UpdateSlotTable(const DeviceSlot* slot, std::uint32_t remove);
+
+// Record checks: 1 when acceptable or clamped; 0 (code ORed into DevError)
+// when a field is out of range and `clamp` is 0.
+int CheckSonarParms(tsSonarParms* record, std::uint32_t clamp);
+int CheckWalkAwayParms(tsWalkAwayParms* record, std::uint32_t clamp);
+int CheckWalkUpParms(tsWalkUpParms* record, std::uint32_t clamp);
+
+// Feature exchanges on the current slot.
+int GetFeature(hid::Report* report);
+int SetFeature(const hid::Report& report);
+
+// Discovery internals.
+int LoadHidEntryPoints();
+int LoadSetupEntryPoints();
+// Linux has no security descriptor to make; kept so the open path reads as on
+// every platform. Fills nothing and returns 1.
+struct SecurityAttributes {
+  std::uint32_t length = 0;
+};
+int MakeOpenSecurity(SecurityAttributes* attributes);
+hid::Handle OpenDevicePath(const char* path, DeviceSlot* slot);
+void EnumerateDevices();
+
+// Template file internals: the working set the reader fills.
+struct RecordSet {
+  tsSonarParms Sonar;
+  tsWalkAwayParms WalkAway;
+  tsWalkUpParms WalkUp;
+  tsIdleParms Idle;
+};
+int SetFieldByName(const char* name, std::uint16_t value, RecordSet* records);
+
+}  // namespace kv
