@@ -1,0 +1,52 @@
+// A test fixture for the library: virtual clock, emulated bus as the platform,
+// and the library reset before and after each test.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <memory>
+#include <string>
+
+#include "clock.h"
+#include "hid/emulated/emulated_bus.h"
+#include "lib_state.h"
+
+namespace kv::testing {
+
+class LibraryTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    SetClock(&clock);
+    hid::SetPlatform(&bus);
+    CloseAllDevices();
+  }
+  void TearDown() override {
+    CloseAllDevices();
+    hid::SetPlatform(nullptr);
+    SetClock(nullptr);
+  }
+
+  // Plugs a sensor into the bus and enters it in the device table directly,
+  // without discovery: loads the HID layer if needed, opens the path and adds
+  // the slot. The slot's records are not read. Returns the sensor.
+  std::shared_ptr<emu::EmulatedSensor> AddSensor(std::uint16_t firmware = 0x0144) {
+    auto sensor = std::make_shared<emu::EmulatedSensor>(firmware);
+    const std::string path = bus.PlugSensor(sensor);
+    LibState& state = GetLibState();
+    if (!state.HidLayer) {
+      EXPECT_EQ(bus.LoadHid(&state.HidLayer), hid::LoadResult::Ok);
+    }
+    DeviceSlot slot = EmptySlot();
+    slot.Handle = state.HidLayer->Open(path, nullptr);
+    EXPECT_NE(slot.Handle, hid::kInvalidHandle);
+    std::strncpy(slot.DevicePath.data(), path.c_str(), kMaxPathLength);
+    EXPECT_EQ(UpdateSlotTable(&slot, 0), 1);
+    return sensor;
+  }
+
+  VirtualClock clock;
+  emu::EmulatedBus bus;
+};
+
+}  // namespace kv::testing
