@@ -8,6 +8,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -32,35 +33,40 @@ class EmulatedBus final : public hid::Platform {
   EmulatedBus();
   ~EmulatedBus() override;
 
-  // Plugs in a sensor; returns its path (generated when `path` is empty).
+  // Plugs in a sensor; returns its path (generated when `path` is empty, as
+  // "/dev/hidraw-emu0", "/dev/hidraw-emu1"..., never reused on this bus).
   // `release` is the USB device release number (the first FwVersion).
+  // Returns "" and plugs nothing when `path` is taken by a present device.
   std::string PlugSensor(std::shared_ptr<EmulatedSensor> sensor,
-                         std::uint16_t vendor = kSensorVendor,
-                         std::uint16_t release = 0x0100, std::string path = {});
+                         std::uint16_t vendor = kSensorVendor, std::uint16_t release = 0x0100,
+                         std::string path = {});
   // Plugs in some other HID device (a keyboard, say) that answers no reports.
-  std::string PlugOther(std::uint16_t vendor, std::uint16_t product,
-                        std::uint16_t release = 0x0100, std::string path = {});
+  std::string PlugOther(std::uint16_t vendor, std::uint16_t product, std::uint16_t release = 0x0100,
+                        std::string path = {});
   // Pulls a device out: its open handles fail from then on.
   void Unplug(const std::string& path);
   // The sensor at `path`, or null.
   std::shared_ptr<EmulatedSensor> SensorAt(const std::string& path) const;
   std::vector<std::string> Paths() const;  // present devices, plug order
 
-  // Called on every plug and pull (from the thread that plugged).
+  // Called on every plug and pull (from the thread that plugged, outside the
+  // bus's lock, so the listener may call back into the bus).
   void SetPlugListener(std::function<void(const PlugEvent&)> listener);
 
-  // Devices present but not openable by this user.
+  // Devices present but not openable by this user: Open fails with
+  // OpenFailure::AccessDenied. Kept for the path across unplug and replug.
   void DenyAccess(const std::string& path, bool denied = true);
 
   // Failure injection for the layers themselves.
-  void SetHidLoadResult(hid::LoadResult result) { hidLoad_ = result; }
-  void SetListLoadResult(hid::LoadResult result) { listLoad_ = result; }
-  void SetListFails(bool fails) { listFails_ = fails; }
+  void SetHidLoadResult(hid::LoadResult result);
+  void SetListLoadResult(hid::LoadResult result);
+  void SetListFails(bool fails);
   void SetEntryPoints(bool getFeature, bool setFeature);
   // The detail of the interface at `path` cannot be read during enumeration.
   void SetDetailFailure(const std::string& path, hid::InterfaceEntry::Detail detail);
 
-  // Open handles right now (for leak checks).
+  // Open handles right now, including those of unplugged devices that were
+  // never closed (for leak checks).
   std::size_t OpenHandleCount() const;
 
   // hid::Platform
@@ -71,13 +77,20 @@ class EmulatedBus final : public hid::Platform {
  private:
   struct Device;
   class Layer;
-  class List;
+  class Listing;
   friend class Layer;
-  friend class List;
+  friend class Listing;
+
+  std::shared_ptr<Device> FindPresent(const std::string& path) const;  // lock held
+  std::shared_ptr<Device> DeviceOf(hid::Handle handle) const;          // null unless plugged
+  std::string Plug(std::shared_ptr<Device> device, std::string path);
+  void Announce(const PlugEvent& event);
 
   mutable std::mutex mutex_;
   std::vector<std::shared_ptr<Device>> devices_;  // plug order
   std::map<hid::Handle, std::shared_ptr<Device>> open_;
+  std::set<std::string> denied_;
+  std::map<std::string, hid::InterfaceEntry::Detail> detailFailures_;
   hid::Handle nextHandle_ = 0x100;
   int nextIndex_ = 0;
   std::function<void(const PlugEvent&)> listener_;
