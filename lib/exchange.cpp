@@ -1,0 +1,27 @@
+#include "exchange.h"
+
+#include "clock.h"
+#include "lib_state.h"
+
+namespace kv {
+
+int SendRequest(std::uint8_t command) {
+  return SetFeature(wire::Request(command));
+}
+
+int ReadExchange(std::uint8_t command, wire::Data* answer) {
+  if (!SendRequest(command)) return 0;
+  GetClock().SleepMs(kExchangeWaitMs);
+  hid::Report response{};  // report id 0, the rest filled by the sensor
+  if (!GetFeature(&response)) return 0;
+  *answer = wire::DataOf(response);
+  return 1;
+}
+
+int WriteExchange(std::uint8_t command, const wire::Data& data) {
+  if (!SendRequest(command)) return 0;
+  GetClock().SleepMs(kExchangeWaitMs);
+  return SetFeature(wire::DataReport(data));
+}
+
+}  // namespace kv
