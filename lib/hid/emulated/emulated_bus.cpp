@@ -16,18 +16,24 @@ struct EmulatedBus::Device {
 // the bus, so OpenHandleCount sees the handles of every layer loaded.
 class EmulatedBus::Layer final : public hid::HidLayer {
  public:
-  explicit Layer(EmulatedBus* bus) : bus_(bus) {}
+  explicit Layer(EmulatedBus* bus) : bus_(bus), alive_(bus->alive_) {}
 
   bool HasGetFeature() const override {
+    if (!*alive_) return false;
     std::lock_guard lock(bus_->mutex_);
     return bus_->hasGet_;
   }
   bool HasSetFeature() const override {
+    if (!*alive_) return false;
     std::lock_guard lock(bus_->mutex_);
     return bus_->hasSet_;
   }
 
   hid::Handle Open(const std::string& path, hid::OpenFailure* why) override {
+    if (!*alive_) {
+      if (why) *why = hid::OpenFailure::NotFound;
+      return hid::kInvalidHandle;
+    }
     std::lock_guard lock(bus_->mutex_);
     hid::OpenFailure failure = hid::OpenFailure::None;
     std::shared_ptr<Device> device = bus_->FindPresent(path);
@@ -44,11 +50,13 @@ class EmulatedBus::Layer final : public hid::HidLayer {
   }
 
   void Close(hid::Handle handle) override {
+    if (!*alive_) return;
     std::lock_guard lock(bus_->mutex_);
     bus_->open_.erase(handle);
   }
 
   bool GetAttributes(hid::Handle handle, hid::Attributes* out) override {
+    if (!*alive_) return false;
     std::shared_ptr<Device> device = bus_->DeviceOf(handle);
     if (!device || !out) return false;
     *out = device->identity;
@@ -56,12 +64,14 @@ class EmulatedBus::Layer final : public hid::HidLayer {
   }
 
   bool GetFeature(hid::Handle handle, hid::Report* report) override {
+    if (!*alive_) return false;
     std::shared_ptr<Device> device = bus_->DeviceOf(handle);
     if (!device || !device->sensor || !report || !HasGetFeature()) return false;
     return device->sensor->OnGetFeature(report);
   }
 
   bool SetFeature(hid::Handle handle, const hid::Report& report) override {
+    if (!*alive_) return false;
     std::shared_ptr<Device> device = bus_->DeviceOf(handle);
     if (!device || !device->sensor || !HasSetFeature()) return false;
     return device->sensor->OnSetFeature(report);
@@ -69,13 +79,15 @@ class EmulatedBus::Layer final : public hid::HidLayer {
 
  private:
   EmulatedBus* bus_;
+  std::shared_ptr<std::atomic<bool>> alive_;
 };
 
 class EmulatedBus::Listing final : public hid::DeviceList {
  public:
-  explicit Listing(EmulatedBus* bus) : bus_(bus) {}
+  explicit Listing(EmulatedBus* bus) : bus_(bus), alive_(bus->alive_) {}
 
   bool List(std::vector<hid::InterfaceEntry>* out) override {
+    if (!*alive_) return false;
     std::lock_guard lock(bus_->mutex_);
     if (bus_->listFails_ || !out) return false;
     out->clear();
@@ -91,10 +103,13 @@ class EmulatedBus::Listing final : public hid::DeviceList {
 
  private:
   EmulatedBus* bus_;
+  std::shared_ptr<std::atomic<bool>> alive_;
 };
 
 EmulatedBus::EmulatedBus() = default;
-EmulatedBus::~EmulatedBus() = default;
+EmulatedBus::~EmulatedBus() {
+  *alive_ = false;
+}
 
 std::string EmulatedBus::PlugSensor(std::shared_ptr<EmulatedSensor> sensor, std::uint16_t vendor,
                                     std::uint16_t release, std::string path) {

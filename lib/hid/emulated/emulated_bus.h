@@ -3,6 +3,7 @@
 // complete platform for the library (HID layer, device list, path check).
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -87,6 +88,9 @@ class EmulatedBus final : public hid::Platform {
   void Announce(const PlugEvent& event);
 
   mutable std::mutex mutex_;
+  // Cleared when the bus goes: a layer outliving it then fails every call
+  // instead of reaching a destroyed bus.
+  std::shared_ptr<std::atomic<bool>> alive_ = std::make_shared<std::atomic<bool>>(true);
   std::vector<std::shared_ptr<Device>> devices_;  // plug order
   std::map<hid::Handle, std::shared_ptr<Device>> open_;
   std::set<std::string> denied_;

@@ -204,6 +204,25 @@ TEST_F(EmulatedBusTest, NoHandleLeaksOverAThousandPlugAndPullCycles) {
   EXPECT_EQ(removed, 1000);
 }
 
+TEST(EmulatedBusLifetime, ALayerThatOutlivesItsBusFailsCleanly) {
+  std::unique_ptr<hid::HidLayer> layer;
+  std::unique_ptr<hid::DeviceList> list;
+  hid::Handle handle;
+  {
+    EmulatedBus bus;
+    ASSERT_EQ(bus.LoadHid(&layer), hid::LoadResult::Ok);
+    ASSERT_EQ(bus.LoadDeviceList(&list), hid::LoadResult::Ok);
+    handle = layer->Open(bus.PlugSensor(std::make_shared<EmulatedSensor>()), nullptr);
+  }
+  std::vector<hid::InterfaceEntry> entries;
+  EXPECT_FALSE(list->List(&entries));
+  EXPECT_FALSE(layer->SetFeature(handle, hid::Report{0, 0x8A}));
+  OpenFailure why = OpenFailure::None;
+  EXPECT_EQ(layer->Open("/dev/hidraw-emu0", &why), hid::kInvalidHandle);
+  EXPECT_EQ(why, OpenFailure::NotFound);
+  layer->Close(handle);
+}
+
 // The configurator reads on a worker thread while the window thread moves the
 // target and plugs devices; the sanitizer build checks the locking.
 TEST_F(EmulatedBusTest, ConcurrentExchangesPlugsAndTargetMoves) {
