@@ -66,10 +66,16 @@ struct KeyCase {
 };
 
 const KeyCase kKeyCases[] = {
-    {0, 64, 0, 0, 64},       {6, 16320, 0, 6, 16320},  {7, 64, 1, 0, 64},  // too many keys: none,
-                                                                           // not six
-    {0xFFFF, 64, 1, 0, 64},  {7, 10, 1, 0, 64},        {6, 63, 2, 6, 64}, {6, 10, 2, 6, 64},
-    {6, 16321, 2, 6, 16320}, {6, kNegative, 2, 6, 64},
+    {0, 64, 0, 0, 64},
+    {6, 16320, 0, 6, 16320},
+    {7, 64, 1, 0, 64},  // too many keys: none,
+                        // not six
+    {0xFFFF, 64, 1, 0, 64},
+    {7, 10, 1, 0, 64},
+    {6, 63, 2, 6, 64},
+    {6, 10, 2, 6, 64},
+    {6, 16321, 2, 6, 16320},
+    {6, kNegative, 2, 6, 64},
 };
 
 // The walk-away and walk-up records share their checks; only codes differ.
