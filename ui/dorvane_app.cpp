@@ -1,0 +1,355 @@
+#include "dorvane_app.h"
+
+#include <cstdio>
+
+#include "app_version.h"
+#include "key_sets.h"
+#include "misc_page.h"
+#include "prop_sheet.h"
+#include "sonar_page.h"
+#include "walk_away_page.h"
+#include "walk_up_page.h"
+
+namespace kv::ui {
+
+namespace {
+
+class Linked final : public LibraryIdentity {
+ public:
+  int ApiAvailable() const override { return kv::ApiAvailable(); }
+  int GetLibVersion(std::uint16_t* major, std::uint16_t* minor,
+                    std::uint16_t* build) const override {
+    return kv::GetLibVersion(major, minor, build);
+  }
+};
+
+// Rough durations of the sensor's exchanges, for the host's progress.
+constexpr std::uint32_t kExchangeMs = 250;
+constexpr std::uint32_t kConfigReadMs = 7 * kExchangeMs;
+constexpr std::uint32_t kMemoryCommandMs = 2000 + kConfigReadMs + 2 * kExchangeMs;
+
+constexpr Activity kReading{"Reading the sensor's configuration", kConfigReadMs};
+constexpr Activity kWriting{"Writing to the sensor", 3 * kExchangeMs};
+
+}  // namespace
+
+const LibraryIdentity& LinkedLibrary() {
+  static const Linked kLinked;
+  return kLinked;
+}
+
+CDorvaneApp::CDorvaneApp() : identity_(&LinkedLibrary()), appName_(kDefaultAppName) {}
+
+CDorvaneApp::~CDorvaneApp() = default;
+
+void CDorvaneApp::SetRunner(LibraryRunner* runner) {
+  runner_ = runner ? runner : &inlineRunner_;
+}
+
+void CDorvaneApp::SetLibraryIdentity(const LibraryIdentity* identity) {
+  identity_ = identity ? identity : &LinkedLibrary();
+}
+
+void CDorvaneApp::Library(const Activity& activity, const std::function<void()>& work) {
+  EventGate::Scope busy(gate_);
+  runner_->Run(work, activity);
+}
+
+void CDorvaneApp::ClearState() {
+  LibVersionMajor = LibVersionMinor = LibVersionBuild = 0;
+  DeviceFw = 0;
+  ConfigLoaded = 0;
+  FwVariant = -1;
+  SonarPending = WalkAwayPending = WalkAwayPendingSonar = 0;
+  WalkUpPending = WalkUpPendingSonar = IdlePendingSonar = 0;
+  EditSonar = {};
+  EditWalkAway = {};
+  EditWalkUp = {};
+  EditIdle = {};
+  CloneSonar = {};
+  CloneWalkAway = {};
+  CloneWalkUp = {};
+  CloneIdle = {};
+}
+
+bool CDorvaneApp::InitInstance(WindowHost& ownerless) {
+  int available = 0;
+  Library({"Loading the sensor library", 0}, [&] { available = identity_->ApiAvailable(); });
+  if (!available) {
+    ownerless.ShowMessage({"Failed to load API module!", "Error", MessageIcon::Warning});
+    return false;
+  }
+  ClearState();
+  std::uint16_t major = 0, minor = 0, build = 0;
+  Library({"Loading the sensor library", 0},
+          [&] { identity_->GetLibVersion(&major, &minor, &build); });
+  LibVersionMajor = static_cast<std::int16_t>(major);
+  LibVersionMinor = static_cast<std::int16_t>(minor);
+  LibVersionBuild = static_cast<std::int16_t>(build);
+  if (LibVersionMajor < 2) {
+    ownerless.ShowMessage({"Must use DLL v2.00 or higher with this App!", "DLL Incompatibility",
+                           MessageIcon::Warning});
+    return false;
+  }
+
+  // Built in this order; added to the sheet in tab order, on which the
+  // Apply protocol depends (the Sonar page applies after both key pages).
+  auto walkAway = std::make_unique<WAPage>(*this);
+  auto walkUp = std::make_unique<WUPage>(*this);
+  auto sonar = std::make_unique<SNRPage>(*this);
+  auto misc = std::make_unique<MiscPage>(*this);
+  PageWalkAway = walkAway.get();
+  PageWalkTo = walkUp.get();
+  PageSonar = sonar.get();
+  PageMisc = misc.get();
+  sheet_ = std::make_unique<PropSheet>(*this, FormatCaption());
+  for (PropertyPage* page :
+       {static_cast<PropertyPage*>(PageWalkAway), static_cast<PropertyPage*>(PageWalkTo),
+        static_cast<PropertyPage*>(PageSonar), static_cast<PropertyPage*>(PageMisc)}) {
+    sheet_->AddPage(page);
+  }
+  pages_.push_back(std::move(walkAway));
+  pages_.push_back(std::move(walkUp));
+  pages_.push_back(std::move(sonar));
+  pages_.push_back(std::move(misc));
+  return true;
+}
+
+void CDorvaneApp::ExitInstance() {
+  CloseAllDevices();
+  sheet_.reset();
+  PageSonar = nullptr;
+  PageWalkAway = nullptr;
+  PageWalkTo = nullptr;
+  PageMisc = nullptr;
+  pages_.clear();
+}
+
+int CDorvaneApp::PushConfigToLib() {
+  int result = 0;
+  Library({"Storing the configuration", 0}, [&] {
+    result = SetSonarParms(&EditSonar) && SetWalkAwayParms(&EditWalkAway) &&
+             SetWalkUpParms(&EditWalkUp) && SetIdleParms(&EditIdle);
+  });
+  return result;
+}
+
+void CDorvaneApp::PullInLibrary() {
+  // The results are not looked at: a sensor without a read configuration
+  // leaves the copies as they were.
+  GetWalkAwayParms(&EditWalkAway);
+  GetWalkUpParms(&EditWalkUp);
+  GetSonarParms(&EditSonar);
+  GetIdleParms(&EditIdle);
+  DeviceFw = GetFirmwareVersion();
+  ConfigLoaded = 1;
+}
+
+int CDorvaneApp::PullConfigFmLib() {
+  Library({"Loading the configuration", 0}, [&] { PullInLibrary(); });
+  return 1;
+}
+
+int CDorvaneApp::RefreshInLibrary() {
+  SelectDevice(0);
+  if (!ReadDevCfg()) {
+    DeviceFw = 0;
+    ConfigLoaded = 0;
+    EditSonar = {};
+    EditWalkAway = {};
+    EditWalkUp = {};
+    EditIdle = {};
+    return 0;
+  }
+  const int count = static_cast<std::uint16_t>(GetDeviceCount());
+  if (count != 0) {
+    PullInLibrary();
+  }
+  return count;
+}
+
+int CDorvaneApp::RefreshConfigFmDev() {
+  int result = 0;
+  Library(kReading, [&] { result = RefreshInLibrary(); });
+  return result;
+}
+
+int CDorvaneApp::PushSonarToDev() {
+  int result = 0;
+  Library(kWriting, [&] {
+    if (SetSonarParms(&EditSonar)) {
+      SonarPending = 0;
+      result = WriteDevCfg();
+    }
+  });
+  return result;
+}
+
+int CDorvaneApp::PushWalkAwayToDev() {
+  int result = 0;
+  Library(kWriting, [&] {
+    if (SetWalkAwayParms(&EditWalkAway)) {
+      WalkAwayPending = 0;
+      result = WriteDevCfg();
+    }
+  });
+  return result;
+}
+
+int CDorvaneApp::PushWalkUpToDev() {
+  int result = 0;
+  Library(kWriting, [&] {
+    if (SetWalkUpParms(&EditWalkUp)) {
+      WalkUpPending = 0;
+      result = WriteDevCfg();
+    }
+  });
+  return result;
+}
+
+int CDorvaneApp::PushIdleToDev() {
+  int result = 0;
+  Library(kWriting, [&] {
+    if (SetIdleParms(&EditIdle)) {
+      result = WriteDevCfg();
+    }
+  });
+  return result;
+}
+
+int CDorvaneApp::MemoryCommandAndRefresh(int (*command)(), const Activity& activity) {
+  int result = 0;
+  Library(activity, [&] { result = command() && RefreshInLibrary() != 0; });
+  return result;
+}
+
+int CDorvaneApp::ResetAllAndRefresh() {
+  return MemoryCommandAndRefresh(&FactoryResetDev, {"Resetting the sensor", kMemoryCommandMs});
+}
+
+int CDorvaneApp::RestoreUserDefaultsAndRefresh() {
+  if (DeviceFw < 0x400) {
+    return 0;
+  }
+  return MemoryCommandAndRefresh(&RestoreUserDefaultsDev,
+                                 {"Restoring the user defaults", kMemoryCommandMs});
+}
+
+int CDorvaneApp::SaveUserDefaultsAndRefresh() {
+  if (DeviceFw < 0x400) {
+    return 0;
+  }
+  return MemoryCommandAndRefresh(&SaveUserDefaultsDev,
+                                 {"Saving the user defaults", kMemoryCommandMs});
+}
+
+int CDorvaneApp::SaveCloneData() {
+  CloneSonar = EditSonar;
+  CloneWalkAway = EditWalkAway;
+  CloneWalkUp = EditWalkUp;
+  CloneIdle = EditIdle;
+  return 1;
+}
+
+int CDorvaneApp::WriteCloneData() {
+  int result = 0;
+  Library({"Writing the saved configuration", 4 * 3 * kExchangeMs}, [&] {
+    result = SetSonarParms(&CloneSonar) && SetWalkAwayParms(&CloneWalkAway) &&
+             SetWalkUpParms(&CloneWalkUp) && SetIdleParms(&CloneIdle) && WriteDevCfg();
+  });
+  return result;
+}
+
+std::string CDorvaneApp::FormatCaption() const {
+  char caption[128];
+  std::snprintf(caption, sizeof caption, "%s %s, DLL %d.%d%d, DeviceFW %X.%02X", kModelName,
+                kAppVersion, LibVersionMajor, LibVersionMinor, LibVersionBuild,
+                static_cast<unsigned>(static_cast<std::uint16_t>(DeviceFw >> 8)),
+                static_cast<unsigned>(DeviceFw & 0xFF));
+  return caption;
+}
+
+int CDorvaneApp::FillKeyList(DialogHost* dialog, int listId) {
+  return dialog ? ui::FillKeyList(*dialog, listId) : 0;
+}
+
+void CDorvaneApp::SetFwVariant(std::int32_t firmware) {
+  switch (firmware & 0xF) {
+    case 0:
+      FwVariant = -1;
+      break;
+    case 2:
+      FwVariant = 2;
+      break;
+    default:
+      break;  // other digits keep the variant already set
+  }
+}
+
+int CDorvaneApp::OpenAllDevices() {
+  int result = 0;
+  Library({"Opening the sensors", 2 * kConfigReadMs}, [&] {
+    std::uint32_t firmware = 0;
+    result = kv::OpenAllDevices(&firmware);
+    DeviceFw = static_cast<std::int32_t>(firmware);
+  });
+  return result;
+}
+
+int CDorvaneApp::DeviceArrived(const std::string& path) {
+  int result = 0;
+  Library({"Opening the sensor", 2 * kExchangeMs},
+          [&] { result = kv::DeviceArrived(path.c_str()); });
+  return result;
+}
+
+int CDorvaneApp::DeviceRemoved(const std::string& path) {
+  int result = 0;
+  Library({"Closing the sensor", 0}, [&] { result = kv::DeviceRemoved(path.c_str()); });
+  return result;
+}
+
+int CDorvaneApp::GetHidGuid(Guid* guid) {
+  int result = 0;
+  Library({"", 0}, [&] { result = kv::GetHidGuid(guid); });
+  return result;
+}
+
+int CDorvaneApp::SendControl(std::uint32_t halt) {
+  int result = 0;
+  Library({halt ? "Halting key sends" : "Resuming key sends", kExchangeMs},
+          [&] { result = kv::SendControl(halt); });
+  return result;
+}
+
+int CDorvaneApp::GetRangeInfo(RangeInfo* out) {
+  int result = 0;
+  Library({"Reading the distance", 2 * kExchangeMs}, [&] { result = kv::GetRangeInfo(out); });
+  return result;
+}
+
+std::uint32_t CDorvaneApp::GetDevError() {
+  std::uint32_t result = 0;
+  Library({"", 0}, [&] { result = kv::GetDevError(); });
+  return result;
+}
+
+int CDorvaneApp::CloseAllDevices() {
+  int result = 0;
+  Library({"Closing the sensors", 0}, [&] { result = kv::CloseAllDevices(); });
+  return result;
+}
+
+int CDorvaneApp::WriteDevCfgToFile(const std::string& path) {
+  int result = 0;
+  Library({"Writing the file", 0}, [&] { result = kv::WriteDevCfgToFile(path.c_str()); });
+  return result;
+}
+
+int CDorvaneApp::ReadDevCfgFmFile(const std::string& path) {
+  int result = 0;
+  Library({"Reading the file", 0}, [&] { result = kv::ReadDevCfgFmFile(path.c_str()); });
+  return result;
+}
+
+}  // namespace kv::ui

@@ -1,0 +1,148 @@
+// The application object: start-up checks, the working copy of the current
+// sensor's configuration, and every library operation the sheet and the
+// pages need. The pages never call the library; they call this object, which
+// hands each piece of library work to the LibraryRunner.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "dialog_host.h"
+#include "event_gate.h"
+#include "kv7700.h"
+#include "library_runner.h"
+#include "records.h"
+
+namespace kv::ui {
+
+class PropSheet;
+class PropertyPage;
+class SNRPage;
+class WAPage;
+class WUPage;
+class MiscPage;
+
+// Where the start-up checks learn about the library; replaceable in tests.
+class LibraryIdentity {
+ public:
+  virtual ~LibraryIdentity() = default;
+  virtual int ApiAvailable() const = 0;
+  virtual int GetLibVersion(std::uint16_t* major, std::uint16_t* minor,
+                            std::uint16_t* build) const = 0;
+};
+// The library this program is linked with.
+const LibraryIdentity& LinkedLibrary();
+
+class CDorvaneApp {
+ public:
+  CDorvaneApp();
+  ~CDorvaneApp();
+  CDorvaneApp(const CDorvaneApp&) = delete;
+  CDorvaneApp& operator=(const CDorvaneApp&) = delete;
+
+  // --- The working state (all zero at start but FwVariant). ---
+  std::int16_t LibVersionMajor = 0;
+  std::int16_t LibVersionMinor = 0;
+  std::int16_t LibVersionBuild = 0;
+  std::int32_t DeviceFw = 0;       // firmware of the current sensor, 0 when none is loaded
+  std::uint32_t ConfigLoaded = 0;  // the edit copies hold a configuration read from a sensor
+  std::int16_t FwVariant = -1;     // -1 standard, 2 reduced (no distance controls)
+  std::uint32_t SonarPending = 0;
+  std::uint32_t WalkAwayPending = 0;
+  std::uint32_t WalkAwayPendingSonar = 0;
+  std::uint32_t WalkUpPending = 0;
+  std::uint32_t WalkUpPendingSonar = 0;
+  std::uint32_t IdlePendingSonar = 0;
+  tsSonarParms EditSonar;
+  tsWalkAwayParms EditWalkAway;
+  tsWalkUpParms EditWalkUp;
+  tsIdleParms EditIdle;
+  tsSonarParms CloneSonar;
+  tsWalkAwayParms CloneWalkAway;
+  tsWalkUpParms CloneWalkUp;
+  tsIdleParms CloneIdle;
+  // The pages while the sheet exists; null before InitInstance built them.
+  SNRPage* PageSonar = nullptr;
+  WAPage* PageWalkAway = nullptr;
+  WUPage* PageWalkTo = nullptr;
+  MiscPage* PageMisc = nullptr;
+
+  // --- Set-up by the host, before InitInstance. ---
+  // The runner of library work (the caller keeps ownership); inline if none.
+  void SetRunner(LibraryRunner* runner);
+  void SetLibraryIdentity(const LibraryIdentity* identity);
+  // The caption of message boxes that have none: the program file's name.
+  void SetAppName(std::string name) { appName_ = std::move(name); }
+  const std::string& AppName() const { return appName_; }
+  LibraryRunner& Runner() { return *runner_; }
+  EventGate& Gate() { return gate_; }
+
+  // --- Start-up and shut-down. ---
+  // Checks the library, clears the state, builds the pages and the sheet.
+  // False (after telling the user through `ownerless`) when the program
+  // must end. The host then runs Sheet() until it closes.
+  bool InitInstance(WindowHost& ownerless);
+  PropSheet* Sheet() { return sheet_.get(); }
+  // After the sheet closed: closes every sensor, destroys sheet and pages.
+  void ExitInstance();
+
+  // --- Operations of the pages: 1 for success, 0 for failure. ---
+  int PushConfigToLib();
+  int PullConfigFmLib();
+  // Re-reads sensor 0: the number of open sensors, or 0 when the read failed
+  // (the edit copies are then zero and nothing counts as loaded).
+  int RefreshConfigFmDev();
+  int PushSonarToDev();
+  int PushWalkAwayToDev();
+  int PushWalkUpToDev();
+  int PushIdleToDev();
+  int ResetAllAndRefresh();
+  int RestoreUserDefaultsAndRefresh();
+  int SaveUserDefaultsAndRefresh();
+  int SaveCloneData();
+  int WriteCloneData();
+  // "KV7700 3.60, DLL 5.50, DeviceFW 1.43".
+  std::string FormatCaption() const;
+  // Fills one key list of a key page from KeyNameTable; 0 without a dialog
+  // or without that list.
+  int FillKeyList(DialogHost* dialog, int listId);
+  // -1 for a firmware whose lowest hex digit is 0, 2 for digit 2; any other
+  // digit keeps the previous variant.
+  void SetFwVariant(std::int32_t firmware);
+
+  // --- Library access for the sheet and the Misc page. ---
+  // Opens every sensor; DeviceFw takes sensor 0's firmware version.
+  int OpenAllDevices();
+  int DeviceArrived(const std::string& path);
+  int DeviceRemoved(const std::string& path);
+  int GetHidGuid(Guid* guid);
+  // Non-zero halts the sensor's key sends, zero resumes them.
+  int SendControl(std::uint32_t halt);
+  int GetRangeInfo(RangeInfo* out);
+  std::uint32_t GetDevError();
+  int CloseAllDevices();
+  int WriteDevCfgToFile(const std::string& path);
+  int ReadDevCfgFmFile(const std::string& path);
+
+ private:
+  // Runs library work through the runner, with handlers held off meanwhile.
+  void Library(const Activity& activity, const std::function<void()>& work);
+  void ClearState();
+  // The bodies of PullConfigFmLib and RefreshConfigFmDev, for use inside
+  // library work (work never hands further work to the runner).
+  void PullInLibrary();
+  int RefreshInLibrary();
+  int MemoryCommandAndRefresh(int (*command)(), const Activity& activity);
+
+  InlineRunner inlineRunner_;
+  LibraryRunner* runner_ = &inlineRunner_;
+  const LibraryIdentity* identity_;
+  std::string appName_;
+  EventGate gate_;
+  std::vector<std::unique_ptr<PropertyPage>> pages_;
+  std::unique_ptr<PropSheet> sheet_;
+};
+
+}  // namespace kv::ui

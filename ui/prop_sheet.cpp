@@ -1,0 +1,166 @@
+#include "prop_sheet.h"
+
+#include "dorvane_app.h"
+#include "property_page.h"
+
+namespace kv::ui {
+
+namespace {
+
+// The sensor needs this long to halt or resume its key sends.
+constexpr std::uint32_t kKeySendControlWaitMs = 2000;
+// Between page activations at start-up.
+constexpr std::uint32_t kPageActivationWaitMs = 100;
+
+}  // namespace
+
+PropSheet::PropSheet(CDorvaneApp& app, std::string caption)
+    : app_(app), initialCaption_(std::move(caption)) {}
+
+void PropSheet::Attach(SheetHost* host, HotPlugSource* hotPlug) {
+  host_ = host;
+  hotPlug_ = hotPlug;
+}
+
+void PropSheet::NotifyInitDialog() {
+  EventGate::Scope running(app_.Gate());
+  // The framework's part: the start page exists before the sensors open.
+  host_->ActivatePage(0);
+  app_.ConfigLoaded = 0;
+  {
+    WaitCursor busy(*host_);
+    if (app_.OpenAllDevices()) {
+      UpdateCaption();
+      app_.RefreshConfigFmDev();
+    } else {
+      UpdateCaption();
+      app_.FwVariant = -1;
+    }
+  }
+  SetFwVariant(app_.DeviceFw);
+  devNotifyRegistered_ = false;
+  RegisterDeviceArrival();
+  // Every page makes its window and fills its controls before the user
+  // sees the sheet, so each one also hears the page commands and Apply.
+  for (int i = 0; i < static_cast<int>(pages_.size()); ++i) {
+    host_->ActivatePage(i);
+    host_->Pause(kPageActivationWaitMs);
+  }
+  host_->ActivatePage(0);
+}
+
+void PropSheet::UpdateCaption() {
+  host_->SetCaption(app_.FormatCaption());
+}
+
+void PropSheet::SetFwVariant(std::int32_t firmware) {
+  app_.SetFwVariant(firmware);
+}
+
+void PropSheet::RefreshAfterDeviceChange() {
+  app_.RefreshConfigFmDev();
+  UpdateCaption();
+  SetFwVariant(app_.DeviceFw);
+}
+
+void PropSheet::RegisterDeviceArrival() {
+  if (devNotifyRegistered_) {
+    return;
+  }
+  Guid interfaceClass;
+  if (!app_.GetHidGuid(&interfaceClass)) {
+    return;
+  }
+  unsigned long error = 0;
+  if (hotPlug_ && hotPlug_->Start(*this, &error)) {
+    devNotifyRegistered_ = true;
+    return;
+  }
+  // The sheet carries on; sensors plugged in later are not seen.
+  host_->ShowMessage({"GetLastError() == " + std::to_string(error), "RegisterDeviceNotification()",
+                      MessageIcon::Warning});
+}
+
+void PropSheet::OnDeviceArrival(const std::string& path) {
+  app_.Gate().Deliver([this, path] { DeviceChanged(true, path); });
+}
+
+void PropSheet::OnDeviceRemoval(const std::string& path) {
+  app_.Gate().Deliver([this, path] { DeviceChanged(false, path); });
+}
+
+void PropSheet::DeviceChanged(bool arrived, const std::string& path) {
+  if (!host_) {
+    return;
+  }
+  WaitCursor busy(*host_);
+  const int changed = arrived ? app_.DeviceArrived(path) : app_.DeviceRemoved(path);
+  if (changed) {
+    RefreshAfterDeviceChange();
+    SendPageCommand(CMD_REFRESH_PAGES, 0);
+  }
+}
+
+void PropSheet::SendPageCommand(int command, int parameter) {
+  for (PropertyPage* page : pages_) {
+    if (page->HasWindow()) {
+      page->NotifyCommand(command, parameter);
+    }
+  }
+}
+
+void PropSheet::NotifyHaltKeySendsClicked() {
+  EventGate::Scope running(app_.Gate());
+  WaitCursor busy(*host_);
+  app_.SendControl(host_->IsHaltKeySendsChecked() ? 1 : 0);
+  host_->Pause(kKeySendControlWaitMs);
+}
+
+void PropSheet::ResumeKeySendsIfHalted() {
+  if (host_->IsHaltKeySendsChecked()) {
+    app_.SendControl(0);
+    host_->Pause(kKeySendControlWaitMs);
+  }
+}
+
+bool PropSheet::ApplyPages() {
+  // Tab order matters: the key pages leave a record to the Sonar page when
+  // it also edited that record, so each record is written once.
+  bool accepted = true;
+  for (PropertyPage* page : pages_) {
+    if (page->HasWindow() && !page->NotifyApply()) {
+      accepted = false;
+    }
+  }
+  return accepted;
+}
+
+bool PropSheet::NotifyOk() {
+  EventGate::Scope running(app_.Gate());
+  WaitCursor busy(*host_);
+  ResumeKeySendsIfHalted();
+  if (ApplyPages()) {
+    return true;
+  }
+  // A page refused, so the sheet stays open: halt the key sends again, so
+  // that the ticked box still tells the truth.
+  if (host_->IsHaltKeySendsChecked()) {
+    app_.SendControl(1);
+    host_->Pause(kKeySendControlWaitMs);
+  }
+  return false;
+}
+
+bool PropSheet::NotifyApply() {
+  EventGate::Scope running(app_.Gate());
+  WaitCursor busy(*host_);
+  return ApplyPages();
+}
+
+void PropSheet::NotifyCancel() {
+  EventGate::Scope running(app_.Gate());
+  WaitCursor busy(*host_);
+  ResumeKeySendsIfHalted();
+}
+
+}  // namespace kv::ui
