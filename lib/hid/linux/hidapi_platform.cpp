@@ -1,21 +1,39 @@
-// Placeholder until the hidapi backend lands: no HID layer on this build.
+// The native platform on Linux: hidapi over hidraw for enumeration, opening
+// and feature reports; udev for recognising a sensor's node unopened.
+#include <hidapi/hidapi.h>
+
 #include "hid/hid_layer.h"
+#include "hid/linux/hid_id.h"
+#include "hid/linux/hidapi_enumeration.h"
+#include "hid/linux/hidapi_layer.h"
 
 namespace kv::hid {
 
 namespace {
-class NoPlatform final : public Platform {
+
+class HidapiPlatform final : public Platform {
  public:
-  LoadResult LoadHid(std::unique_ptr<HidLayer>*) override { return LoadResult::LibraryMissing; }
-  LoadResult LoadDeviceList(std::unique_ptr<DeviceList>*) override {
-    return LoadResult::LibraryMissing;
+  LoadResult LoadHid(std::unique_ptr<HidLayer>* out) override {
+    if (!out || hid_init() != 0) return LoadResult::LibraryMissing;
+    *out = std::make_unique<linux_backend::HidapiLayer>();
+    return LoadResult::Ok;
   }
-  bool PathNamesSensor(const std::string&) override { return false; }
+
+  LoadResult LoadDeviceList(std::unique_ptr<DeviceList>* out) override {
+    if (!out || hid_init() != 0) return LoadResult::LibraryMissing;
+    *out = std::make_unique<linux_backend::HidapiDeviceList>();
+    return LoadResult::Ok;
+  }
+
+  bool PathNamesSensor(const std::string& path) override {
+    return linux_backend::UdevPathNamesSensor(path);
+  }
 };
+
 }  // namespace
 
 Platform& NativePlatform() {
-  static NoPlatform platform;
+  static HidapiPlatform platform;
   return platform;
 }
 

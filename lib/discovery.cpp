@@ -1,0 +1,129 @@
+// Finding and opening sensors: one enumeration of the present interfaces at
+// start-up, and the opening of one path with its identity check.
+#include <cstring>
+
+#include "access_denied_paths.h"
+#include "hid/sensor_identity.h"
+#include "lib_state.h"
+#include "status_codes.h"
+
+namespace kv {
+
+namespace {
+
+// The enumeration facility lists at most this many interfaces per run.
+constexpr std::size_t kMaxInterfaceIndices = 256;
+
+void NoteIfSensorDenied(const char* path, hid::OpenFailure why) {
+  // Only sensors matter to the user; other HID devices the user may not
+  // open (keyboards, mice owned by root) are none of our business.
+  if (why == hid::OpenFailure::AccessDenied && hid::GetPlatform().PathNamesSensor(path)) {
+    NoteAccessDenied(path);
+  }
+}
+
+}  // namespace
+
+hid::Handle OpenDevicePath(const char* path, DeviceSlot* slot) {
+  if (!path || !slot) return hid::kInvalidHandle;
+  if (!LoadHidEntryPoints()) return hid::kInvalidHandle;
+  SecurityAttributes security;
+  if (!MakeOpenSecurity(&security)) return hid::kInvalidHandle;
+
+  LibState& state = GetLibState();
+  hid::OpenFailure why = hid::OpenFailure::None;
+  const hid::Handle handle = state.HidLayer->Open(path, &why);
+  if (handle == hid::kInvalidHandle) {
+    state.LibError = kLibErrOpenFailed;
+    NoteIfSensorDenied(path, why);
+    return hid::kInvalidHandle;
+  }
+  ForgetAccessDenied(path);
+
+  // A failed attribute read leaves zeros, which match no sensor.
+  hid::Attributes attributes;
+  if (!state.HidLayer->GetAttributes(handle, &attributes)) attributes = hid::Attributes{};
+  if (!hid::IsSensorIdentity(attributes.vendorId, attributes.productId)) {
+    state.HidLayer->Close(handle);
+    state.LibError = kLibErrNotSensor;
+    return hid::kInvalidHandle;
+  }
+
+  *slot = EmptySlot();
+  slot->FwVersion = attributes.versionNumber;  // until the first configuration read
+  slot->Handle = handle;
+  std::strncpy(slot->DevicePath.data(), path, kMaxPathLength);
+  slot->DevicePath[kMaxPathLength] = '\0';
+  return handle;
+}
+
+void EnumerateDevices() {
+  if (!LoadHidEntryPoints()) return;
+  if (!LoadSetupEntryPoints()) return;
+
+  LibState& state = GetLibState();
+  ClearAccessDenied();
+  std::vector<hid::InterfaceEntry> entries;
+  if (!state.SetupLayer->List(&entries)) {
+    state.SetupLayer.reset();
+    state.HidLayer.reset();
+    state.LibError = kLibErrListFailed;
+    return;
+  }
+
+  for (std::size_t index = 0; index < kMaxInterfaceIndices; ++index) {
+    if (index >= entries.size()) {
+      state.LibError = kLibErrEndOfList;
+      break;
+    }
+    const hid::InterfaceEntry& entry = entries[index];
+    if (entry.detail == hid::InterfaceEntry::Detail::SizeQueryFailed) {
+      state.LibError = kLibErrDetailSize;
+      break;
+    }
+    if (entry.detail == hid::InterfaceEntry::Detail::AllocFailed) {
+      state.LibError = kLibErrDetailAlloc;
+      break;
+    }
+    if (entry.detail == hid::InterfaceEntry::Detail::ReadFailed) {
+      state.LibError = kLibErrDetailRead;
+      continue;
+    }
+    if (state.DeviceCount >= kMaxDevices) continue;  // a full table opens nothing more
+    DeviceSlot& slot = state.Slots[state.DeviceCount];
+    if (OpenDevicePath(entry.path.c_str(), &slot) != hid::kInvalidHandle) ++state.DeviceCount;
+  }
+
+  state.SetupLayer.reset();
+}
+
+int OpenAllDevices(std::uint32_t* firmware) {
+  LibState& state = GetLibState();
+  state.LibError = 0;
+  if (state.DeviceCount != 0) {
+    state.LibError = kGroupOpenAll;
+    return 0;
+  }
+
+  EnumerateDevices();
+  if (state.DeviceCount == 0) {
+    state.LibError |= kGroupOpenAll;
+    return 0;
+  }
+
+  // Every sensor's configuration is read; one failure fails the whole start
+  // although every sensor stays open and counted.
+  for (std::int16_t index = 0; index < state.DeviceCount; ++index) {
+    SelectDevice(index);
+    if (!ReadDevCfg()) {
+      state.LibError |= kGroupOpenAll;
+      SelectDevice(0);
+      return 0;
+    }
+  }
+  SelectDevice(0);
+  if (firmware) *firmware = CurrentSlot().FwVersion;
+  return 1;
+}
+
+}  // namespace kv

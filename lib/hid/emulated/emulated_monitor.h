@@ -1,0 +1,17 @@
+// The hot-plug monitor of an emulated bus: every plug and pull becomes an
+// event on a descriptor, exactly as the native monitor reports the real bus.
+#pragma once
+
+#include <memory>
+
+#include "hid/emulated/emulated_bus.h"
+#include "hid/hotplug_monitor.h"
+
+namespace kv::emu {
+
+// Takes the bus's plug listener for its lifetime and gives it back empty when
+// destroyed. The bus must outlive the monitor. Null when the descriptor
+// cannot be made, with the error number in *error.
+std::unique_ptr<hid::HotplugMonitor> MonitorBus(EmulatedBus& bus, int* error);
+
+}  // namespace kv::emu
