@@ -218,14 +218,5 @@ TEST_F(ConfigWriteTest, AFailureAtAnyReportKeepsEverythingDirtyAndCommitsNothing
   }
 }
 
-TEST_F(ConfigWriteTest, AWriteWithoutHidLayerKeepsTheDirtyRecords) {
-  ReadSensor();
-  MarkDirty(true, false, true, false);
-  GetLibState().HidLayer.reset();
-  EXPECT_EQ(WriteDevCfg(), 0);
-  EXPECT_EQ(GetDevError(), 0x40000u);
-  EXPECT_TRUE(CurrentSlot().SonarDirty && CurrentSlot().WalkUpDirty);
-}
-
 }  // namespace
 }  // namespace kv

@@ -92,15 +92,5 @@ TEST_F(ExchangeStatusTest, ExchangesUseTheCurrentSensorOnly) {
   EXPECT_EQ(GetLibState().Slots[0].RecordsValid, 0u);
 }
 
-TEST_F(ExchangeStatusTest, AnUnpluggedSensorFailsEveryExchange) {
-  auto sensor = AddSensor();
-  ASSERT_EQ(ReadDevCfg(), 1);
-  sensor->Vanish();
-  EXPECT_EQ(ReadDevCfg(), 0);
-  EXPECT_EQ(GetDevError(), 0x20202u);
-  EXPECT_EQ(SendControl(0), 0);
-  EXPECT_EQ(GetLibError(), kLibErrSendControl);
-}
-
 }  // namespace
 }  // namespace kv

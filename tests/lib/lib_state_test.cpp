@@ -107,15 +107,6 @@ TEST_F(DeviceTableTest, RemovingTheMiddleOfThreeClosesUpInOrder) {
   EXPECT_EQ(GetLibState().Slots[2].Handle, hid::kInvalidHandle);
 }
 
-TEST_F(DeviceTableTest, RemovingTheFirstAndTheLastAlsoCloseUp) {
-  for (hid::Handle h : {0x10, 0x11, 0x12}) Add(h);
-  const DeviceSlot first = Slot(0x10);
-  const DeviceSlot last = Slot(0x12);
-  EXPECT_EQ(UpdateSlotTable(&last, 1), 1);
-  EXPECT_EQ(UpdateSlotTable(&first, 1), 1);
-  EXPECT_EQ(Handles(), std::vector<hid::Handle>{0x11});
-}
-
 TEST_F(DeviceTableTest, UnknownOrEmptyRecordsChangeNothingButTheCurrentSensor) {
   for (hid::Handle h : {0x10, 0x11}) Add(h);
   const DeviceSlot unknown = Slot(0x99);
