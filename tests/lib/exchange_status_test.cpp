@@ -5,7 +5,6 @@
 #include <functional>
 
 #include "support/library_fixture.h"
-#include "lib/sensor_trace.h"
 
 namespace kv {
 namespace {
