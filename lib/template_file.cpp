@@ -20,9 +20,8 @@ constexpr char kCommentMark = '/';
 constexpr char kVersionMark = ':';
 constexpr const char* kBanner = "--- Sonar Configuration Template File ---";
 
-// The reader keeps at most this many characters of a line, as files in the
-// wild were written for a 128-byte line buffer; the writer's longest line is
-// 98 characters.
+// The reader has always taken at most 127 characters of a line (a 128-byte
+// buffer); the writer's longest line is 98 characters.
 constexpr std::size_t kMaxLineChars = 127;
 constexpr std::string_view kDelimiters = ", =\t";
 

@@ -94,6 +94,13 @@ std::string ExpectedFile(const std::string& firmware, const std::vector<unsigned
   return text;
 }
 
+// OrdinaryRecords() in row order.
+const std::vector<unsigned> kOrdinaryValues = {
+    5, 500, 12, 14,  48, 10, 3,   2,                                //
+    2, 128, 2,  0,   1,  0,  0,   4,  1, 30, 21, 40, 0, 0, 0, 227,  //
+    3, 64,  1,  2,   4,  8,  16,  32, 0, 7,  4,  5,  6, 7, 8, 9,    //
+    1, 60,  0,  104, 3,  17, 600, 25};
+
 RecordSet AllWords(std::uint16_t value) {
   RecordSet r;
   for (const TemplateField& field : kTemplateFields) FieldWord(r, field) = value;
@@ -110,11 +117,10 @@ TEST_F(TemplateWriterTest, PrintsTheCachedRecordsLineForLine) {
     std::string expected;
   };
   const std::vector<Case> cases = {
-      {"ordinary values", OrdinaryRecords(), 0x0144,
-       ExpectedFile("01.44", {5, 500, 12, 14,  48, 10, 3,   2,                                //
-                              2, 128, 2,  0,   1,  0,  0,   4,  1, 30, 21, 40, 0, 0, 0, 227,  //
-                              3, 64,  1,  2,   4,  8,  16,  32, 0, 7,  4,  5,  6, 7, 8, 9,    //
-                              1, 60,  0,  104, 3,  17, 600, 25})},
+      {"ordinary values", OrdinaryRecords(), 0x0144, ExpectedFile("01.44", kOrdinaryValues)},
+      // Each 4-bit group of the firmware word prints as a decimal number.
+      {"firmware 0x010A", OrdinaryRecords(), 0x010A, ExpectedFile("01.010", kOrdinaryValues)},
+      {"firmware 0xC3D2", OrdinaryRecords(), 0xC3D2, ExpectedFile("123.132", kOrdinaryValues)},
       {"zero everywhere", AllWords(0), 0x0000, ExpectedFile("00.00", std::vector<unsigned>(48, 0))},
       {"65535 everywhere", AllWords(65535), 0xFFFF,
        ExpectedFile("1515.1515", std::vector<unsigned>(48, 65535))},
@@ -128,30 +134,6 @@ TEST_F(TemplateWriterTest, PrintsTheCachedRecordsLineForLine) {
   }
 }
 
-TEST_F(TemplateWriterTest, PrintsEachFirmwareNibbleAsADecimalNumber) {
-  const std::vector<std::pair<std::uint16_t, std::string>> cases = {
-      {0x0401, ":Device FW Version: 04.01 \n"},
-      {0x010A, ":Device FW Version: 01.010 \n"},
-      {0xC3D2, ":Device FW Version: 123.132 \n"},
-      {0x9F09, ":Device FW Version: 915.09 \n"},
-  };
-  for (const auto& [firmware, line] : cases) {
-    Cache(OrdinaryRecords(), firmware);
-    const std::string path = folder.File("fw.txt");
-    ASSERT_EQ(WriteDevCfgToFile(path.c_str()), 1);
-    const std::string text = ReadWholeFile(path);
-    EXPECT_NE(text.find("\n" + line + "\n/ tsSonarParms\n"), std::string::npos) << text;
-  }
-}
-
-TEST_F(TemplateWriterTest, PrintsWhateverTheSlotHoldsEvenWhenNeverRead) {
-  Cache(AllWords(65535), 0x0144);
-  CurrentSlot().RecordsValid = 0;
-  const std::string path = folder.File("unread.txt");
-  ASSERT_EQ(WriteDevCfgToFile(path.c_str()), 1);
-  EXPECT_NE(ReadWholeFile(path).find("PingRateS = 65535     / "), std::string::npos);
-}
-
 TEST_F(TemplateWriterTest, AFileWrittenAndReadBackRestoresTheCacheAndMarksItChanged) {
   const std::string path = folder.File("round trip.txt");
   ASSERT_EQ(WriteDevCfgToFile(path.c_str()), 1);
@@ -162,6 +144,19 @@ TEST_F(TemplateWriterTest, AFileWrittenAndReadBackRestoresTheCacheAndMarksItChan
   ExpectRecords(CachedRecords(), OrdinaryRecords());
   EXPECT_EQ(CachedDirtyFlags(), (DirtyFlags{1, 1, 1, 1}));
   EXPECT_EQ(GetDevError(), 0u);
+}
+
+TEST_F(TemplateWriterTest, AFileSavedOnWindowsReadsBackTheSame) {
+  const std::string path = folder.File("windows.txt");
+  ASSERT_EQ(WriteDevCfgToFile(path.c_str()), 1);
+  std::string crlf;
+  for (char c : ReadWholeFile(path)) crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
+  WriteWholeFile(path, crlf);
+  Cache(OtherRecords(), 0x0144);
+
+  ASSERT_EQ(ReadDevCfgFmFile(path.c_str()), 1);
+  ExpectRecords(CachedRecords(), OrdinaryRecords());
+  EXPECT_EQ(CachedDirtyFlags(), (DirtyFlags{1, 1, 1, 1}));
 }
 
 TEST_F(TemplateWriterTest, SavingReplacesAnExistingFileKeepingItsAccessRights) {
