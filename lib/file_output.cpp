@@ -87,9 +87,16 @@ bool SaveTextFile(const char* path, std::string_view text) {
     std::FILE* file = GetFileOutput().Open(path, "w");
     return file != nullptr && WriteAndClose(file, text);
   }
-  if (fs::is_regular_file(status) && fs::is_symlink(fs::symlink_status(target, ec))) {
-    // Replace the file the link leads to, keeping the link.
-    if (fs::path resolved = fs::canonical(target, ec); !ec) target = resolved;
+  if (fs::is_regular_file(status)) {
+    // Renaming over a file needs no right to write it; a file this user may
+    // not write is refused as opening it for writing would refuse it.
+    std::FILE* probe = std::fopen(path, "r+");
+    if (probe == nullptr) return false;
+    std::fclose(probe);
+    // Replace the file a link leads to, keeping the link.
+    if (fs::is_symlink(fs::symlink_status(target, ec))) {
+      if (fs::path resolved = fs::canonical(target, ec); !ec) target = resolved;
+    }
   }
 
   fs::path temporary;

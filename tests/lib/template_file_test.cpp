@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -254,6 +255,16 @@ TEST_F(TemplateWriterTest, ASaveToAPlaceThatCannotHoldAFileReturns0) {
   EXPECT_EQ(folder.Entries(), (std::vector<std::string>{"plain", "sub"}));
   EXPECT_TRUE(fs::is_empty(folder.File("sub")));
   EXPECT_EQ(ReadWholeFile(folder.File("plain")), "a regular file\n");
+}
+
+TEST_F(TemplateWriterTest, AFileThisUserMayNotWriteIsNotReplaced) {
+  const std::string path = folder.File("read-only.txt");
+  WriteWholeFile(path, "the user's template\n");
+  fs::permissions(path, fs::perms::owner_read);
+  if (std::ofstream(path, std::ios::app)) GTEST_SKIP() << "this user writes read-only files";
+  EXPECT_EQ(WriteDevCfgToFile(path.c_str()), 0);
+  EXPECT_EQ(ReadWholeFile(path), "the user's template\n");
+  EXPECT_EQ(folder.Entries(), std::vector<std::string>{"read-only.txt"});
 }
 
 TEST_F(TemplateWriterTest, AFullDeviceFileIsWrittenInPlaceAndReportsTheFailure) {
