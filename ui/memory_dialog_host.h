@@ -47,6 +47,21 @@ class WindowRecorder {
   int waitUses_ = 0;
 };
 
+// A window that is only a recorder: the owner of ownerless message boxes.
+class MemoryWindowHost final : public WindowHost {
+ public:
+  MessageResult ShowMessage(const MessageRequest& request) override {
+    return record_.ShowMessage(request);
+  }
+  void Pause(std::uint32_t ms) override { record_.Pause(ms); }
+  void BeginWaitCursor() override { record_.BeginWaitCursor(); }
+  void EndWaitCursor() override { record_.EndWaitCursor(); }
+  WindowRecorder& Record() { return record_; }
+
+ private:
+  WindowRecorder record_;
+};
+
 class MemoryDialogHost final : public DialogHost {
  public:
   explicit MemoryDialogHost(const DialogTemplate& dialog);
