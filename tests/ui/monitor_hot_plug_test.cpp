@@ -1,0 +1,56 @@
+#include "monitor_hot_plug.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <cerrno>
+
+namespace kv::ui {
+namespace {
+
+using ::testing::ElementsAre;
+
+class LoggingSink final : public HotPlugSink {
+ public:
+  void OnDeviceArrival(const std::string& path) override { log.push_back("+" + path); }
+  void OnDeviceRemoval(const std::string& path) override { log.push_back("-" + path); }
+  std::vector<std::string> log;
+};
+
+TEST(MonitorHotPlugSourceTest, HandsTheMonitorsEventsToTheSinkInOrder) {
+  hid::QueuedHotplugMonitor* queue = nullptr;
+  MonitorHotPlugSource source([&](int* error) {
+    auto monitor = hid::CreateQueuedHotplugMonitor(error);
+    queue = monitor.get();
+    return std::unique_ptr<hid::HotplugMonitor>(std::move(monitor));
+  });
+  EXPECT_EQ(source.Fd(), -1);
+  LoggingSink sink;
+  unsigned long error = 0;
+  ASSERT_TRUE(source.Start(sink, &error));
+  ASSERT_NE(queue, nullptr);
+  EXPECT_GE(source.Fd(), 0);
+
+  queue->Post({hid::HotplugEvent::Kind::Added, "/dev/hidraw3"});
+  queue->Post({hid::HotplugEvent::Kind::Removed, "/dev/hidraw1"});
+  source.Drain();
+  source.Drain();  // nothing more pending
+  EXPECT_THAT(sink.log, ElementsAre("+/dev/hidraw3", "-/dev/hidraw1"));
+}
+
+TEST(MonitorHotPlugSourceTest, AMonitorThatCannotStartReportsItsErrorNumber) {
+  MonitorHotPlugSource source([](int* error) {
+    *error = EMFILE;
+    return std::unique_ptr<hid::HotplugMonitor>();
+  });
+  LoggingSink sink;
+  unsigned long error = 0;
+  EXPECT_FALSE(source.Start(sink, &error));
+  EXPECT_EQ(error, static_cast<unsigned long>(EMFILE));
+  EXPECT_EQ(source.Fd(), -1);
+  source.Drain();
+  EXPECT_TRUE(sink.log.empty());
+}
+
+}  // namespace
+}  // namespace kv::ui

@@ -1,0 +1,34 @@
+#include "monitor_hot_plug.h"
+
+namespace kv::ui {
+
+MonitorHotPlugSource::MonitorHotPlugSource()
+    : MonitorHotPlugSource([](int* error) { return hid::CreateNativeHotplugMonitor(error); }) {}
+
+MonitorHotPlugSource::MonitorHotPlugSource(Factory factory) : factory_(std::move(factory)) {}
+
+bool MonitorHotPlugSource::Start(HotPlugSink& sink, unsigned long* error) {
+  int code = 0;
+  monitor_ = factory_ ? factory_(&code) : nullptr;
+  if (!monitor_) {
+    *error = static_cast<unsigned long>(code);
+    return false;
+  }
+  sink_ = &sink;
+  return true;
+}
+
+void MonitorHotPlugSource::Drain() {
+  if (!monitor_ || !sink_) {
+    return;
+  }
+  for (const auto& event : monitor_->ReadEvents()) {
+    if (event.kind == hid::HotplugEvent::Kind::Added) {
+      sink_->OnDeviceArrival(event.path);
+    } else {
+      sink_->OnDeviceRemoval(event.path);
+    }
+  }
+}
+
+}  // namespace kv::ui
