@@ -73,6 +73,18 @@ TEST_F(NativeBackendTest, NoSensorEndsTheListWithTheHidLayerLoaded) {
   EXPECT_THAT(GetAccessDeniedPaths(), IsEmpty());
 }
 
+TEST_F(NativeBackendTest, RealSensorIsOpenedAndRead) {
+  if (!RealSensorAttached()) GTEST_SKIP() << "no real sensor attached";
+  std::uint32_t firmware = 0;
+  const int opened = OpenAllDevices(&firmware);
+  if (!opened && !GetAccessDeniedPaths().empty()) {
+    GTEST_SKIP() << "the sensor is not ours to open; install res/70-kv7700.rules";
+  }
+  ASSERT_EQ(opened, 1) << std::hex << "LibError " << GetLibError();
+  EXPECT_GE(GetDeviceCount(), 1);
+  EXPECT_NE(firmware, 0u);
+}
+
 TEST_F(NativeBackendTest, NonSensorPathsAreRefusedUnopened) {
   const std::string plain = PlainFile();
   for (const std::string& path : {std::string("/dev/null"), plain, std::string("/dev/hidraw-none"),
