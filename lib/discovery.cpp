@@ -58,11 +58,11 @@ hid::Handle OpenDevicePath(const char* path, DeviceSlot* slot) {
 }
 
 void EnumerateDevices() {
+  ClearAccessDenied();  // what a failed enumeration knew is stale as well
   if (!LoadHidEntryPoints()) return;
   if (!LoadSetupEntryPoints()) return;
 
   LibState& state = GetLibState();
-  ClearAccessDenied();
   std::vector<hid::InterfaceEntry> entries;
   if (!state.SetupLayer->List(&entries)) {
     state.SetupLayer.reset();
