@@ -12,9 +12,7 @@
 #include "dorvane_app.h"
 #include "lib/sensor_trace.h"
 #include "memory_dialog_host.h"
-#include "memory_sheet_host.h"
-#include "prop_sheet.h"
-#include "support/library_fixture.h"
+#include "sheet_fixture.h"
 #include "walk_away_page.h"
 #include "walk_up_page.h"
 
@@ -52,48 +50,30 @@ inline const KeyTwin kWalkUpTwin{"WalkUp",
                                  "Failed to Write the device Features (WalkUp)!",
                                  false};
 
-inline void PrintTo(const KeyTwin& twin, std::ostream* out) { *out << twin.name; }
+inline void PrintTo(const KeyTwin& twin, std::ostream* out) {
+  *out << twin.name;
+}
 
 inline std::string TwinName(const ::testing::TestParamInfo<KeyTwin>& info) {
   return info.param.name;
 }
 
-// The owner of the start-up checks' message boxes.
-class OwnerlessWindow final : public WindowHost {
- public:
-  MessageResult ShowMessage(const MessageRequest& request) override {
-    return record.ShowMessage(request);
-  }
-  void Pause(std::uint32_t ms) override { record.Pause(ms); }
-  void BeginWaitCursor() override { record.BeginWaitCursor(); }
-  void EndWaitCursor() override { record.EndWaitCursor(); }
-  WindowRecorder record;
-};
-
-class KeyPageTest : public kv::testing::LibraryTest {
+class KeyPageTest : public SheetTest {
  protected:
   void SetUp() override {
-    LibraryTest::SetUp();
-    sensor = std::make_shared<emu::EmulatedSensor>(0x0144);
+    SheetTest::SetUp();
+    sensor = Plug(0x0144);
     // One key set (Ctrl+Alt+Del) and 128 ms between keys on both pages.
     for (std::size_t block : {std::size_t{1}, std::size_t{3}}) {
       sensor->Working()[block] = {1, 2, 0x05, 0, 0, 0, 0, 0};
       sensor->Working()[block + 1] = {0, 0, 0x4C, 0, 0, 0, 0, 0};
     }
-    bus.PlugSensor(sensor);
-  }
-  void TearDown() override {
-    host.reset();
-    app.ExitInstance();
-    LibraryTest::TearDown();
   }
 
   // Starts the program with the sensor as it is now; the trace then holds
   // only what the test makes the pages send.
   void Start() {
-    ASSERT_TRUE(app.InitInstance(ownerless));
-    host = std::make_unique<MemorySheetHost>(*app.Sheet());
-    host->Open(nullptr);
+    ASSERT_NO_FATAL_FAILURE(SheetTest::Start());
     sensor->ClearTrace();
   }
 
@@ -130,9 +110,6 @@ class KeyPageTest : public kv::testing::LibraryTest {
   }
 
   std::shared_ptr<emu::EmulatedSensor> sensor;
-  CDorvaneApp app;
-  OwnerlessWindow ownerless;
-  std::unique_ptr<MemorySheetHost> host;
 };
 
 class TwinPageTest : public KeyPageTest, public ::testing::WithParamInterface<KeyTwin> {
