@@ -13,23 +13,10 @@
 #include "dorvane_app.h"
 #include "memory_dialog_host.h"
 #include "memory_sheet_host.h"
-#include "prop_sheet.h"
 #include "sonar_page.h"
 #include "support/library_fixture.h"
 
 namespace kv::ui::testing {
-
-// The owner of the start-up message boxes.
-class OwnerlessWindow final : public WindowHost {
- public:
-  MessageResult ShowMessage(const MessageRequest& request) override {
-    return record.ShowMessage(request);
-  }
-  void Pause(std::uint32_t ms) override { record.Pause(ms); }
-  void BeginWaitCursor() override { record.BeginWaitCursor(); }
-  void EndWaitCursor() override { record.EndWaitCursor(); }
-  WindowRecorder record;
-};
 
 // Working-memory blocks of the sensor, by the command that reads them.
 inline constexpr std::size_t kSonarBlock = 0;     // 0x80
@@ -40,47 +27,12 @@ inline constexpr std::size_t kIdleBlock = 5;      // 0x85
 inline constexpr std::size_t kLedByte = 0, kPingByte = 1, kMinByte = 3, kMaxByte = 4, kOrdbByte = 5,
                              kIrdbByte = 6, kStartByte = 7;
 
-// Plays a key page's part of Apply: it writes its record, unless the Sonar
-// page edited that record too; then it leaves the write to the Sonar page,
-// which applies after it.
-class KeyPageStandIn final : public PropertyPage {
- public:
-  using Flag = std::uint32_t CDorvaneApp::*;
-  KeyPageStandIn(CDorvaneApp& app, int templateId, Flag pending, Flag pendingSonar,
-                 int (CDorvaneApp::*push)())
-      : PropertyPage(app, templateId, "key page"),
-        pending_(pending),
-        pendingSonar_(pendingSonar),
-        push_(push) {}
-
- protected:
-  bool OnApply() override {
-    CDorvaneApp& app = App();
-    if (!(app.*pending_)) {
-      return true;
-    }
-    if (!(app.*pendingSonar_) && !(app.*push_)()) {
-      return true;
-    }
-    Dialog().Pause(1000);
-    SetModified(false);
-    app.*pending_ = 0;
-    return true;
-  }
-
- private:
-  Flag pending_;
-  Flag pendingSonar_;
-  int (CDorvaneApp::*push_)();
-};
-
 class SonarPageTest : public kv::testing::LibraryTest {
  protected:
   static constexpr int kSonarTab = 2;
 
   void TearDown() override {
     host.reset();
-    ownSheet.reset();
     app.ExitInstance();
     LibraryTest::TearDown();
   }
@@ -91,25 +43,6 @@ class SonarPageTest : public kv::testing::LibraryTest {
     Plug(firmware, prepare);
     ASSERT_TRUE(app.InitInstance(ownerless));
     host = std::make_unique<MemorySheetHost>(*app.Sheet());
-    Open();
-  }
-
-  // The same, with stand-ins for the two key pages before the Sonar page,
-  // as the sheet orders them.
-  void StartWithKeyPageStandIns(std::uint16_t firmware) {
-    Plug(firmware, {});
-    ASSERT_TRUE(app.InitInstance(ownerless));
-    walkAwayStandIn = std::make_unique<KeyPageStandIn>(app, 108, &CDorvaneApp::WalkAwayPending,
-                                                       &CDorvaneApp::WalkAwayPendingSonar,
-                                                       &CDorvaneApp::PushWalkAwayToDev);
-    walkUpStandIn = std::make_unique<KeyPageStandIn>(app, 109, &CDorvaneApp::WalkUpPending,
-                                                     &CDorvaneApp::WalkUpPendingSonar,
-                                                     &CDorvaneApp::PushWalkUpToDev);
-    ownSheet = std::make_unique<PropSheet>(app, app.FormatCaption());
-    ownSheet->AddPage(walkAwayStandIn.get());
-    ownSheet->AddPage(walkUpStandIn.get());
-    ownSheet->AddPage(app.PageSonar);
-    host = std::make_unique<MemorySheetHost>(*ownSheet);
     Open();
   }
 
@@ -153,11 +86,8 @@ class SonarPageTest : public kv::testing::LibraryTest {
 
   InlineRunner runner;
   CDorvaneApp app;
-  OwnerlessWindow ownerless;
+  MemoryWindowHost ownerless;
   std::shared_ptr<emu::EmulatedSensor> sensor;
-  std::unique_ptr<KeyPageStandIn> walkAwayStandIn;
-  std::unique_ptr<KeyPageStandIn> walkUpStandIn;
-  std::unique_ptr<PropSheet> ownSheet;
   std::unique_ptr<MemorySheetHost> host;
 
  private:

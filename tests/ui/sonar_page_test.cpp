@@ -209,10 +209,10 @@ INSTANTIATE_TEST_SUITE_P(
                                   &CDorvaneApp::WalkUpPendingSonar}));
 
 TEST_F(SonarPageTest, AKeyRecordEditedOnBothPagesIsWrittenOnceWithBothChanges) {
-  StartWithKeyPageStandIns(0x0144);
-  // The Walk-Away page's edit, as its handlers leave it.
-  app.EditWalkAway.MinFltRepRate = 9;
-  app.WalkAwayPending = 1;
+  Start(0x0144);
+  MemoryDialogHost& walkAway = *host->PageDialog(0);
+  walkAway.Command(CMD_ADVANCED_SETTINGS, 1);
+  ASSERT_TRUE(walkAway.Type(1023, "9"));  // "MinDist Fault Send Rate (sec):"
   ASSERT_TRUE(Page().Click(SNRPage::kIdOutOfRangeMinutes));
 
   EXPECT_TRUE(host->PressApply());
@@ -220,9 +220,9 @@ TEST_F(SonarPageTest, AKeyRecordEditedOnBothPagesIsWrittenOnceWithBothChanges) {
   EXPECT_EQ(Requests(0x82), 1);
   EXPECT_THAT(Commits(), ElementsAre(0x06));
   EXPECT_EQ(Block(kWalkAwayFlags)[0], 0x01);  // Flags0WA from this page
-  EXPECT_EQ(Block(kWalkAwayFlags)[1], 9);     // MinFltRepRate from the other
-  EXPECT_FALSE(app.WalkAwayPending);
-  EXPECT_FALSE(app.WalkAwayPendingSonar);
+  EXPECT_EQ(Block(kWalkAwayFlags)[1], 9);     // MinFltRepRate from the Walk-Away page
+  EXPECT_THAT(Page().Record().Pauses(), ElementsAre(1000));
+  EXPECT_FALSE(app.WalkAwayPending || app.WalkAwayPendingSonar);
   EXPECT_FALSE(host->ApplyEnabled());
 }
 
