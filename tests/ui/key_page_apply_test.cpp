@@ -117,22 +117,20 @@ TEST_P(TwinPageTest, RefreshLeavesTheAdvancedFieldsDisabledAndOneMarksTheRecordP
   EXPECT_EQ(Writes(twin), 1u);
 }
 
-// Until the Sonar page applies for itself, the test does what its minutes
-// box and its Apply do: set the flag and its pending mark, then write.
+// The Sonar page's minutes box edits the same record: one Apply writes it
+// once, from the Sonar page, with both changes.
 TEST_P(TwinPageTest, AnEditSharedWithTheSonarPageWritesTheRecordOnceWithBoth) {
   Start();
   ASSERT_TRUE(Page().Choose(1015, "M"));
-  EditWord(twin, 8) |= 0x01;
-  app.*twin.pendingSonar = 1;
+  const int minutesBox = twin.pageIndex == 0 ? 1065 : 1064;
+  ASSERT_TRUE(host->PageDialog(2)->Click(minutesBox));
 
   EXPECT_TRUE(host->PressApply());
-  EXPECT_EQ(Writes(twin), 0u) << "left to the Sonar page";
+  EXPECT_EQ(Writes(twin), 1u);
   EXPECT_EQ(app.*twin.pending, 0u);
+  EXPECT_EQ(app.*twin.pendingSonar, 0u);
   EXPECT_FALSE(Page().Modified());
   EXPECT_THAT(Page().Record().Pauses(), ElementsAre(1000));
-
-  ASSERT_EQ(twin.pageIndex == 0 ? app.PushWalkAwayToDev() : app.PushWalkUpToDev(), 1);
-  EXPECT_EQ(Writes(twin), 1u);
   EXPECT_EQ(CodesBlock(twin)[0], 0x01);
   EXPECT_EQ(CodesBlock(twin)[2], 0x10);
 }
