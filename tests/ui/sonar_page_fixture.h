@@ -1,6 +1,5 @@
-// The Sonar page in the whole program, over one emulated sensor: the
-// application object, its sheet in memory, virtual time, and helpers that
-// read what reached the sensor.
+// The Sonar page in the whole program, over one emulated sensor, on virtual
+// time, with helpers that read what reached the sensor.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -10,11 +9,9 @@
 #include <memory>
 #include <vector>
 
-#include "dorvane_app.h"
 #include "memory_dialog_host.h"
-#include "memory_sheet_host.h"
+#include "sheet_fixture.h"
 #include "sonar_page.h"
-#include "support/library_fixture.h"
 
 namespace kv::ui::testing {
 
@@ -27,26 +24,24 @@ inline constexpr std::size_t kIdleBlock = 5;      // 0x85
 inline constexpr std::size_t kLedByte = 0, kPingByte = 1, kMinByte = 3, kMaxByte = 4, kOrdbByte = 5,
                              kIrdbByte = 6, kStartByte = 7;
 
-class SonarPageTest : public kv::testing::LibraryTest {
+class SonarPageTest : public SheetTest {
  protected:
   static constexpr int kSonarTab = 2;
-
-  void TearDown() override {
-    host.reset();
-    app.ExitInstance();
-    LibraryTest::TearDown();
-  }
 
   // Plugs a sensor whose working memory `prepare` may change, starts the
   // program, shows the Sonar page and forgets the start-up traffic.
   void Start(std::uint16_t firmware, const std::function<void(emu::Memory&)>& prepare = {}) {
-    Plug(firmware, prepare);
-    ASSERT_TRUE(app.InitInstance(ownerless));
-    host = std::make_unique<MemorySheetHost>(*app.Sheet());
-    Open();
+    sensor = std::make_shared<emu::EmulatedSensor>(firmware);
+    if (prepare) {
+      prepare(sensor->Working());
+    }
+    bus.PlugSensor(sensor);
+    ASSERT_NO_FATAL_FAILURE(SheetTest::Start());
+    host->ChooseTab(kSonarTab);
+    sensor->ClearTrace();
+    Page().Record().ClearPauses();
   }
 
-  SNRPage& Sonar() { return *app.PageSonar; }
   MemoryDialogHost& Page() { return *host->PageDialog(kSonarTab); }
 
   // The Misc page's "Enable Advanced Settings".
@@ -84,28 +79,7 @@ class SonarPageTest : public kv::testing::LibraryTest {
     return static_cast<std::uint8_t>(std::floor(inches * emu::kTicksPerInch + 0.5));
   }
 
-  InlineRunner runner;
-  CDorvaneApp app;
-  MemoryWindowHost ownerless;
   std::shared_ptr<emu::EmulatedSensor> sensor;
-  std::unique_ptr<MemorySheetHost> host;
-
- private:
-  void Plug(std::uint16_t firmware, const std::function<void(emu::Memory&)>& prepare) {
-    sensor = std::make_shared<emu::EmulatedSensor>(firmware);
-    if (prepare) {
-      prepare(sensor->Working());
-    }
-    bus.PlugSensor(sensor);
-    app.SetRunner(&runner);
-  }
-
-  void Open() {
-    host->Open();
-    host->ChooseTab(kSonarTab);
-    sensor->ClearTrace();
-    Page().Record().ClearPauses();
-  }
 };
 
 }  // namespace kv::ui::testing
