@@ -1,0 +1,168 @@
+#include "qt_dialog_host.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+
+#include "dialog_units.h"
+#include "qt_test_app.h"
+#include "ui/recording_events.h"
+
+namespace kv::ui::qt {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+
+class QtDialogHostTest : public ::testing::Test {
+ protected:
+  QtDialogHost& Dialog(int templateId) {
+    dialog_ = std::make_unique<QtDialogHost>(*FindDialogTemplate(templateId), services_);
+    dialog_->SetEvents(&events);
+    dialog_->show();
+    return *dialog_;
+  }
+
+  QApplication& application_ = testing::TestApplication();
+  BusyRunner runner_;
+  WindowServices services_{runner_};
+  std::unique_ptr<QtDialogHost> dialog_;
+  ui::testing::RecordingEvents events;
+};
+
+TEST_F(QtDialogHostTest, EditsNotifyForCodeAndTypingAlike) {
+  QtDialogHost& misc = Dialog(110);
+  misc.SetText(1055, "500");
+  misc.SetText(1055, "500");   // Qt is silent for the same text; the platform is not
+  misc.SetText(1057, "rate");  // a label raises nothing
+  auto* rate = static_cast<QLineEdit*>(misc.Widget(1055));
+  rate->setFocus();
+  rate->end(false);
+  testing::TypeAsUser(rate, Qt::Key_7, QStringLiteral("7"));
+  testing::TypeAsUser(rate, Qt::Key_X, QStringLiteral("x"));  // digits only: refused
+  EXPECT_THAT(events.log, ElementsAre("text 1055", "text 1055", "text 1055"));
+  EXPECT_EQ(misc.GetText(1055), "5007");
+  EXPECT_EQ(misc.GetNumber(1055), 5007u);
+
+  // A read-only edit takes no typing.
+  auto* range = static_cast<QLineEdit*>(misc.Widget(1050));
+  testing::TypeAsUser(range, Qt::Key_1, QStringLiteral("1"));
+  EXPECT_EQ(misc.GetText(1050), "");
+}
+
+TEST_F(QtDialogHostTest, ButtonsNotifyOnlyForTheUsersClick) {
+  QtDialogHost& misc = Dialog(110);
+  misc.SetChecked(1039, true);
+  misc.SetChecked(1040, true);
+  misc.SetChecked(1040, false);  // an exclusive group would refuse this
+  EXPECT_THAT(events.log, IsEmpty());
+  EXPECT_TRUE(misc.IsChecked(1039));
+  EXPECT_FALSE(misc.IsChecked(1040));
+
+  testing::ClickAsUser(misc.Widget(1039));  // toggles off
+  testing::ClickAsUser(misc.Widget(1043));
+  testing::ClickAsUser(misc.Widget(1041));  // unchecks the rest of its group
+  testing::ClickAsUser(misc.Widget(1033));
+  testing::ClickAsUser(misc.Widget(1053));  // disabled: takes nothing
+  EXPECT_THAT(events.log, ElementsAre("click 1039", "click 1043", "click 1041", "click 1033"));
+  EXPECT_FALSE(misc.IsChecked(1039));
+  EXPECT_FALSE(misc.IsChecked(1043));
+  EXPECT_TRUE(misc.IsChecked(1041));
+}
+
+TEST_F(QtDialogHostTest, ListsNotifyOnlyForTheUsersChoice) {
+  QtDialogHost& walkAway = Dialog(108);
+  const int list = 1015;
+  ASSERT_TRUE(walkAway.HasControl(list));
+  EXPECT_EQ(walkAway.AddListEntry(list, "[NONE]", 0), 0);
+  EXPECT_EQ(walkAway.AddListEntry(list, "A", 4), 1);
+  EXPECT_EQ(walkAway.GetListSelection(list), -1);  // Qt would select the first entry
+  walkAway.SetListSelection(list, 0);
+  EXPECT_THAT(events.log, IsEmpty());
+
+  testing::TypeAsUser(walkAway.Widget(list), Qt::Key_Down);
+  EXPECT_THAT(events.log, ElementsAre("select 1015"));
+  EXPECT_EQ(walkAway.GetListSelection(list), 1);
+  EXPECT_EQ(walkAway.GetListText(list, 1), "A");
+  EXPECT_EQ(walkAway.GetListData(list, 1), 4);
+  EXPECT_EQ(walkAway.GetListData(list, 2), 0);  // out of range
+
+  walkAway.ResetList(list);
+  EXPECT_EQ(walkAway.GetListCount(list), 0);
+  EXPECT_EQ(walkAway.GetListSelection(list), -1);
+  EXPECT_THAT(events.log, ElementsAre("select 1015"));
+}
+
+TEST_F(QtDialogHostTest, EveryControlCarriesItsIdNameStateAndPlace) {
+  for (const DialogTemplate& spec : DialogTemplates()) {
+    SCOPED_TRACE("dialog " + std::to_string(spec.id));
+    QtDialogHost& dialog = Dialog(spec.id);
+    const DialogUnits units(dialog.font());
+    EXPECT_EQ(dialog.size(), units.Size(spec.width, spec.height));
+    for (const ControlTemplate& control : spec.controls) {
+      if (control.id == kIdStatic) {
+        continue;
+      }
+      SCOPED_TRACE("control " + std::to_string(control.id));
+      QWidget* widget = dialog.Widget(control.id);
+      ASSERT_NE(widget, nullptr);
+      EXPECT_EQ(widget->accessibleDescription(), QStringLiteral("id %1").arg(control.id));
+      EXPECT_EQ(widget->accessibleName(), ToQt(AccessibleName(spec, control)));
+      if (!control.hidden && (control.kind == ControlKind::Edit ||
+                              control.kind == ControlKind::DropDownList || !control.text.empty())) {
+        EXPECT_FALSE(widget->accessibleName().isEmpty());
+      }
+      EXPECT_EQ(dialog.IsEnabled(control.id), !control.disabled);
+      EXPECT_EQ(dialog.IsVisible(control.id), !control.hidden);
+      const QRect place = units.Rect(control.x, control.y, control.width, control.height);
+      EXPECT_EQ(widget->pos(), place.topLeft());
+      EXPECT_GE(widget->width(), place.width());  // one-line texts may grow into free room
+      if (control.kind == ControlKind::Edit) {
+        auto* edit = static_cast<QLineEdit*>(widget);
+        EXPECT_EQ(edit->validator() != nullptr, control.style.digitsOnly);
+        EXPECT_EQ(edit->isReadOnly(), control.style.readOnly);
+      }
+    }
+  }
+  // Names taken from the label before a field.
+  QtDialogHost& sonar = Dialog(107);
+  EXPECT_EQ(sonar.Widget(1026)->accessibleName(), QStringLiteral("Minimum Detection Distance"));
+}
+
+TEST_F(QtDialogHostTest, NoTextIsClipped) {
+  for (const DialogTemplate& spec : DialogTemplates()) {
+    QtDialogHost& dialog = Dialog(spec.id);
+    for (const ControlTemplate& control : spec.controls) {
+      if (control.text.empty() || control.kind == ControlKind::Edit ||
+          control.kind == ControlKind::GroupBox) {
+        continue;
+      }
+      SCOPED_TRACE("dialog " + std::to_string(spec.id) + " \"" + control.text + "\"");
+      const QWidget* widget = nullptr;
+      for (const QObject* child : dialog.children()) {
+        const auto* candidate = qobject_cast<const QWidget*>(child);
+        if (candidate && candidate->accessibleName() == ToQt(AccessibleName(spec, control)) &&
+            candidate->geometry().topLeft() ==
+                DialogUnits(dialog.font()).Rect(control.x, control.y, 1, 1).topLeft()) {
+          widget = candidate;
+        }
+      }
+      ASSERT_NE(widget, nullptr);
+      const auto* label = qobject_cast<const QLabel*>(widget);
+      if (label && label->wordWrap()) {
+        EXPECT_LE(label->heightForWidth(label->width()), label->height());
+      } else {
+        EXPECT_LE(widget->sizeHint().width(), widget->width());
+      }
+    }
+  }
+}
+
+}  // namespace
+}  // namespace kv::ui::qt

@@ -1,0 +1,116 @@
+#include "sheet_window.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QPushButton>
+#include <QTabWidget>
+
+#include "clock.h"
+#include "qt_dialog_host.h"
+#include "qt_test_app.h"
+#include "session.h"
+#include "simulation.h"
+
+namespace kv::ui::qt {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+
+// The configurator on one emulated sensor, on virtual time.
+class SheetWindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    SetClock(&clock);
+    Options options;
+    options.simulate = true;
+    options.simulateFiles = {""};
+    session = std::make_unique<Session>(options);
+    session->Services().SetMessagePresenter([this](QWidget*, const MessageRequest& request) {
+      messages.push_back(request.text);
+      return MessageResult::Ok;
+    });
+    int status = 0;
+    ASSERT_TRUE(session->Prepare(&status));
+    window = session->Window();
+    window->show();
+    session->StartNow();
+  }
+  void TearDown() override {
+    session.reset();
+    SetClock(nullptr);
+  }
+
+  emu::EmulatedSensor& Sensor() { return *session->Emulation()->Sensors()[0].sensor; }
+
+  // The key-send commands the sensor received, in order.
+  std::vector<int> KeySendCommands() {
+    std::vector<int> commands;
+    for (const emu::TraceEntry& entry : Sensor().TraceCopy()) {
+      if (entry.direction == emu::Direction::Set && (entry.bytes[1] & 0xFE) == 0xB0) {
+        commands.push_back(entry.bytes[1]);
+      }
+    }
+    return commands;
+  }
+
+  QApplication& application = testing::TestApplication();
+  VirtualClock clock;
+  std::unique_ptr<Session> session;
+  SheetWindow* window = nullptr;
+  std::vector<std::string> messages;
+};
+
+TEST_F(SheetWindowTest, StartsWithTheSensorsFirmwareInTheCaptionAndEveryPage) {
+  EXPECT_EQ(window->windowTitle(), QStringLiteral("KV7700 3.60, DLL 5.50, DeviceFW 4.10"));
+  EXPECT_THAT(messages, IsEmpty());
+  ASSERT_EQ(window->Tabs()->count(), 4);
+  const char* const titles[] = {"Walk-Away", "Walk-To", "Sonar", "Misc."};
+  for (int page = 0; page < 4; ++page) {
+    EXPECT_EQ(window->Tabs()->tabText(page), QString::fromLatin1(titles[page]));
+    EXPECT_NE(window->PageDialog(page), nullptr) << "every page exists before the user looks";
+  }
+  EXPECT_EQ(window->Tabs()->currentIndex(), 0);
+  EXPECT_FALSE(window->ApplyButton()->isEnabled());
+  EXPECT_FALSE(window->HaltKeySendsBox()->isChecked());
+  EXPECT_EQ(window->HaltKeySendsBox()->accessibleDescription(), QStringLiteral("id 1025"));
+  EXPECT_FALSE(window->windowIcon().isNull());
+  EXPECT_TRUE(window->windowFlags() & Qt::WindowMinimizeButtonHint);
+
+  // A page marked modified enables Apply.
+  window->PageDialog(2)->SetModified(true);
+  EXPECT_TRUE(window->ApplyButton()->isEnabled());
+  window->PageDialog(2)->SetModified(false);
+  EXPECT_FALSE(window->ApplyButton()->isEnabled());
+}
+
+TEST_F(SheetWindowTest, FollowsTheSensorOutAndBackInThroughTheHotPlugMonitor) {
+  Simulation& simulation = *session->Emulation();
+  simulation.PullOut(0);
+  ASSERT_TRUE(testing::ProcessEventsUntil([&] {
+    return window->windowTitle() == QStringLiteral("KV7700 3.60, DLL 5.50, DeviceFW 0.00");
+  }));
+  Sensor().SetFirmwareVersion(0x0144);
+  simulation.PlugIn(0);
+  ASSERT_TRUE(testing::ProcessEventsUntil([&] {
+    return window->windowTitle() == QStringLiteral("KV7700 3.60, DLL 5.50, DeviceFW 1.44");
+  }));
+  EXPECT_THAT(messages, IsEmpty());
+}
+
+TEST_F(SheetWindowTest, ClosingByTheTitleBarIsCancelAndResumesKeySends) {
+  testing::ClickAsUser(window->HaltKeySendsBox());
+  EXPECT_TRUE(Sensor().KeySendsHalted());
+  clock.ResetSlept();
+  window->close();
+  EXPECT_TRUE(window->Finished());
+  EXPECT_FALSE(window->isVisible());
+  EXPECT_THAT(KeySendCommands(), ElementsAre(0xB1, 0xB0));
+  EXPECT_FALSE(Sensor().KeySendsHalted());
+  EXPECT_GE(clock.SleptMs(), 2000u);  // the sensor's time to resume
+}
+
+}  // namespace
+}  // namespace kv::ui::qt

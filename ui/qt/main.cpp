@@ -1,0 +1,38 @@
+// kv7700-config: the KV7700 configurator's window.
+#include <QApplication>
+#include <QStringList>
+#include <cstdio>
+
+#include "command_line.h"
+#include "session.h"
+#include "window_services.h"
+
+int main(int argc, char** argv) {
+  QApplication application(argc, argv);
+  QApplication::setApplicationName(QStringLiteral("kv7700-config"));
+
+  // Qt has taken its own options (-platform, -style...) out of the list.
+  std::vector<std::string> arguments;
+  const QStringList given = QCoreApplication::arguments();
+  for (qsizetype i = 1; i < given.size(); ++i) {
+    arguments.push_back(kv::ui::qt::FromQt(given[i]));
+  }
+  kv::ui::qt::Options options;
+  std::string error;
+  if (!kv::ui::qt::ParseCommandLine(arguments, &options, &error)) {
+    std::fprintf(stderr, "kv7700-config: %s\n\n%s", error.c_str(), kv::ui::qt::kUsage);
+    return 2;
+  }
+
+  kv::ui::qt::Session session(options);
+  int status = 0;
+  if (!session.Prepare(&status)) {
+    return status;
+  }
+  // The program ends with the sheet, even with the simulation panel open.
+  QApplication::setQuitOnLastWindowClosed(false);
+  session.SetClosedListener([] { QCoreApplication::quit(); });
+  session.Show();
+  QApplication::exec();
+  return session.Finish();
+}

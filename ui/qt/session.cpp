@@ -1,0 +1,114 @@
+#include "session.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QTimer>
+#include <cstdio>
+
+#include "hid/hid_layer.h"
+#include "monitor_hot_plug.h"
+#include "sheet_window.h"
+#include "simulation.h"
+#include "simulation_panel.h"
+
+namespace kv::ui::qt {
+
+Session::Session(Options options) : options_(std::move(options)) {}
+
+Session::~Session() {
+  if (!finished_) {
+    Finish();
+  }
+}
+
+void Session::Tell(const std::string& text, const std::string& caption) {
+  // Started from a terminal, the user reads it there too.
+  std::fprintf(stderr, "%s\n", text.c_str());
+  services_.ShowMessage(nullptr, {text, caption, MessageIcon::Error});
+}
+
+bool Session::Prepare(int* exitStatus) {
+  const std::string appName = FromQt(QFileInfo(QCoreApplication::applicationFilePath()).fileName());
+  if (!appName.empty()) {
+    app_.SetAppName(appName);
+  }
+  if (options_.simulate) {
+    simulation_ = std::make_unique<Simulation>();
+    std::string error;
+    if (!simulation_->Load(options_.simulateFiles, &error)) {
+      Tell(error, app_.AppName());
+      *exitStatus = 2;
+      return false;
+    }
+    hid::SetPlatform(&simulation_->Bus());
+    Simulation* simulation = simulation_.get();
+    hotPlug_ = std::make_unique<MonitorHotPlugSource>(
+        [simulation](int* error) { return simulation->MakeMonitor(error); });
+  } else {
+    hotPlug_ = std::make_unique<MonitorHotPlugSource>(MonitorHotPlugSource::Native());
+  }
+
+  app_.SetRunner(&runner_);
+  OwnerlessHost ownerless(services_);
+  if (!app_.InitInstance(ownerless)) {
+    *exitStatus = 1;
+    return false;
+  }
+  window_ = std::make_unique<SheetWindow>(*app_.Sheet(), app_.Gate(), services_, hotPlug_.get());
+  window_->SetClosedListener([this] {
+    if (closed_) {
+      closed_();
+    }
+  });
+  if (simulation_) {
+    panel_ = std::make_unique<SimulationPanel>(*simulation_);
+  }
+  return true;
+}
+
+void Session::Show() {
+  if (!window_) {
+    return;
+  }
+  window_->show();
+  if (panel_) {
+    panel_->PlaceBeside(*window_);
+    panel_->show();
+  }
+  // The window shows at once; opening and reading the sensors follows, with
+  // its progress in the window.
+  QTimer::singleShot(0, window_.get(), [this] { StartNow(); });
+}
+
+void Session::StartNow() {
+  if (window_ && !started_) {
+    started_ = true;
+    window_->Start();
+  }
+}
+
+int Session::Finish() {
+  if (finished_) {
+    return 0;
+  }
+  finished_ = true;
+  // The window and hot-plug refer to the sheet, which ExitInstance destroys.
+  panel_.reset();
+  window_.reset();
+  hotPlug_.reset();
+  int status = 0;
+  if (app_.Sheet()) {
+    app_.ExitInstance();
+  }
+  if (simulation_) {
+    std::string error;
+    if (!simulation_->Save(&error)) {
+      Tell(error, app_.AppName());
+      status = 1;
+    }
+    hid::SetPlatform(nullptr);
+  }
+  return status;
+}
+
+}  // namespace kv::ui::qt

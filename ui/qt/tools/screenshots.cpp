@@ -1,0 +1,90 @@
+// Renders the sheet with each page, and the simulation panel, to PNG files
+// (run by scripts/screenshots on Qt's offscreen platform). The emulated
+// sensor runs on virtual time, so the sensor's waits take none.
+//
+//   kv7700-screenshots OUTPUT_DIRECTORY
+#include <QApplication>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QImage>
+#include <QTabWidget>
+#include <cstdio>
+
+#include "clock.h"
+#include "session.h"
+#include "sheet_window.h"
+#include "simulation_panel.h"
+
+namespace {
+
+bool Save(QWidget& widget, const QString& path) {
+  QApplication::processEvents();
+  // Flat widgets need few colours; a palette keeps the files small.
+  const QImage image =
+      widget.grab().toImage().convertToFormat(QImage::Format_Indexed8, Qt::ThresholdDither);
+  if (!image.save(path, "PNG", 9)) {
+    std::fprintf(stderr, "kv7700-screenshots: cannot write %s\n", qPrintable(path));
+    return false;
+  }
+  std::printf("%s\n", qPrintable(path));
+  return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+  }
+  QApplication application(argc, argv);
+  if (argc != 2) {
+    std::fprintf(stderr, "Usage: kv7700-screenshots OUTPUT_DIRECTORY\n");
+    return 2;
+  }
+  const QDir out(QString::fromLocal8Bit(argv[1]));
+  if (!out.exists() && !QDir().mkpath(out.path())) {
+    std::fprintf(stderr, "kv7700-screenshots: cannot make %s\n", argv[1]);
+    return 1;
+  }
+
+  kv::VirtualClock clock;
+  kv::SetClock(&clock);
+  kv::ui::qt::Options options;
+  options.simulate = true;
+  options.simulateFiles = {""};
+  int status = 0;
+  {
+    kv::ui::qt::Session session(options);
+    if (!session.Prepare(&status)) {
+      return status;
+    }
+    kv::ui::qt::SheetWindow& window = *session.Window();
+    window.show();
+    session.StartNow();
+    // The start-up's progress strip goes a moment after the work.
+    QDeadlineTimer deadline(5000);
+    while (window.ProgressShowing() && !deadline.hasExpired()) {
+      QApplication::processEvents(QEventLoop::AllEvents, 20);
+    }
+    static const char* const kNames[] = {"walk-away", "walk-to", "sonar", "misc"};
+    for (int page = 0; page < window.Tabs()->count() && page < 4; ++page) {
+      window.Tabs()->setCurrentIndex(page);
+      if (!Save(window, out.filePath(QStringLiteral("sheet-%1-%2.png")
+                                         .arg(page + 1)
+                                         .arg(QString::fromLatin1(kNames[page]))))) {
+        status = 1;
+      }
+    }
+    if (kv::ui::qt::SimulationPanel* panel = session.Panel()) {
+      panel->show();
+      if (!Save(*panel, out.filePath(QStringLiteral("simulation-panel.png")))) {
+        status = 1;
+      }
+    }
+    window.Tabs()->setCurrentIndex(0);
+    const int finished = session.Finish();
+    status = status ? status : finished;
+  }
+  kv::SetClock(nullptr);
+  return status;
+}
