@@ -6,7 +6,7 @@
 #include <cstdio>
 
 #include "hid/hid_layer.h"
-#include "monitor_hot_plug.h"
+#include "hot_plug_watch.h"
 #include "sheet_window.h"
 #include "simulation.h"
 #include "simulation_panel.h"
@@ -45,8 +45,9 @@ bool Session::Prepare(int* exitStatus) {
     hotPlug_ = std::make_unique<MonitorHotPlugSource>(
         [simulation](int* error) { return simulation->MakeMonitor(error); });
   } else {
-    hotPlug_ = std::make_unique<MonitorHotPlugSource>(MonitorHotPlugSource::Native());
+    hotPlug_ = std::make_unique<MonitorHotPlugSource>();  // udev
   }
+  hotPlugWatch_ = std::make_unique<HotPlugWatch>(*hotPlug_);
 
   app_.SetRunner(&runner_);
   OwnerlessHost ownerless(services_);
@@ -83,7 +84,8 @@ void Session::Show() {
 void Session::StartNow() {
   if (window_ && !started_) {
     started_ = true;
-    window_->Start();
+    window_->Start();  // starts the hot-plug monitor among the rest
+    hotPlugWatch_->Watch();
   }
 }
 
@@ -95,6 +97,7 @@ int Session::Finish() {
   // The window and hot-plug refer to the sheet, which ExitInstance destroys.
   panel_.reset();
   window_.reset();
+  hotPlugWatch_.reset();
   hotPlug_.reset();
   int status = 0;
   if (app_.Sheet()) {

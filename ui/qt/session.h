@@ -11,11 +11,12 @@
 #include "busy_runner.h"
 #include "command_line.h"
 #include "dorvane_app.h"
+#include "monitor_hot_plug.h"
 #include "window_services.h"
 
 namespace kv::ui::qt {
 
-class MonitorHotPlugSource;
+class HotPlugWatch;
 class SheetWindow;
 class Simulation;
 class SimulationPanel;
@@ -59,6 +60,7 @@ class Session {
   WindowServices services_{runner_};
   CDorvaneApp app_;
   std::unique_ptr<MonitorHotPlugSource> hotPlug_;
+  std::unique_ptr<HotPlugWatch> hotPlugWatch_;
   std::unique_ptr<SheetWindow> window_;
   std::unique_ptr<SimulationPanel> panel_;
   std::function<void()> closed_;

@@ -66,6 +66,11 @@ class SheetWindowTest : public ::testing::Test {
 TEST_F(SheetWindowTest, StartsWithTheSensorsFirmwareInTheCaptionAndEveryPage) {
   EXPECT_EQ(window->windowTitle(), QStringLiteral("KV7700 3.60, DLL 5.50, DeviceFW 4.10"));
   EXPECT_THAT(messages, IsEmpty());
+  // Reading the sensor takes longer than a second: the window showed how it
+  // went, and the strip goes once the work is done.
+  EXPECT_TRUE(window->ProgressShowing());
+  EXPECT_FALSE(window->ProgressText().empty());
+  EXPECT_TRUE(testing::ProcessEventsUntil([&] { return !window->ProgressShowing(); }));
   ASSERT_EQ(window->Tabs()->count(), 4);
   const char* const titles[] = {"Walk-Away", "Walk-To", "Sonar", "Misc."};
   for (int page = 0; page < 4; ++page) {
