@@ -1,0 +1,94 @@
+// monitor: prints sensors being plugged in and pulled out, as it happens.
+#include <CLI/CLI.hpp>
+#include <algorithm>
+#include <memory>
+#include <optional>
+
+#include "context.h"
+#include "discovery.h"
+#include "errors.h"
+#include "hid/hid_layer.h"
+#include "interrupt.h"
+#include "kv7700.h"
+#include "plug_source.h"
+#include "progress.h"
+
+namespace kv::cli {
+
+namespace {
+
+struct MonitorOptions {
+  int count = 0;  // 0: until interrupted
+};
+
+// What one notice means for the sensors; nothing for devices that are no sensor.
+std::optional<Json> Interpret(const hid::HotplugEvent& notice) {
+  if (notice.kind == hid::HotplugEvent::Kind::Removed) {
+    if (!DeviceRemoved(notice.path.c_str())) return std::nullopt;
+    return Json{{"event", "removed"}, {"path", notice.path}};
+  }
+  if (!hid::GetPlatform().PathNamesSensor(notice.path)) return std::nullopt;
+  if (DeviceArrived(notice.path.c_str())) {
+    return Json{{"event", "added"},
+                {"path", notice.path},
+                {"index", GetDeviceCount() - 1},
+                {"accessible", true}};
+  }
+  const std::vector<std::string> denied = GetAccessDeniedPaths();
+  const bool isDenied = std::find(denied.begin(), denied.end(), notice.path) != denied.end();
+  return Json{{"event", "added"},
+              {"path", notice.path},
+              {"accessible", false},
+              {"reason", isDenied ? "access denied" : ExplainLibError(GetLibError())}};
+}
+
+std::string EventText(const Json& event) {
+  const std::string path = event["path"];
+  if (event["event"] == "removed") return "sensor pulled out: " + path;
+  if (event["accessible"]) return "sensor plugged in: " + path;
+  return "sensor plugged in: " + path + ", but it cannot be opened (" +
+         event["reason"].get<std::string>() + ")";
+}
+
+void RunMonitor(Context& context, const MonitorOptions& options) {
+  // Sensors already present are opened first, so that pulling them out is
+  // recognised; having none is fine here.
+  context.session.OpenPresent();
+  InterruptGuard interrupts;
+  std::unique_ptr<PlugSource> source =
+      context.simulation ? MakeSimulatedPlugSource(*context.simulation) : MakeSystemPlugSource();
+  const Output& out = context.out;
+  Progress::Instance().PrintLine("kv7700ctl: watching for sensors (" +
+                                 std::to_string(GetDeviceCount()) + " present); Ctrl-C stops.");
+  if (out.IsJson()) out.Raw("[\n");
+  int seen = 0;
+  hid::HotplugEvent notice;
+  while (options.count == 0 || seen < options.count) {
+    if (source->Next(&notice) != WaitResult::Event) break;
+    const std::optional<Json> event = Interpret(notice);
+    if (!event) continue;
+    out.Raw(out.IsJson() ? std::string(seen ? ",\n  " : "  ") + event->dump()
+                         : EventText(*event) + "\n");
+    if (event->value("reason", "") == "access denied" && !out.IsJson()) {
+      Progress::Instance().PrintLine(AccessDeniedMessage({notice.path}));
+    }
+    ++seen;
+  }
+  if (out.IsJson()) out.Raw(seen ? "\n]\n" : "]\n");
+}
+
+}  // namespace
+
+void AddMonitorCommand(CLI::App& app, Command* chosen) {
+  auto options = std::make_shared<MonitorOptions>();
+  CLI::App* monitor =
+      app.add_subcommand("monitor", "Print sensors being plugged in and pulled out");
+  monitor->add_option("--count", options->count, "Stop after N events")
+      ->type_name("N")
+      ->check(CLI::PositiveNumber);
+  monitor->callback([chosen, options] {
+    *chosen = [options](Context& context) { RunMonitor(context, *options); };
+  });
+}
+
+}  // namespace kv::cli

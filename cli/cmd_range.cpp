@@ -1,0 +1,109 @@
+// range: live distance readings, once or every MS milliseconds.
+#include <CLI/CLI.hpp>
+#include <cstdio>
+#include <memory>
+
+#include "clock.h"
+#include "context.h"
+#include "errors.h"
+#include "interrupt.h"
+#include "kv7700.h"
+#include "progress.h"
+
+namespace kv::cli {
+
+namespace {
+
+constexpr int kMinWatchMs = 100;
+constexpr std::uint16_t kFirmwareWithRange = 0x144;
+
+struct RangeOptions {
+  int watchMs = 0;  // 0: no repetition
+  int count = 0;    // 0: no limit
+};
+
+std::string RangeText(const RangeInfo& reading) {
+  char text[64];
+  std::snprintf(text, sizeof text,
+                reading.InRange ? "InRange: %d inches" : "NOT InRange: %d inches",
+                reading.Distance);
+  return text;
+}
+
+Json RangeJson(const RangeInfo& reading) {
+  return {{"distance", reading.Distance},
+          {"in_range", reading.InRange != 0},
+          {"status_bit1", reading.StatusBit1},
+          {"status_bit2", reading.StatusBit2}};
+}
+
+void RunRange(Context& context, const RangeOptions& options) {
+  if (options.watchMs != 0 && options.watchMs < kMinWatchMs) {
+    throw UsageError("--watch takes at least " + std::to_string(kMinWatchMs) +
+                     " milliseconds, not " + std::to_string(options.watchMs) + ".");
+  }
+  Session& session = context.session;
+  session.OpenAll();
+  const int device = context.options.device;
+  session.Select(device);
+  const std::string sensor = session.Describe(device);
+  if (GetFirmwareVersion() < kFirmwareWithRange) {
+    Progress::Instance().PrintLine("kv7700ctl: note: " + sensor + " has firmware " +
+                                   FirmwareText(GetFirmwareVersion()) +
+                                   "; range readings need firmware 1.44 or later and may be "
+                                   "meaningless.");
+  }
+
+  const bool series = options.watchMs != 0 || options.count != 0;
+  const Output& out = context.out;
+  InterruptGuard interrupts;
+  Clock& clock = GetClock();
+  int taken = 0;
+  bool first = true;
+  if (series && out.IsJson()) out.Raw("[\n");
+  while (true) {
+    const std::uint64_t startMs = clock.NowMs();
+    RangeInfo reading;
+    if (!GetRangeInfo(&reading)) {
+      if (series && out.IsJson()) out.Raw(first ? "]\n" : "\n]\n");
+      throw DeviceFailure("GetRangeInfo", sensor, GetDevError());
+    }
+    ++taken;
+    if (out.IsJson()) {
+      if (series) {
+        out.Raw(std::string(first ? "  " : ",\n  ") + RangeJson(reading).dump());
+      } else {
+        out.Document(RangeJson(reading));
+      }
+    } else {
+      out.Raw(RangeText(reading) + "\n");
+    }
+    first = false;
+    if (!series || (options.count != 0 && taken >= options.count)) break;
+    const std::uint64_t elapsed = clock.NowMs() - startMs;
+    const std::uint64_t period = static_cast<std::uint64_t>(options.watchMs);
+    if (elapsed < period && !SleepUnlessInterrupted(period - elapsed)) break;
+    if (Interrupted()) break;
+  }
+  if (series && out.IsJson()) out.Raw("\n]\n");
+}
+
+}  // namespace
+
+void AddRangeCommand(CLI::App& app, Command* chosen) {
+  auto options = std::make_shared<RangeOptions>();
+  CLI::App* range = app.add_subcommand("range", "Take a live distance reading");
+  range
+      ->add_option("--watch", options->watchMs,
+                   "Repeat every MS milliseconds (at least 100) until interrupted")
+      ->type_name("MS")
+      ->check(CLI::NonNegativeNumber);
+  range->add_option("--count", options->count, "Stop after N readings")
+      ->type_name("N")
+      ->check(CLI::PositiveNumber);
+  range->callback([chosen, options] {
+    *chosen = [options](Context& context) { RunRange(context, *options); };
+  });
+}
+
+}  // namespace kv::cli

@@ -1,0 +1,33 @@
+// Where 'monitor' learns of devices being plugged in and pulled out: the
+// system's hot-plug monitor, or the emulated bus's, driven by the simulation's
+// plug script.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "hid/hotplug_monitor.h"
+
+namespace kv::cli {
+
+class Simulation;
+
+enum class WaitResult {
+  Event,        // an event was filled in
+  Interrupted,  // Ctrl-C
+  Finished,     // nothing can ever happen any more
+};
+
+class PlugSource {
+ public:
+  virtual ~PlugSource() = default;
+  // Blocks until the next event, an interrupt, or the end.
+  virtual WaitResult Next(hid::HotplugEvent* out) = 0;
+};
+
+// The system's monitor (udev on Linux); throws a failure when it cannot start.
+std::unique_ptr<PlugSource> MakeSystemPlugSource();
+// The emulated bus's monitor, following the simulation's plug script.
+std::unique_ptr<PlugSource> MakeSimulatedPlugSource(Simulation& simulation);
+
+}  // namespace kv::cli

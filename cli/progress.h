@@ -1,0 +1,69 @@
+// Progress on standard error for work that takes longer than a second, shown
+// only when standard error is a terminal. Every wait of the library goes
+// through the clock, so a clock wrapper keeps the display moving during the
+// sensor's waits, and the exchange observer counts the reports.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "clock.h"
+
+namespace kv::cli {
+
+class Progress {
+ public:
+  // The one display of this process.
+  static Progress& Instance();
+
+  // Shows progress when `enabled` (standard error is a terminal).
+  void Enable(bool enabled) { enabled_ = enabled; }
+
+  // Starts a piece of work; `expectedReports` is 0 when unknown.
+  void Begin(const std::string& label, int expectedReports = 0);
+  void End();
+  // One feature report crossed the seam.
+  void OnReport();
+  // Time passed; redraws when the work has lasted a second or more.
+  void Tick();
+
+  // Writes a whole line to standard error without tearing the display.
+  void PrintLine(const std::string& line);
+
+ private:
+  void Draw();
+  void Clear();
+
+  bool enabled_ = false;
+  bool active_ = false;
+  bool shown_ = false;
+  std::string label_;
+  int expected_ = 0;
+  int reports_ = 0;
+  std::uint64_t startMs_ = 0;
+};
+
+// Begin/End around a scope.
+class ProgressScope {
+ public:
+  explicit ProgressScope(const std::string& label, int expectedReports = 0) {
+    Progress::Instance().Begin(label, expectedReports);
+  }
+  ~ProgressScope() { Progress::Instance().End(); }
+  ProgressScope(const ProgressScope&) = delete;
+  ProgressScope& operator=(const ProgressScope&) = delete;
+};
+
+// Forwards to another clock and sleeps in slices, ticking the display between
+// them, so long waits show progress.
+class ProgressClock final : public Clock {
+ public:
+  explicit ProgressClock(Clock& base) : base_(base) {}
+  std::uint64_t NowMs() override { return base_.NowMs(); }
+  void SleepMs(std::uint32_t ms) override;
+
+ private:
+  Clock& base_;
+};
+
+}  // namespace kv::cli

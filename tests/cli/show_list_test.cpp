@@ -1,0 +1,103 @@
+// show and list over emulated sensors: the text people read, the JSON scripts
+// read, the trace and the progress display.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <nlohmann/json.hpp>
+
+#include "tool_runner.h"
+
+namespace kv::cli::testing {
+namespace {
+
+using ::testing::HasSubstr;
+using ::testing::MatchesRegex;
+using ::testing::Not;
+
+TEST(ShowTest, PrintsEveryFieldUnderItsRecordWithValueAndUnit) {
+  const ToolResult result = RunTool({"--simulate", "show"});
+  ASSERT_EQ(result.exitCode, 0) << result.err;
+  EXPECT_THAT(result.out, HasSubstr("Sensor 0: /dev/hidraw-emu0, firmware 4.10"));
+  for (const char* record : {"tsSonarParms", "tsWalkAwayParms", "tsWalkUpParms", "tsIdleParms"}) {
+    EXPECT_THAT(result.out, HasSubstr(std::string("\n") + record + "\n"));
+  }
+  // Factory defaults, with units and key names.
+  EXPECT_THAT(result.out, MatchesRegex("(.|\n)*\n  PingRateS +200  ms\n(.|\n)*"));
+  EXPECT_THAT(result.out, MatchesRegex("(.|\n)*\n  MinDistS +14  in\n(.|\n)*"));
+  EXPECT_THAT(result.out, MatchesRegex("(.|\n)*\n  Key1ModsWA +5  LCTL\\+LALT\n(.|\n)*"));
+  EXPECT_THAT(result.out, MatchesRegex("(.|\n)*\n  Key1CodeWA +76  DELETE\n(.|\n)*"));
+  EXPECT_THAT(result.out, HasSubstr("walk-away:  LCTL+LALT+DELETE"));
+  EXPECT_THAT(result.out, HasSubstr("walk-up:    none"));
+  EXPECT_EQ(result.err, "");
+}
+
+TEST(ShowTest, JsonHasAnObjectPerRecordKeyedByFieldName) {
+  const ToolResult result = RunTool({"--simulate", "show", "--json"});
+  ASSERT_EQ(result.exitCode, 0) << result.err;
+  const nlohmann::json document = nlohmann::json::parse(result.out);
+  EXPECT_EQ(document["sensor"]["firmware"], "4.10");
+  EXPECT_EQ(document["tsSonarParms"].size(), 8u);
+  EXPECT_EQ(document["tsWalkAwayParms"].size(), 16u);
+  EXPECT_EQ(document["tsWalkUpParms"].size(), 16u);
+  EXPECT_EQ(document["tsIdleParms"].size(), 8u);
+  EXPECT_EQ(document["tsSonarParms"]["PingRateS"], 200);
+  EXPECT_EQ(document["tsSonarParms"]["MaxDistS"], 36);
+  EXPECT_EQ(document["tsWalkAwayParms"]["InterKeyDelayWA"], 128);
+  EXPECT_EQ(document["key_sequences"]["walk_away"], "LCTL+LALT+DELETE");
+}
+
+TEST(ShowTest, DeviceOptionChoosesTheSensor) {
+  TempDir dir;
+  ASSERT_EQ(RunTool({"--simulate=" + dir.Path("b"), "set", "PingRateS=400"}).exitCode, 0);
+  const ToolResult result =
+      RunTool({"--simulate", "--simulate=" + dir.Path("b"), "--device", "1", "show", "--json"});
+  ASSERT_EQ(result.exitCode, 0) << result.err;
+  const nlohmann::json document = nlohmann::json::parse(result.out);
+  EXPECT_EQ(document["sensor"]["index"], 1);
+  EXPECT_EQ(document["tsSonarParms"]["PingRateS"], 400);
+}
+
+TEST(ListTest, NamesEverySensorWithPathIdentityAndFirmware) {
+  const ToolResult text = RunTool({"--simulate", "--simulate", "list"},
+                                  {.env = {{"KV7700_SIMULATE_FIRMWARE", "0144"}}});
+  ASSERT_EQ(text.exitCode, 0) << text.err;
+  EXPECT_EQ(text.out,
+            "0  /dev/hidraw-emu0  18c8:2bfa  firmware 1.44\n"
+            "1  /dev/hidraw-emu1  18c8:2bfa  firmware 1.44\n");
+
+  const ToolResult json = RunTool({"--simulate", "--simulate", "--json", "list"});
+  ASSERT_EQ(json.exitCode, 0) << json.err;
+  const nlohmann::json document = nlohmann::json::parse(json.out);
+  ASSERT_EQ(document["sensors"].size(), 2u);
+  EXPECT_EQ(document["sensors"][1]["index"], 1);
+  EXPECT_EQ(document["sensors"][1]["path"], "/dev/hidraw-emu1");
+  EXPECT_EQ(document["sensors"][1]["vendor_id"], "18c8");
+  EXPECT_EQ(document["sensors"][1]["product_id"], "2bfa");
+  EXPECT_EQ(document["sensors"][1]["firmware"], "4.10");
+}
+
+TEST(TraceTest, EveryReportOfAReadIsOneLineOfNineHexBytes) {
+  const ToolResult result = RunTool({"--simulate", "--trace", "show"});
+  ASSERT_EQ(result.exitCode, 0) << result.err;
+  const std::vector<std::string> trace = TraceLines(result.err);
+  // Seven read exchanges: a request and an answer each.
+  ASSERT_EQ(trace.size(), 14u) << result.err;
+  EXPECT_EQ(trace[0], "set 00 80 00 00 00 00 00 00 00");
+  EXPECT_EQ(trace[1], "get 00 00 32 28 31 7d 0a 02 00");
+  EXPECT_EQ(trace[12], "set 00 8a 00 00 00 00 00 00 00");
+  EXPECT_THAT(trace[13], MatchesRegex("get 00 .. .. 10 04 .. .. .. .."));
+}
+
+TEST(ProgressTest, LongWorkShowsProgressOnATerminalOnly) {
+  // A configuration read takes 1.75 s: long enough for the display.
+  const ToolResult terminal = RunTool({"--simulate", "show"}, {.stderrOnTerminal = true});
+  ASSERT_EQ(terminal.exitCode, 0);
+  EXPECT_THAT(terminal.err, HasSubstr("Reading sensors... "));
+  EXPECT_THAT(terminal.err, HasSubstr("\r\033[K"));  // and cleared again
+
+  const ToolResult pipe = RunTool({"--simulate", "show"});
+  EXPECT_THAT(pipe.err, Not(HasSubstr("Reading sensors")));
+}
+
+}  // namespace
+}  // namespace kv::cli::testing
