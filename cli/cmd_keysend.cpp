@@ -32,9 +32,9 @@ void RunKeySend(Context& context, bool halt) {
     context.out.Document(
         {{"sensor", SensorJson(session.Info(device))}, {"key_sends", halt ? "halted" : "resumed"}});
   } else if (halt) {
-    context.out.Line(sensor + " halted its key sends; 'kv7700ctl resume' lets it type again.");
+    context.out.Line("Key sends halted on " + sensor + "; 'kv7700ctl resume' lets it type again.");
   } else {
-    context.out.Line(sensor + " resumed its key sends.");
+    context.out.Line("Key sends resumed on " + sensor + ".");
   }
 }
 

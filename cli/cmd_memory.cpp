@@ -47,9 +47,9 @@ void RunMemoryCommand(Context& context, const MemoryCommand& command) {
   session.Select(device);
   const std::string sensor = session.Describe(device);
   if (command.needsUserDefaults && info.firmware < kFirmwareWithUserDefaults) {
-    throw Failure(std::string(command.name) + " needs firmware 4.00 or later; " + sensor +
-                  " has firmware " + FirmwareText(info.firmware) +
-                  ", which keeps no user defaults. Nothing was sent.");
+    throw Failure(sensor + " has firmware " + FirmwareText(info.firmware) +
+                  ", which keeps no user defaults: this command needs firmware 4.00 or later. "
+                  "Nothing was sent.");
   }
   const Configuration before = CachedConfiguration(sensor);
   int ok = 0;

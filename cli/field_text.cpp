@@ -42,8 +42,7 @@ std::string DebounceUnit(bool minutes) {
 }  // namespace
 
 bool IsKeyField(const Field& field) {
-  return Contains(field.name, "Mods") || Contains(field.name, "Code") ||
-         Contains(field.name, "KeyCount");
+  return Contains(field.name, "Mods") || Contains(field.name, "Code");
 }
 
 std::string ValueNote(const Field& field, const Configuration& config, std::uint16_t firmware) {
@@ -51,7 +50,7 @@ std::string ValueNote(const Field& field, const Configuration& config, std::uint
   const std::uint16_t value = Value(config, field);
   if (Contains(name, "Mods")) return ModifierNames(value);
   if (Contains(name, "Code")) return KeyCodeName(value);
-  if (Contains(name, "KeyCount")) return value == 1 ? "key" : "keys";
+  if (Contains(name, "KeyCount")) return "keys";
   if (Contains(name, "InterKeyDelay") || name == "PingRateS") return "ms";
   if (name == "LEDFlagsS") {
     return FlagsNote(value, {"indicator 1 off", "indicator 2 off", "indicator 3 off"});

@@ -13,7 +13,7 @@ namespace kv::cli {
 // debounce times are kept.
 std::string ValueNote(const Field& field, const Configuration& config, std::uint16_t firmware);
 
-// Fields that name key strokes (modifier and key-code words, key counts).
+// Fields that hold part of a key stroke (modifier and key-code words).
 bool IsKeyField(const Field& field);
 
 }  // namespace kv::cli

@@ -59,9 +59,12 @@ void Progress::Draw() {
   }
   char elapsed[32];
   std::snprintf(elapsed, sizeof elapsed, "%.1f s", seconds);
+  if (expected_ == 0 && reports_ > 0) text += std::to_string(reports_) + " reports, ";
   text += elapsed;
+  if (shown_ && text == drawn_) return;
   std::fprintf(stderr, "\r\033[K%s", text.c_str());
   std::fflush(stderr);
+  drawn_ = text;
   shown_ = true;
 }
 

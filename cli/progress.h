@@ -41,6 +41,7 @@ class Progress {
   int expected_ = 0;
   int reports_ = 0;
   std::uint64_t startMs_ = 0;
+  std::string drawn_;  // the text on screen, so unchanged text is not redrawn
 };
 
 // Begin/End around a scope.

@@ -32,7 +32,8 @@ std::string AccessDeniedMessage(const std::vector<std::string>& paths) {
       "  sudo install -m 644 res/70-kv7700.rules /etc/udev/rules.d/\n"
       "  sudo udevadm control --reload-rules && sudo udevadm trigger\n"
       "(res/70-kv7700.rules is in the source tree; the build's install step puts it in "
-      "lib/udev/rules.d under the install prefix.)";
+      "lib/udev/rules.d under the install prefix. See \"Access to the sensor without root\" "
+      "in the README.)";
   return message;
 }
 

@@ -35,12 +35,12 @@ TEST(RangeTest, PrintsAReadingAsTheWindowDoes) {
 TEST(RangeTest, WatchWithCountGivesOneJsonArray) {
   const ToolResult result =
       RunTool({"--simulate", "--json", "range", "--watch", "100", "--count", "3"},
-              {.env = {{"KV7700_SIMULATE_TARGET", "20:10"}}});
+              {.env = {{"KV7700_SIMULATE_TARGET", "10:4"}}});
   ASSERT_EQ(result.exitCode, 0) << result.err;
   const nlohmann::json readings = nlohmann::json::parse(result.out);
   ASSERT_EQ(readings.size(), 3u);
   EXPECT_EQ(readings[0]["in_range"], true);
-  // The target walks away at 10 in/s and each reading comes 100 ms later.
+  // The target walks away at 4 in/s; each reading takes 250 ms.
   EXPECT_LT(readings[0]["distance"].get<int>(), readings[2]["distance"].get<int>());
 }
 
@@ -89,8 +89,9 @@ TEST(KeySendTest, HaltAndResumeSendTheControlReports) {
     const char* report;
     const char* said;
   };
-  for (const Case& c : {Case{"halt", "set 00 b1 00 00 00 00 00 00 00", "halted its key sends"},
-                        Case{"resume", "set 00 b0 00 00 00 00 00 00 00", "resumed"}}) {
+  for (const Case& c :
+       {Case{"halt", "set 00 b1 00 00 00 00 00 00 00", "Key sends halted on sensor 0"},
+        Case{"resume", "set 00 b0 00 00 00 00 00 00 00", "Key sends resumed"}}) {
     const ToolResult result = RunTool({"--simulate", "--trace", c.command});
     EXPECT_EQ(result.exitCode, 0) << result.err;
     EXPECT_EQ(TraceLines(result.err).back(), c.report);

@@ -92,7 +92,9 @@ TEST(SaveLoadTest, FilesThatCannotBeUsedAreRefusedBeforeTheSensorIsTouched) {
     const ToolResult result = RunTool(args);
     EXPECT_EQ(result.exitCode, c.exitCode) << c.args[1];
     EXPECT_THAT(result.err, HasSubstr(c.message));
-    if (c.exitCode == 2) EXPECT_TRUE(TraceLines(result.err).empty());
+    if (c.exitCode == 2) {
+      EXPECT_TRUE(TraceLines(result.err).empty());
+    }
   }
 }
 

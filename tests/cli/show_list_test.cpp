@@ -90,7 +90,8 @@ TEST(TraceTest, EveryReportOfAReadIsOneLineOfNineHexBytes) {
 
 TEST(ProgressTest, LongWorkShowsProgressOnATerminalOnly) {
   // A configuration read takes 1.75 s: long enough for the display.
-  const ToolResult terminal = RunTool({"--simulate", "show"}, {.stderrOnTerminal = true});
+  const ToolResult terminal =
+      RunTool({"--simulate", "show"}, {.env = {}, .virtualTime = true, .stderrOnTerminal = true});
   ASSERT_EQ(terminal.exitCode, 0);
   EXPECT_THAT(terminal.err, HasSubstr("Reading sensors... "));
   EXPECT_THAT(terminal.err, HasSubstr("\r\033[K"));  // and cleared again
