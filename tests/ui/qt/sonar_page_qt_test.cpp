@@ -1,0 +1,102 @@
+// A smoke run of the Sonar page in the Qt window, over one emulated sensor.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <cmath>
+
+#include "clock.h"
+#include "qt_dialog_host.h"
+#include "qt_test_app.h"
+#include "session.h"
+#include "sheet_window.h"
+#include "simulation.h"
+#include "sonar_page.h"
+
+namespace kv::ui::qt {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+
+class SonarPageQtTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    SetClock(&clock);
+    Options options;
+    options.simulate = true;
+    options.simulateFiles = {""};
+    session = std::make_unique<Session>(options);
+    session->Services().SetMessagePresenter([this](QWidget*, const MessageRequest& request) {
+      messages.push_back(request.text);
+      return MessageResult::Ok;
+    });
+    int status = 0;
+    ASSERT_TRUE(session->Prepare(&status));
+    window = session->Window();
+    window->show();
+    session->StartNow();
+    window->Tabs()->setCurrentIndex(2);
+    sonar = window->PageDialog(2);
+    ASSERT_NE(sonar, nullptr);
+  }
+  void TearDown() override {
+    session.reset();
+    SetClock(nullptr);
+  }
+
+  emu::Memory Working() {
+    return session->Emulation()->Sensors()[0].sensor->CopyMemories().working;
+  }
+  void Enter(int id, const char* text) {
+    static_cast<QLineEdit*>(sonar->Widget(id))->setText(QString::fromLatin1(text));
+  }
+  static std::uint8_t Ticks(int inches) {
+    return static_cast<std::uint8_t>(std::floor(inches * emu::kTicksPerInch + 0.5));
+  }
+
+  QApplication& application = testing::TestApplication();
+  VirtualClock clock;
+  std::unique_ptr<Session> session;
+  SheetWindow* window = nullptr;
+  QtDialogHost* sonar = nullptr;
+  std::vector<std::string> messages;
+};
+
+TEST_F(SonarPageQtTest, ShowsTheSensorAndAppliesTheUsersEdits) {
+  EXPECT_EQ(window->Tabs()->currentIndex(), 2);
+  EXPECT_FALSE(sonar->Widget(SNRPage::kIdCycleCount)->isVisible());
+  EXPECT_TRUE(sonar->Widget(SNRPage::kIdMinDistance)->isVisible());
+  EXPECT_EQ(sonar->GetText(SNRPage::kIdInRangeDelayRange), "( 0 to 255 sec )");
+  EXPECT_EQ(sonar->GetNumber(SNRPage::kIdMinDistance), session->App().EditSonar.MinDistS);
+  EXPECT_FALSE(window->ApplyButton()->isEnabled());
+
+  Enter(SNRPage::kIdMinDistance, "20");
+  testing::ClickAsUser(sonar->Widget(SNRPage::kIdOutOfRangeMinutes));
+  EXPECT_TRUE(window->ApplyButton()->isEnabled());
+  testing::ClickAsUser(window->ApplyButton());
+
+  const emu::Memory working = Working();
+  EXPECT_EQ(working[0][3], Ticks(20));
+  EXPECT_EQ(working[2][0] & 0x01, 0x01);  // Flags0WA: the out-of-range delay counts minutes
+  EXPECT_FALSE(window->ApplyButton()->isEnabled());
+  EXPECT_THAT(messages, IsEmpty());
+}
+
+TEST_F(SonarPageQtTest, ARefusedRecordIsReportedAndOkKeepsTheWindowOpen) {
+  const emu::Memory before = Working();
+  Enter(SNRPage::kIdMinDistance, "70");
+  Enter(SNRPage::kIdMaxDistance, "50");
+  testing::ClickAsUser(window->OkButton());
+
+  EXPECT_THAT(messages, ElementsAre("Failed to Write the device Features (Sonar)!"));
+  EXPECT_FALSE(window->Finished());
+  EXPECT_TRUE(window->ApplyButton()->isEnabled());
+  EXPECT_EQ(sonar->GetText(SNRPage::kIdMaxDistance), "71");
+  EXPECT_EQ(Working()[0], before[0]);
+}
+
+}  // namespace
+}  // namespace kv::ui::qt
