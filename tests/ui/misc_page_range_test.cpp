@@ -239,10 +239,13 @@ TEST_F(MiscRangeTest, TheReducedVariantHidesTheRangeGroup) {
   for (int id : group) {
     EXPECT_FALSE(Misc().IsVisible(id)) << id;
   }
-  // A standard sensor in its place shows the group again, enabled.
+  ASSERT_TRUE(Misc().Click(M::kIdAdvancedSettings));
+  // A standard sensor in its place shows the group again, enabled; the
+  // sheet's refresh also leaves the advanced state.
   bus.Unplug(path);
   Plug(0x0410);
   EXPECT_EQ(app.FwVariant, -1);
+  EXPECT_FALSE(Misc().IsChecked(M::kIdAdvancedSettings));
   for (int id : group) {
     EXPECT_TRUE(Misc().IsVisible(id)) << id;
     EXPECT_TRUE(Misc().IsEnabled(id)) << id;
