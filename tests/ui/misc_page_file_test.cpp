@@ -142,9 +142,7 @@ TEST_F(MiscFileTest, FileFailuresAreReported) {
     }
 
     ASSERT_TRUE(Misc().Click(c.button));
-    ASSERT_EQ(Misc().Record().Messages().size(), 1u);
-    EXPECT_EQ(Misc().Record().Messages()[0].text, c.message);
-    EXPECT_EQ(Misc().Record().Messages()[0].caption, app.AppName());
+    ExpectOnlyMessage(c.message);
     EXPECT_EQ(app.EditSonar, before);
     EXPECT_FALSE(host->ApplyEnabled());
     if (c.sensor) {

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "misc_page.h"
@@ -40,6 +41,18 @@ class MiscPageTest : public SheetTest {
   MemoryDialogHost& Misc() { return *host->PageDialog(kMiscTab); }
   MemoryDialogHost& Tab(int index) { return *host->PageDialog(index); }
   MiscPage& Page() { return *app.PageMisc; }
+
+  // The page showed exactly this one message box since its record was
+  // cleared; an empty caption stands for the application's name.
+  void ExpectOnlyMessage(const std::string& text, const std::string& caption = {},
+                         MessageIcon icon = MessageIcon::None) {
+    const auto& messages = Misc().Record().Messages();
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].text, text);
+    EXPECT_EQ(messages[0].caption, caption.empty() ? app.AppName() : caption);
+    EXPECT_EQ(messages[0].icon, icon);
+    EXPECT_EQ(messages[0].buttons, MessageButtons::Ok);
+  }
 
   // How many reports with command byte `command` the sensor accepted.
   static int Sent(const emu::EmulatedSensor& sensor, std::uint8_t command) {

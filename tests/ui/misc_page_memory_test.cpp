@@ -8,8 +8,6 @@ namespace {
 using emu::Direction;
 using M = MiscPage;
 
-constexpr const char* kNotSupported = "This Feature is not supported on your current Firmware!";
-
 TEST_F(MiscPageTest, MemoryCommandsFollowTheirFirmwareRules) {
   const struct {
     int button;
@@ -38,8 +36,7 @@ TEST_F(MiscPageTest, MemoryCommandsFollowTheirFirmwareRules) {
       EXPECT_TRUE(Misc().Record().Messages().empty());
       EXPECT_EQ(Misc().Record().Pauses(), std::vector<std::uint32_t>{1000});
     } else {
-      EXPECT_EQ(Misc().Record().MessageTexts(), std::vector<std::string>{kNotSupported});
-      EXPECT_EQ(Misc().Record().Messages()[0].caption, app.AppName());
+      ExpectOnlyMessage("This Feature is not supported on your current Firmware!");
       EXPECT_TRUE(sensor->Trace().empty());
     }
     EXPECT_EQ(Misc().Record().WaitCursorDepth(), 0);
@@ -98,26 +95,11 @@ TEST_F(MiscPageTest, AFailedMemoryCommandIsReportedAndRefreshesNothing) {
     sensor->FailAt(c.failing, 1);
 
     ASSERT_TRUE(Misc().Click(c.button));
-    ASSERT_EQ(Misc().Record().Messages().size(), 1u);
-    const MessageRequest& message = Misc().Record().Messages()[0];
-    EXPECT_EQ(message.text, c.message);
-    EXPECT_EQ(message.caption, app.AppName());
-    EXPECT_EQ(message.buttons, MessageButtons::Ok);
+    ExpectOnlyMessage(c.message);
     EXPECT_TRUE(Misc().Record().Pauses().empty());
     EXPECT_TRUE(Misc().IsChecked(M::kIdAdvancedSettings));
     EXPECT_TRUE(Misc().IsChecked(M::kIdWin2K));
   }
-}
-
-TEST_F(MiscPageTest, QuickSetupWithoutAConfigurationUnticksItself) {
-  StartOnMisc();  // no sensor
-  for (int id : {M::kIdWin2K, M::kIdWinXPWelcome, M::kIdWinXPClassic}) {
-    ASSERT_TRUE(Misc().Click(id));
-    EXPECT_FALSE(Misc().IsChecked(id)) << id;
-  }
-  EXPECT_FALSE(host->ApplyEnabled());
-  // The hidden "Win98/ME" takes no click at all.
-  EXPECT_FALSE(Misc().Click(M::kIdWin98));
 }
 
 }  // namespace
