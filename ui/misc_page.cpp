@@ -19,7 +19,8 @@ constexpr std::uint32_t kAfterMemoryCommandMs = 1000;
 constexpr std::int32_t kRangeFirmware = 0x144;
 // Firmware that keeps user defaults.
 constexpr std::int32_t kUserDefaultsFirmware = 0x400;
-// The shortest auto-range period: a reading itself takes 250 ms.
+// The shortest auto-range period accepted. Ticks that fall due during a
+// reading (250 ms) are dropped, so readings never pile up.
 constexpr std::uint32_t kMinRangeRateMs = 100;
 constexpr std::uint32_t kInitialRangeRateMs = 500;
 constexpr std::uint32_t kTrapBeepHz = 1000;
