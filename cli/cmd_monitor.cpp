@@ -63,7 +63,7 @@ void RunMonitor(Context& context, const MonitorOptions& options) {
   if (out.IsJson()) out.Raw("[\n");
   int seen = 0;
   hid::HotplugEvent notice;
-  while (options.count == 0 || seen < options.count) {
+  while ((options.count == 0 || seen < options.count) && !out.Closed()) {
     if (source->Next(&notice) != WaitResult::Event) break;
     const std::optional<Json> event = Interpret(notice);
     if (!event) continue;

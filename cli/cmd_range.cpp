@@ -79,7 +79,7 @@ void RunRange(Context& context, const RangeOptions& options) {
       out.Raw(RangeText(reading) + "\n");
     }
     first = false;
-    if (!series || (options.count != 0 && taken >= options.count)) break;
+    if (!series || out.Closed() || (options.count != 0 && taken >= options.count)) break;
     const std::uint64_t elapsed = clock.NowMs() - startMs;
     const std::uint64_t period = static_cast<std::uint64_t>(options.watchMs);
     if (elapsed < period && !SleepUnlessInterrupted(period - elapsed)) break;

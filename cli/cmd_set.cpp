@@ -63,7 +63,9 @@ void AddSetCommand(CLI::App& app, Command* chosen) {
   auto options = std::make_shared<SetOptions>();
   CLI::App* set = app.add_subcommand(
       "set", "Change fields, named as in the template file (case-blind): NAME=VALUE ...");
-  set->add_option("assignments", options->assignments, "NAME=VALUE pairs")->required();
+  set->add_option("assignments", options->assignments, "Fields and their new values")
+      ->type_name("NAME=VALUE")
+      ->required();
   set->add_flag("--dry-run", options->dryRun, "Show what would change and write nothing");
   set->callback(
       [chosen, options] { *chosen = [options](Context& context) { RunSet(context, *options); }; });

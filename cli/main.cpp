@@ -1,5 +1,6 @@
 // kv7700ctl: the KV7700 sensor library at a prompt and in scripts.
 #include <CLI/CLI.hpp>
+#include <csignal>
 #include <cstdio>
 
 #include "context.h"
@@ -32,6 +33,9 @@ std::string CommandName(const CLI::App& app) {
 }
 
 int Run(int argc, char** argv) {
+  // A reader that quits early (| head) must not kill the tool before it has
+  // kept its emulated sensors' files; the streaming commands stop instead.
+  std::signal(SIGPIPE, SIG_IGN);
   CLI::App app{kDescription, "kv7700ctl"};
   app.footer(kFooter);
   app.fallthrough();
@@ -40,6 +44,7 @@ int Run(int argc, char** argv) {
   GlobalOptions options;
   app.add_option("--device", options.device, "Sensor to work on, as numbered by 'list'")
       ->check(CLI::NonNegativeNumber)
+      ->type_name("N")
       ->default_val(0);
   app.add_flag("--json", options.json, "Print one JSON document on standard output");
   app.add_flag("--trace", options.trace, "Print every feature report exchanged on standard error");

@@ -5,20 +5,20 @@
 namespace kv::cli {
 
 void Output::Line(const std::string& text) const {
-  if (json_) return;
-  std::fputs(text.c_str(), stdout);
-  std::fputc('\n', stdout);
+  if (!json_) Write(text + "\n");
 }
 
 void Output::Document(const Json& document) const {
-  const std::string text = document.dump(2);
-  std::fputs(text.c_str(), stdout);
-  std::fputc('\n', stdout);
+  Write(document.dump(2) + "\n");
 }
 
 void Output::Raw(const std::string& text) const {
-  std::fputs(text.c_str(), stdout);
-  std::fflush(stdout);
+  Write(text);
+}
+
+void Output::Write(const std::string& text) const {
+  if (closed_) return;
+  if (std::fputs(text.c_str(), stdout) == EOF || std::fflush(stdout) == EOF) closed_ = true;
 }
 
 }  // namespace kv::cli

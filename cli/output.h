@@ -19,9 +19,15 @@ class Output {
   void Document(const Json& document) const;
   // Writes raw text and flushes, for output that streams (watch, monitor).
   void Raw(const std::string& text) const;
+  // True once standard output is gone (a pipe whose reader quit): the
+  // commands that stream stop then.
+  bool Closed() const { return closed_; }
 
  private:
+  void Write(const std::string& text) const;
+
   bool json_;
+  mutable bool closed_ = false;
 };
 
 }  // namespace kv::cli

@@ -50,7 +50,11 @@ void Session::OpenAll() {
   open_ = true;
   const std::vector<std::string> denied = GetAccessDeniedPaths();
   if (GetDeviceCount() == 0) {
-    if (!denied.empty()) throw Failure(AccessDeniedMessage(denied));
+    if (!denied.empty()) {
+      const std::uint32_t libError = GetLibError();
+      throw Failure("OpenAllDevices opened no sensor (status " + StatusWord(libError) +
+                    "): access was denied.\n" + AccessDeniedMessage(denied));
+    }
     throw Failure(NoSensorMessage(GetLibError()));
   }
   for (const std::string& path : denied) {

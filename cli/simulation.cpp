@@ -2,6 +2,8 @@
 
 #include <charconv>
 #include <cstdlib>
+#include <filesystem>
+#include <set>
 #include <string_view>
 
 #include "errors.h"
@@ -127,7 +129,13 @@ SimulationSettings SimulationSettings::FromEnvironment() {
 
 Simulation::Simulation(const std::vector<std::string>& files, SimulationSettings settings)
     : settings_(std::move(settings)) {
+  std::set<std::filesystem::path> seen;
   for (const std::string& file : files) {
+    std::error_code ignored;
+    if (!file.empty() && !seen.insert(std::filesystem::weakly_canonical(file, ignored)).second) {
+      throw UsageError("--simulate=" + file +
+                       " is given twice; each emulated sensor needs a file of its own.");
+    }
     entries_.push_back(file.empty() ? PlugFresh() : PlugFromFile(file));
   }
   for (const SimulationSettings::FaultPlan& plan : settings_.faults) {

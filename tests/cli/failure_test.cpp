@@ -84,13 +84,28 @@ TEST(FailureTest, ASensorFailingItsReadIsNamedWithTheStatusWord) {
   }
 }
 
+TEST(FailureTest, StreamingStopsWhenTheReaderQuits) {
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{"--simulate", "range", "--watch", "100"},
+        std::vector<std::string>{"--simulate", "--json", "range", "--watch", "100"},
+        std::vector<std::string>{"--simulate", "monitor"}}) {
+    const ToolResult result = RunTool(args, {.env = {{"KV7700_SIMULATE_PLUG", "plug@100,plug@200"}},
+                                             .virtualTime = true,
+                                             .stderrOnTerminal = false,
+                                             .stdoutClosed = true});
+    EXPECT_EQ(result.exitCode, 0) << args[1] << ": " << result.err;
+  }
+}
+
 TEST(FailureTest, UsageErrorsExitWithTwo) {
+  TempDir dir;
   const std::vector<std::vector<std::string>> cases = {
       {},
       {"frobnicate"},
       {"--device", "-1", "show"},
       {"--simulate", "show", "--no-such-option"},
       {"--simulate", "set"},
+      {"--simulate=" + dir.Path("s"), "--simulate=" + dir.Path("s"), "list"},
   };
   for (const auto& args : cases) {
     const ToolResult result = RunTool(args);

@@ -50,7 +50,7 @@ std::vector<char*> Pointers(std::vector<std::string>& strings) {
 void Drain(int outFd, int errFd, std::string* out, std::string* err) {
   pollfd fds[2] = {{outFd, POLLIN, 0}, {errFd, POLLIN, 0}};
   std::string* sinks[2] = {out, err};
-  int open = 2;
+  int open = outFd < 0 ? 1 : 2;
   while (open > 0) {
     if (poll(fds, 2, -1) < 0) {
       if (errno == EINTR) continue;
@@ -112,6 +112,10 @@ ToolResult RunTool(const std::vector<std::string>& args, const ToolOptions& opti
   }
   close(outPipe[1]);
   close(errChild);
+  if (options.stdoutClosed) {
+    close(outPipe[0]);
+    outPipe[0] = -1;
+  }
   ToolResult result;
   Drain(outPipe[0], errParent, &result.out, &result.err);
   int status = 0;

@@ -20,6 +20,7 @@ struct ToolOptions {
   std::map<std::string, std::string> env;  // added to (or replacing) the inherited ones
   bool virtualTime = true;                 // KV7700_VIRTUAL_TIME=1
   bool stderrOnTerminal = false;           // standard error is a pseudo-terminal
+  bool stdoutClosed = false;               // nobody reads standard output
 };
 
 ToolResult RunTool(const std::vector<std::string>& args, const ToolOptions& options = {});
