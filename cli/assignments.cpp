@@ -10,9 +10,15 @@ namespace kv::cli {
 
 namespace {
 
-// Words the sensor keeps for itself: a write never carries the value given.
-bool IsReserved(const Field& field) {
-  return field.name == "Reserved1S" || field.name == "Reserved2WU" || field.name == "Reserved1I";
+// Words the user does not set: the sensor's 40 kHz cycle count is read-only,
+// and the two reserved words are never sent from the cache at all (a write
+// carries the values the sensor last reported instead).
+std::string WhyNotSettable(const Field& field) {
+  if (field.name == "Reserved1S") return "is the sensor's 40 kHz cycle count and is read-only";
+  if (field.name == "Reserved2WU" || field.name == "Reserved1I") {
+    return "is reserved: the sensor keeps its own value and a write never changes it";
+  }
+  return {};
 }
 
 // Every field travels as one byte, except those whose range the library
@@ -49,10 +55,8 @@ std::vector<Assignment> ParseAssignments(const std::vector<std::string>& argumen
                        "'. Field names are those of the template file, such as PingRateS or "
                        "Key1CodeWA; 'kv7700ctl show' lists them all. Nothing was sent.");
     }
-    if (IsReserved(*field)) {
-      throw UsageError(std::string(field->name) +
-                       " is reserved: the sensor keeps its own value and a write never "
-                       "changes it.");
+    if (const std::string why = WhyNotSettable(*field); !why.empty()) {
+      throw UsageError(std::string(field->name) + " " + why + ". Nothing was sent.");
     }
     unsigned long value = 0;
     if (!ParseValue(text, &value) || value > 0xFFFF) {

@@ -117,6 +117,8 @@ INSTANTIATE_TEST_SUITE_P(
                       BadSet{{"PingRateS=70000"}, 2, {"0 to 65535"}},
                       BadSet{{"StartDlyS=256"}, 2, {"StartDlyS", "one byte, 0 to 255"}},
                       BadSet{{"Reserved2WU=1"}, 2, {"Reserved2WU is reserved"}},
+                      BadSet{
+                          {"reserved1s=41"}, 2, {"Reserved1S is the sensor's 40 kHz cycle count"}},
                       BadSet{{"PingRateS=300", "pingrates=400"}, 2, {"more than once"}},
                       BadSet{{"StartDlyS=9", "PingRateS=150"},
                              1,
