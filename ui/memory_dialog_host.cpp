@@ -76,16 +76,16 @@ const DialogTemplate& BuiltIn(int templateId) {
 MemoryDialogHost::MemoryDialogHost(int templateId) : MemoryDialogHost(BuiltIn(templateId)) {}
 
 MemoryDialogHost::MemoryDialogHost(const DialogTemplate& dialog) : template_(dialog) {
-  for (const auto& spec : template_.controls) {
-    if (spec.id == kIdStatic) {
+  for (const auto& form : template_.controls) {
+    if (form.id == kIdStatic) {
       continue;
     }
-    Control& control = controls_[spec.id];
-    control.spec = &spec;
-    control.text = spec.text;
-    control.enabled = !spec.disabled;
-    control.visible = !spec.hidden;
-    control.checked = spec.checked;
+    Control& control = controls_[form.id];
+    control.form = &form;
+    control.text = form.text;
+    control.enabled = !form.disabled;
+    control.visible = !form.hidden;
+    control.checked = form.checked;
   }
 }
 
@@ -128,12 +128,12 @@ void MemoryDialogHost::Command(int command, int parameter) {
 
 bool MemoryDialogHost::Type(int id, const std::string& text) {
   Control* control = Reachable(id);
-  if (!control || control->spec->kind != ControlKind::Edit || control->spec->style.readOnly) {
+  if (!control || control->form->kind != ControlKind::Edit || control->form->style.readOnly) {
     return false;
   }
   std::string typed;
   for (char c : text) {
-    if (!control->spec->style.digitsOnly || (c >= '0' && c <= '9')) {
+    if (!control->form->style.digitsOnly || (c >= '0' && c <= '9')) {
       typed += c;
     }
   }
@@ -149,14 +149,14 @@ bool MemoryDialogHost::Click(int id) {
   if (!control) {
     return false;
   }
-  switch (control->spec->kind) {
+  switch (control->form->kind) {
     case ControlKind::CheckBox:
       control->checked = !control->checked;
       break;
     case ControlKind::RadioButton:
       for (auto& [otherId, other] : controls_) {
-        if (other.spec->kind == ControlKind::RadioButton && !control->spec->radioGroup.empty() &&
-            other.spec->radioGroup == control->spec->radioGroup) {
+        if (other.form->kind == ControlKind::RadioButton && !control->form->radioGroup.empty() &&
+            other.form->radioGroup == control->form->radioGroup) {
           other.checked = false;
         }
       }
@@ -175,7 +175,7 @@ bool MemoryDialogHost::Click(int id) {
 
 bool MemoryDialogHost::Choose(int id, int index) {
   Control* control = Reachable(id);
-  if (!control || control->spec->kind != ControlKind::DropDownList || index < 0 ||
+  if (!control || control->form->kind != ControlKind::DropDownList || index < 0 ||
       index >= static_cast<int>(control->entries.size())) {
     return false;
   }
@@ -247,7 +247,7 @@ void MemoryDialogHost::SetText(int id, const std::string& text) {
   }
   control->text = text;
   // Rule 1: an edit notifies as if typed, even when nothing changed.
-  if (control->spec->kind == ControlKind::Edit && events_) {
+  if (control->form->kind == ControlKind::Edit && events_) {
     events_->NotifyTextChanged(id);
   }
 }
@@ -259,8 +259,8 @@ std::string MemoryDialogHost::GetText(int id) const {
 
 void MemoryDialogHost::SetChecked(int id, bool checked) {
   Control* control = Find(id);
-  if (control && (control->spec->kind == ControlKind::CheckBox ||
-                  control->spec->kind == ControlKind::RadioButton)) {
+  if (control && (control->form->kind == ControlKind::CheckBox ||
+                  control->form->kind == ControlKind::RadioButton)) {
     control->checked = checked;
   }
 }
@@ -272,7 +272,7 @@ bool MemoryDialogHost::IsChecked(int id) const {
 
 void MemoryDialogHost::ResetList(int id) {
   Control* control = Find(id);
-  if (control && control->spec->kind == ControlKind::DropDownList) {
+  if (control && control->form->kind == ControlKind::DropDownList) {
     control->entries.clear();
     control->selection = -1;
   }
@@ -280,7 +280,7 @@ void MemoryDialogHost::ResetList(int id) {
 
 int MemoryDialogHost::AddListEntry(int id, const std::string& text, std::int64_t data) {
   Control* control = Find(id);
-  if (!control || control->spec->kind != ControlKind::DropDownList) {
+  if (!control || control->form->kind != ControlKind::DropDownList) {
     return -1;
   }
   control->entries.push_back({text, data});
@@ -294,7 +294,7 @@ int MemoryDialogHost::GetListCount(int id) const {
 
 void MemoryDialogHost::SetListSelection(int id, int index) {
   Control* control = Find(id);
-  if (!control || control->spec->kind != ControlKind::DropDownList) {
+  if (!control || control->form->kind != ControlKind::DropDownList) {
     return;
   }
   control->selection = index >= 0 && index < static_cast<int>(control->entries.size()) ? index : -1;

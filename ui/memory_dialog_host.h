@@ -148,7 +148,7 @@ class MemoryDialogHost final : public DialogHost {
     std::int64_t data = 0;
   };
   struct Control {
-    const ControlTemplate* spec = nullptr;
+    const ControlTemplate* form = nullptr;
     std::string text;
     bool enabled = true;
     bool visible = true;

@@ -41,27 +41,27 @@ void QtDialogHost::Build() {
   const DialogUnits units(font());
   std::vector<QWidget*> groups;
   std::vector<std::pair<const ControlTemplate*, QWidget*>> built;
-  for (const ControlTemplate& spec : template_.controls) {
-    QWidget* widget = MakeControlWidget(spec, AccessibleName(template_, spec), this);
-    built.emplace_back(&spec, widget);
-    QRect area = units.Rect(spec.x, spec.y, spec.width, spec.height);
-    if (spec.kind == ControlKind::DropDownList) {
+  for (const ControlTemplate& form : template_.controls) {
+    QWidget* widget = MakeControlWidget(form, AccessibleName(template_, form), this);
+    built.emplace_back(&form, widget);
+    QRect area = units.Rect(form.x, form.y, form.width, form.height);
+    if (form.kind == ControlKind::DropDownList) {
       // The template's height is that of the open list; closed, the box is
       // as high as its font needs.
       area.setHeight(widget->sizeHint().height());
     }
     widget->setGeometry(area);
-    if (spec.kind == ControlKind::GroupBox) {
+    if (form.kind == ControlKind::GroupBox) {
       groups.push_back(widget);
     }
-    if (spec.kind == ControlKind::RadioButton) {
-      RadioGroup(spec)->addButton(static_cast<QAbstractButton*>(widget));
+    if (form.kind == ControlKind::RadioButton) {
+      RadioGroup(form)->addButton(static_cast<QAbstractButton*>(widget));
     }
-    if (spec.id == kIdStatic) {
+    if (form.id == kIdStatic) {
       continue;
     }
-    Control& control = controls_[spec.id];
-    control.spec = &spec;
+    Control& control = controls_[form.id];
+    control.form = &form;
     control.widget = widget;
     Connect(control);
   }
@@ -78,11 +78,11 @@ void QtDialogHost::WidenClippedTexts(
   // A font wider than the dialog's own can still leave a one-line text
   // longer than its control. Such a control grows to the right, into room
   // that no other control takes and within its group box.
-  for (const auto& [spec, widget] : built) {
-    const bool leftAlignedLine = (spec->kind == ControlKind::Label && !LabelWraps(*spec) &&
-                                  !spec->style.centred && !spec->style.rightAligned) ||
-                                 spec->kind == ControlKind::CheckBox ||
-                                 spec->kind == ControlKind::RadioButton;
+  for (const auto& [form, widget] : built) {
+    const bool leftAlignedLine = (form->kind == ControlKind::Label && !LabelWraps(*form) &&
+                                  !form->style.centred && !form->style.rightAligned) ||
+                                 form->kind == ControlKind::CheckBox ||
+                                 form->kind == ControlKind::RadioButton;
     const int needed = widget->sizeHint().width();
     if (!leftAlignedLine || needed <= widget->width()) {
       continue;
@@ -124,8 +124,8 @@ QButtonGroup* QtDialogHost::RadioGroup(const ControlTemplate& control) {
 }
 
 void QtDialogHost::Connect(const Control& control) {
-  const int id = control.spec->id;
-  switch (control.spec->kind) {
+  const int id = control.form->id;
+  switch (control.form->kind) {
     case ControlKind::Edit:
       // Fires for typing and for setText alike, as the platform's
       // edit-change notification does.
@@ -203,7 +203,7 @@ void QtDialogHost::SetText(int id, const std::string& text) {
     return;
   }
   const QString value = ToQt(text);
-  switch (control->spec->kind) {
+  switch (control->form->kind) {
     case ControlKind::Edit: {
       auto* edit = static_cast<QLineEdit*>(control->widget);
       if (edit->text() == value) {
@@ -237,7 +237,7 @@ std::string QtDialogHost::GetText(int id) const {
   if (!control) {
     return {};
   }
-  switch (control->spec->kind) {
+  switch (control->form->kind) {
     case ControlKind::Edit:
       return FromQt(static_cast<QLineEdit*>(control->widget)->text());
     case ControlKind::Label:
@@ -256,8 +256,8 @@ std::string QtDialogHost::GetText(int id) const {
 
 void QtDialogHost::SetChecked(int id, bool checked) {
   const Control* control = Find(id);
-  if (!control || (control->spec->kind != ControlKind::CheckBox &&
-                   control->spec->kind != ControlKind::RadioButton)) {
+  if (!control || (control->form->kind != ControlKind::CheckBox &&
+                   control->form->kind != ControlKind::RadioButton)) {
     return;
   }
   auto* button = static_cast<QAbstractButton*>(control->widget);
@@ -275,8 +275,8 @@ void QtDialogHost::SetChecked(int id, bool checked) {
 
 bool QtDialogHost::IsChecked(int id) const {
   const Control* control = Find(id);
-  if (!control || (control->spec->kind != ControlKind::CheckBox &&
-                   control->spec->kind != ControlKind::RadioButton)) {
+  if (!control || (control->form->kind != ControlKind::CheckBox &&
+                   control->form->kind != ControlKind::RadioButton)) {
     return false;
   }
   return static_cast<QAbstractButton*>(control->widget)->isChecked();
@@ -285,8 +285,8 @@ bool QtDialogHost::IsChecked(int id) const {
 namespace {
 
 QComboBox* AsList(const QtDialogHost& host, int id, const DialogTemplate& dialog) {
-  const ControlTemplate* spec = dialog.Find(id);
-  if (!spec || spec->kind != ControlKind::DropDownList) {
+  const ControlTemplate* form = dialog.Find(id);
+  if (!form || form->kind != ControlKind::DropDownList) {
     return nullptr;
   }
   return static_cast<QComboBox*>(host.Widget(id));

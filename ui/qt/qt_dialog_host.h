@@ -71,7 +71,7 @@ class QtDialogHost final : public QWidget, public DialogHost {
 
  private:
   struct Control {
-    const ControlTemplate* spec = nullptr;
+    const ControlTemplate* form = nullptr;
     QWidget* widget = nullptr;
   };
 

@@ -157,11 +157,11 @@ QtDialogHost* SheetWindow::MakePage(int index) {
     return dialog;
   }
   PropertyPage& page = *sheet_.Pages()[static_cast<std::size_t>(index)];
-  const DialogTemplate* spec = FindDialogTemplate(page.TemplateId());
-  if (!spec) {
+  const DialogTemplate* form = FindDialogTemplate(page.TemplateId());
+  if (!form) {
     return nullptr;
   }
-  dialog = new QtDialogHost(*spec, services_, tabPages_[static_cast<std::size_t>(index)]);
+  dialog = new QtDialogHost(*form, services_, tabPages_[static_cast<std::size_t>(index)]);
   dialog->setAccessibleName(ToQt(page.Title()));
   dialog->SetModifiedListener([this](bool) { UpdateApply(); });
   dialog->show();

@@ -100,12 +100,12 @@ TEST_F(QtDialogHostTest, ListsNotifyOnlyForTheUsersChoice) {
 }
 
 TEST_F(QtDialogHostTest, EveryControlCarriesItsIdNameStateAndPlace) {
-  for (const DialogTemplate& spec : DialogTemplates()) {
-    SCOPED_TRACE("dialog " + std::to_string(spec.id));
-    QtDialogHost& dialog = Dialog(spec.id);
+  for (const DialogTemplate& form : DialogTemplates()) {
+    SCOPED_TRACE("dialog " + std::to_string(form.id));
+    QtDialogHost& dialog = Dialog(form.id);
     const DialogUnits units(dialog.font());
-    EXPECT_EQ(dialog.size(), units.Size(spec.width, spec.height));
-    for (const ControlTemplate& control : spec.controls) {
+    EXPECT_EQ(dialog.size(), units.Size(form.width, form.height));
+    for (const ControlTemplate& control : form.controls) {
       if (control.id == kIdStatic) {
         continue;
       }
@@ -113,7 +113,7 @@ TEST_F(QtDialogHostTest, EveryControlCarriesItsIdNameStateAndPlace) {
       QWidget* widget = dialog.Widget(control.id);
       ASSERT_NE(widget, nullptr);
       EXPECT_EQ(widget->accessibleDescription(), QStringLiteral("id %1").arg(control.id));
-      EXPECT_EQ(widget->accessibleName(), ToQt(AccessibleName(spec, control)));
+      EXPECT_EQ(widget->accessibleName(), ToQt(AccessibleName(form, control)));
       if (!control.hidden && (control.kind == ControlKind::Edit ||
                               control.kind == ControlKind::DropDownList || !control.text.empty())) {
         EXPECT_FALSE(widget->accessibleName().isEmpty());
@@ -136,18 +136,18 @@ TEST_F(QtDialogHostTest, EveryControlCarriesItsIdNameStateAndPlace) {
 }
 
 TEST_F(QtDialogHostTest, NoTextIsClipped) {
-  for (const DialogTemplate& spec : DialogTemplates()) {
-    QtDialogHost& dialog = Dialog(spec.id);
-    for (const ControlTemplate& control : spec.controls) {
+  for (const DialogTemplate& form : DialogTemplates()) {
+    QtDialogHost& dialog = Dialog(form.id);
+    for (const ControlTemplate& control : form.controls) {
       if (control.text.empty() || control.kind == ControlKind::Edit ||
           control.kind == ControlKind::GroupBox) {
         continue;
       }
-      SCOPED_TRACE("dialog " + std::to_string(spec.id) + " \"" + control.text + "\"");
+      SCOPED_TRACE("dialog " + std::to_string(form.id) + " \"" + control.text + "\"");
       const QWidget* widget = nullptr;
       for (const QObject* child : dialog.children()) {
         const auto* candidate = qobject_cast<const QWidget*>(child);
-        if (candidate && candidate->accessibleName() == ToQt(AccessibleName(spec, control)) &&
+        if (candidate && candidate->accessibleName() == ToQt(AccessibleName(form, control)) &&
             candidate->geometry().topLeft() ==
                 DialogUnits(dialog.font()).Rect(control.x, control.y, 1, 1).topLeft()) {
           widget = candidate;
