@@ -7,12 +7,7 @@
 #include <QPushButton>
 #include <QTabWidget>
 
-#include "clock.h"
-#include "qt_dialog_host.h"
-#include "qt_test_app.h"
-#include "session.h"
-#include "sheet_window.h"
-#include "simulation.h"
+#include "one_sensor_window.h"
 
 namespace kv::ui::qt {
 namespace {
@@ -27,40 +22,12 @@ struct KeyPageCase {
   const char* writeFailure;
 };
 
-class KeyPagesQtTest : public ::testing::TestWithParam<KeyPageCase> {
+class KeyPagesQtTest : public testing::OneSensorWindowTest<::testing::TestWithParam<KeyPageCase>> {
  protected:
-  void SetUp() override {
-    SetClock(&clock);
-    Options options;
-    options.simulate = true;
-    options.simulateFiles = {""};
-    session = std::make_unique<Session>(options);
-    session->Services().SetMessagePresenter([this](QWidget*, const MessageRequest& request) {
-      messages.push_back(request.text);
-      return MessageResult::Ok;
-    });
-    int status = 0;
-    ASSERT_TRUE(session->Prepare(&status));
-    window = session->Window();
-    window->show();
-    session->StartNow();
-  }
-  void TearDown() override {
-    session.reset();
-    SetClock(nullptr);
-  }
-
-  emu::EmulatedSensor& Sensor() { return *session->Emulation()->Sensors()[0].sensor; }
   std::uint8_t SensorCode1() {
     std::lock_guard lock(Sensor().Mutex());
     return Sensor().Working()[GetParam().codesBlock][2];
   }
-
-  QApplication& application = testing::TestApplication();
-  VirtualClock clock;
-  std::unique_ptr<Session> session;
-  SheetWindow* window = nullptr;
-  std::vector<std::string> messages;
 };
 
 TEST_P(KeyPagesQtTest, AChosenKeyReachesTheSensorOnApplyAndAFailedWriteIsRetried) {

@@ -7,11 +7,7 @@
 #include <QPushButton>
 #include <QTabWidget>
 
-#include "clock.h"
-#include "qt_dialog_host.h"
-#include "qt_test_app.h"
-#include "session.h"
-#include "simulation.h"
+#include "one_sensor_window.h"
 
 namespace kv::ui::qt {
 namespace {
@@ -20,31 +16,8 @@ using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 
 // The configurator on one emulated sensor, on virtual time.
-class SheetWindowTest : public ::testing::Test {
+class SheetWindowTest : public testing::OneSensorWindowTest<> {
  protected:
-  void SetUp() override {
-    SetClock(&clock);
-    Options options;
-    options.simulate = true;
-    options.simulateFiles = {""};
-    session = std::make_unique<Session>(options);
-    session->Services().SetMessagePresenter([this](QWidget*, const MessageRequest& request) {
-      messages.push_back(request.text);
-      return MessageResult::Ok;
-    });
-    int status = 0;
-    ASSERT_TRUE(session->Prepare(&status));
-    window = session->Window();
-    window->show();
-    session->StartNow();
-  }
-  void TearDown() override {
-    session.reset();
-    SetClock(nullptr);
-  }
-
-  emu::EmulatedSensor& Sensor() { return *session->Emulation()->Sensors()[0].sensor; }
-
   // The key-send commands the sensor received, in order.
   std::vector<int> KeySendCommands() {
     std::vector<int> commands;
@@ -55,12 +28,6 @@ class SheetWindowTest : public ::testing::Test {
     }
     return commands;
   }
-
-  QApplication& application = testing::TestApplication();
-  VirtualClock clock;
-  std::unique_ptr<Session> session;
-  SheetWindow* window = nullptr;
-  std::vector<std::string> messages;
 };
 
 TEST_F(SheetWindowTest, StartsWithTheSensorsFirmwareInTheCaptionAndEveryPage) {

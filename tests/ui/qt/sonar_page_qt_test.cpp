@@ -7,12 +7,7 @@
 #include <QTabWidget>
 #include <cmath>
 
-#include "clock.h"
-#include "qt_dialog_host.h"
-#include "qt_test_app.h"
-#include "session.h"
-#include "sheet_window.h"
-#include "simulation.h"
+#include "one_sensor_window.h"
 #include "sonar_page.h"
 
 namespace kv::ui::qt {
@@ -21,32 +16,14 @@ namespace {
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 
-class SonarPageQtTest : public ::testing::Test {
+class SonarPageQtTest : public testing::OneSensorWindowTest<> {
  protected:
   void SetUp() override {
-    SetClock(&clock);
-    Options options;
-    options.simulate = true;
-    options.simulateFiles = {""};
-    session = std::make_unique<Session>(options);
-    session->Services().SetMessagePresenter([this](QWidget*, const MessageRequest& request) {
-      messages.push_back(request.text);
-      return MessageResult::Ok;
-    });
-    int status = 0;
-    ASSERT_TRUE(session->Prepare(&status));
-    window = session->Window();
-    window->show();
-    session->StartNow();
+    ASSERT_NO_FATAL_FAILURE(OneSensorWindowTest::SetUp());
     window->Tabs()->setCurrentIndex(2);
     sonar = window->PageDialog(2);
     ASSERT_NE(sonar, nullptr);
   }
-  void TearDown() override {
-    session.reset();
-    SetClock(nullptr);
-  }
-
   emu::Memory Working() {
     return session->Emulation()->Sensors()[0].sensor->CopyMemories().working;
   }
@@ -57,12 +34,7 @@ class SonarPageQtTest : public ::testing::Test {
     return static_cast<std::uint8_t>(std::floor(inches * emu::kTicksPerInch + 0.5));
   }
 
-  QApplication& application = testing::TestApplication();
-  VirtualClock clock;
-  std::unique_ptr<Session> session;
-  SheetWindow* window = nullptr;
   QtDialogHost* sonar = nullptr;
-  std::vector<std::string> messages;
 };
 
 TEST_F(SonarPageQtTest, ShowsTheSensorAndAppliesTheUsersEdits) {

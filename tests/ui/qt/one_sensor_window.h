@@ -1,0 +1,53 @@
+// The configurator on one emulated sensor, on virtual time, shown and started,
+// with every message it presents collected instead of shown.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "clock.h"
+#include "qt_dialog_host.h"
+#include "qt_test_app.h"
+#include "session.h"
+#include "sheet_window.h"
+#include "simulation.h"
+
+namespace kv::ui::qt::testing {
+
+template <class Base = ::testing::Test>
+class OneSensorWindowTest : public Base {
+ protected:
+  void SetUp() override {
+    SetClock(&clock);
+    Options options;
+    options.simulate = true;
+    options.simulateFiles = {""};
+    session = std::make_unique<Session>(options);
+    session->Services().SetMessagePresenter([this](QWidget*, const MessageRequest& request) {
+      messages.push_back(request.text);
+      return MessageResult::Ok;
+    });
+    int status = 0;
+    ASSERT_TRUE(session->Prepare(&status));
+    window = session->Window();
+    window->show();
+    session->StartNow();
+  }
+  void TearDown() override {
+    session.reset();
+    SetClock(nullptr);
+  }
+
+  emu::EmulatedSensor& Sensor() { return *session->Emulation()->Sensors()[0].sensor; }
+
+  QApplication& application = TestApplication();
+  VirtualClock clock;
+  std::unique_ptr<Session> session;
+  SheetWindow* window = nullptr;
+  std::vector<std::string> messages;
+};
+
+}  // namespace kv::ui::qt::testing
