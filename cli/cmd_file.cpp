@@ -1,4 +1,6 @@
 // save FILE, load FILE: the template file of the current sensor.
+#include <kv7700/discovery.h>
+#include <kv7700/kv7700.h>
 #include <sys/stat.h>
 
 #include <CLI/CLI.hpp>
@@ -9,9 +11,7 @@
 
 #include "config_text.h"
 #include "context.h"
-#include "device_info.h"
 #include "errors.h"
-#include "kv7700.h"
 #include "limits.h"
 #include "sensor_access.h"
 
@@ -87,7 +87,7 @@ void RunLoad(Context& context, const FileOptions& options) {
   }
   // The reader stores each record through its Set operation; a record that
   // fails its check is dropped and stays as the sensor has it.
-  const DirtyRecords stored = DirtyRecordsOfCurrent();
+  const DirtyRecords stored = GetDirtyRecords();
   std::vector<RecordKind> accepted;
   std::vector<RecordKind> refused;
   const std::pair<RecordKind, bool> outcome[] = {{RecordKind::WalkAway, stored.walkAway},

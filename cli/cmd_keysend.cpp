@@ -1,11 +1,12 @@
 // halt, resume: stop the sensor typing (while it is being set up) and let it
 // type again.
+#include <kv7700/kv7700.h>
+
 #include <CLI/CLI.hpp>
 
 #include "config_text.h"
 #include "context.h"
 #include "errors.h"
-#include "kv7700.h"
 #include "progress.h"
 
 namespace kv::cli {

@@ -1,11 +1,12 @@
 // reset, restore-defaults, save-defaults: the sensor's memory commands, each
 // followed by the library reading the configuration back.
+#include <kv7700/kv7700.h>
+
 #include <CLI/CLI.hpp>
 
 #include "config_text.h"
 #include "context.h"
 #include "errors.h"
-#include "kv7700.h"
 #include "progress.h"
 #include "sensor_access.h"
 
@@ -13,7 +14,6 @@ namespace kv::cli {
 
 namespace {
 
-constexpr std::uint16_t kFirmwareWithUserDefaults = 0x0400;
 // A memory command waits 2 s, then reads the seven reports back; a reset of
 // firmware 4.0x writes the idle record and reads again.
 constexpr int kMemoryCommandReports = 1 + 14;
@@ -46,7 +46,7 @@ void RunMemoryCommand(Context& context, const MemoryCommand& command) {
   const SensorInfo info = session.Info(device);
   session.Select(device);
   const std::string sensor = session.Describe(device);
-  if (command.needsUserDefaults && info.firmware < kFirmwareWithUserDefaults) {
+  if (command.needsUserDefaults && info.firmware < kFwUserDefaults) {
     throw Failure(sensor + " has firmware " + FirmwareText(info.firmware) +
                   ", which keeps no user defaults: this command needs firmware 4.00 or later. "
                   "Nothing was sent.");

@@ -1,15 +1,16 @@
 // monitor: prints sensors being plugged in and pulled out, as it happens.
+#include <kv7700/discovery.h>
+#include <kv7700/hid.h>
+#include <kv7700/kv7700.h>
+
 #include <CLI/CLI.hpp>
 #include <algorithm>
 #include <memory>
 #include <optional>
 
 #include "context.h"
-#include "discovery.h"
 #include "errors.h"
-#include "hid/hid_layer.h"
 #include "interrupt.h"
-#include "kv7700.h"
 #include "plug_source.h"
 #include "progress.h"
 

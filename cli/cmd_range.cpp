@@ -1,13 +1,14 @@
 // range: live distance readings, once or every MS milliseconds.
+#include <kv7700/clock.h>
+#include <kv7700/kv7700.h>
+
 #include <CLI/CLI.hpp>
 #include <cstdio>
 #include <memory>
 
-#include "clock.h"
 #include "context.h"
 #include "errors.h"
 #include "interrupt.h"
-#include "kv7700.h"
 #include "progress.h"
 
 namespace kv::cli {
@@ -15,7 +16,6 @@ namespace kv::cli {
 namespace {
 
 constexpr int kMinWatchMs = 100;
-constexpr std::uint16_t kFirmwareWithRange = 0x144;
 
 struct RangeOptions {
   int watchMs = 0;  // 0: no repetition
@@ -47,7 +47,7 @@ void RunRange(Context& context, const RangeOptions& options) {
   const int device = context.options.device;
   session.Select(device);
   const std::string sensor = session.Describe(device);
-  if (GetFirmwareVersion() < kFirmwareWithRange) {
+  if (GetFirmwareVersion() < kFwRangeReading) {
     Progress::Instance().PrintLine("kv7700ctl: note: " + sensor + " has firmware " +
                                    FirmwareText(GetFirmwareVersion()) +
                                    "; range readings need firmware 1.44 or later and may be "

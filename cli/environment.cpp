@@ -1,8 +1,7 @@
 #include "environment.h"
 
+#include <kv7700/hid.h>
 #include <unistd.h>
-
-#include "hid/hid_layer.h"
 
 namespace kv::cli {
 
@@ -20,7 +19,7 @@ Environment::Environment(const GlobalOptions& options) {
     progressClock_ = std::make_unique<ProgressClock>(*base);
     SetClock(progressClock_.get());
     simulation_ = std::make_unique<Simulation>(options.simulate, std::move(settings));
-    platform = &simulation_->Bus();
+    platform = &simulation_->Sensors().Platform();
   } else {
     progressClock_ = std::make_unique<ProgressClock>(*base);
     SetClock(progressClock_.get());

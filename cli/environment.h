@@ -3,9 +3,10 @@
 // emulated, observed for --trace) and the emulated sensors.
 #pragma once
 
+#include <kv7700/clock.h>
+
 #include <memory>
 
-#include "clock.h"
 #include "context.h"
 #include "observed_platform.h"
 #include "progress.h"

@@ -1,9 +1,10 @@
 #include "errors.h"
 
+#include <kv7700/status_codes.h>
+
 #include <cstdio>
 
 #include "limits.h"
-#include "status_codes.h"
 
 namespace kv::cli {
 

@@ -1,5 +1,7 @@
 #include "field_text.h"
 
+#include <kv7700/sensor_facts.h>
+
 #include <cmath>
 #include <cstdio>
 #include <string_view>
@@ -9,9 +11,6 @@
 namespace kv::cli {
 
 namespace {
-
-constexpr std::uint16_t kFirmwareSeparateDebounce = 0x143;
-constexpr double kTicksPerInch = 3.472222;
 
 bool Contains(std::string_view text, std::string_view part) {
   return text.find(part) != std::string_view::npos;
@@ -58,14 +57,14 @@ std::string ValueNote(const Field& field, const Configuration& config, std::uint
   if (name == "Reserved1S") return "40 kHz cycles (read-only)";
   if (name == "MinDistS" || name == "MaxDistS") return "in";
   if (name == "ORDBTmS") {
-    if (firmware < kFirmwareSeparateDebounce) {
+    if (firmware < kFwSeparateDelays) {
       return "packed on this firmware: in-range " + std::to_string(value >> 4) + ", out-of-range " +
              std::to_string(value & 0x0F) + " " + DebounceUnit(config.WalkAway.Flags0WA & 1);
     }
     return DebounceUnit(config.WalkAway.Flags0WA & 1);
   }
   if (name == "IRDBTmS") {
-    if (firmware < kFirmwareSeparateDebounce) return "unused on this firmware";
+    if (firmware < kFwSeparateDelays) return "unused on this firmware";
     return DebounceUnit(config.WalkUp.Flags0WU & 1);
   }
   if (name == "StartDlyS" || name == "MinFltRepRate" || name == "DMTOTmI") return "s";

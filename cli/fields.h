@@ -3,13 +3,13 @@
 // four records.
 #pragma once
 
+#include <kv7700/records.h>
+#include <kv7700/template_fields.h>
+
 #include <array>
 #include <cstdint>
 #include <span>
 #include <string_view>
-
-#include "lib_state.h"
-#include "template_fields.h"
 
 namespace kv::cli {
 

@@ -1,9 +1,9 @@
 #include "interrupt.h"
 
+#include <kv7700/clock.h>
+
 #include <algorithm>
 #include <csignal>
-
-#include "clock.h"
 
 namespace kv::cli {
 

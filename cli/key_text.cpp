@@ -1,6 +1,6 @@
 #include "key_text.h"
 
-#include "key_names.h"
+#include <kv7700/key_names.h>
 
 namespace kv::cli {
 
@@ -22,8 +22,7 @@ std::string KeySequence(const R& record) {
 }  // namespace
 
 std::string StrokeName(std::uint16_t mods, std::uint16_t code) {
-  return ui::KeyStrokeName(
-      ui::KeySet{static_cast<std::uint8_t>(mods), static_cast<std::uint8_t>(code)});
+  return KeyStrokeName(KeySet{static_cast<std::uint8_t>(mods), static_cast<std::uint8_t>(code)});
 }
 
 std::string ModifierNames(std::uint16_t mods) {

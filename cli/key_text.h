@@ -1,10 +1,10 @@
 // Key strokes by name, as the configurator names them ("LCTL+LALT+DELETE").
 #pragma once
 
+#include <kv7700/records.h>
+
 #include <cstdint>
 #include <string>
-
-#include "records.h"
 
 namespace kv::cli {
 

@@ -1,9 +1,9 @@
 #include "limits.h"
 
-#include <array>
+#include <kv7700/records.h>
+#include <kv7700/status_codes.h>
 
-#include "records.h"
-#include "status_codes.h"
+#include <array>
 
 namespace kv::cli {
 

@@ -1,7 +1,10 @@
 // kv7700ctl: the KV7700 sensor library at a prompt and in scripts.
 #include <CLI/CLI.hpp>
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
+#include <string>
+#include <vector>
 
 #include "context.h"
 #include "environment.h"
@@ -30,6 +33,36 @@ void PrintError(const std::string& command, const std::string& message) {
 std::string CommandName(const CLI::App& app) {
   const auto chosen = app.get_subcommands();
   return chosen.empty() ? std::string() : chosen.front()->get_name();
+}
+
+// The first word on the command line that is neither an option nor the value
+// of one: where the command should stand.
+std::string CommandWord(int argc, char** argv) {
+  for (int i = 1; i < argc; ++i) {
+    const std::string word = argv[i];
+    if (word == "--device") {
+      ++i;  // its value
+    } else if (word.empty() || word[0] != '-') {
+      return word;
+    }
+  }
+  return {};
+}
+
+std::vector<std::string> CommandNames(CLI::App& app) {
+  std::vector<std::string> names;
+  for (const CLI::App* command : app.get_subcommands([](const CLI::App*) { return true; })) {
+    names.push_back(command->get_name());
+  }
+  return names;
+}
+
+// "'frobnicate' is not a command; the commands are: list, show, ...".
+std::string UnknownCommandMessage(const std::vector<std::string>& names, const std::string& word) {
+  std::string list;
+  for (const std::string& name : names) list += (list.empty() ? "" : ", ") + name;
+  return "'" + word + "' is not a command; the commands are: " + list +
+         ".\nRun 'kv7700ctl --help' for usage.";
 }
 
 int Run(int argc, char** argv) {
@@ -74,7 +107,15 @@ int Run(int argc, char** argv) {
   } catch (const CLI::CallForAllHelp& e) {
     return app.exit(e);
   } catch (const CLI::ParseError& e) {
-    PrintError(CommandName(app), std::string(e.what()) + "\nRun 'kv7700ctl --help' for usage.");
+    const std::string command = CommandName(app);
+    const std::string word = CommandWord(argc, argv);
+    const std::vector<std::string> names = CommandNames(app);
+    if (command.empty() && !word.empty() &&
+        std::find(names.begin(), names.end(), word) == names.end()) {
+      PrintError("", UnknownCommandMessage(names, word));
+    } else {
+      PrintError(command, std::string(e.what()) + "\nRun 'kv7700ctl --help' for usage.");
+    }
     return kExitUsage;
   }
   options.simulated = app.count("--simulate") > 0;

@@ -3,11 +3,11 @@
 // same over real hardware and over emulated sensors.
 #pragma once
 
+#include <kv7700/hid.h>
+
 #include <functional>
 #include <memory>
 #include <string>
-
-#include "hid/hid_layer.h"
 
 namespace kv::cli {
 

@@ -1,13 +1,12 @@
 #include "plug_source.h"
 
+#include <kv7700/clock.h>
 #include <poll.h>
 
 #include <cstring>
 #include <deque>
 
-#include "clock.h"
 #include "errors.h"
-#include "hid/emulated/emulated_monitor.h"
 #include "interrupt.h"
 #include "simulation.h"
 
@@ -57,18 +56,15 @@ class MonitorPlugSource final : public PlugSource {
     const std::uint64_t now = GetClock().NowMs();
     const std::uint64_t at = startMs_ + step.atMs;
     if (at > now && !SleepUnlessInterrupted(at - now)) return false;
-    emu::EmulatedBus& bus = simulation_->Bus();
     switch (step.kind) {
       case PlugStep::Kind::PlugSensor:
         simulation_->PlugNewSensor();
         break;
       case PlugStep::Kind::PlugOther:
-        bus.PlugOther(kOtherVendor, kOtherProduct);
+        simulation_->Sensors().PlugOther(kOtherVendor, kOtherProduct);
         break;
       case PlugStep::Kind::Unplug:
-        if (const std::vector<std::string> paths = bus.Paths(); !paths.empty()) {
-          bus.Unplug(paths.back());
-        }
+        simulation_->Sensors().PullNewest();
         break;
     }
     return true;
@@ -104,7 +100,7 @@ std::unique_ptr<PlugSource> MakeSystemPlugSource() {
 
 std::unique_ptr<PlugSource> MakeSimulatedPlugSource(Simulation& simulation) {
   int error = 0;
-  std::unique_ptr<hid::HotplugMonitor> monitor = emu::MonitorBus(simulation.Bus(), &error);
+  std::unique_ptr<hid::HotplugMonitor> monitor = simulation.Sensors().MakeMonitor(&error);
   if (!monitor) throw MonitorFailure(error);
   return std::make_unique<MonitorPlugSource>(std::move(monitor), &simulation);
 }

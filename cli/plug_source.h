@@ -3,10 +3,10 @@
 // plug script.
 #pragma once
 
+#include <kv7700/hotplug.h>
+
 #include <memory>
 #include <string>
-
-#include "hid/hotplug_monitor.h"
 
 namespace kv::cli {
 

@@ -4,10 +4,10 @@
 // sensor's waits, and the exchange observer counts the reports.
 #pragma once
 
+#include <kv7700/clock.h>
+
 #include <cstdint>
 #include <string>
-
-#include "clock.h"
 
 namespace kv::cli {
 

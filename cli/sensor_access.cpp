@@ -1,7 +1,8 @@
 #include "sensor_access.h"
 
+#include <kv7700/kv7700.h>
+
 #include "errors.h"
-#include "kv7700.h"
 #include "limits.h"
 #include "progress.h"
 

@@ -1,11 +1,11 @@
 #include "session.h"
 
+#include <kv7700/discovery.h>
+#include <kv7700/kv7700.h>
+
 #include <cstdio>
 
-#include "device_info.h"
-#include "discovery.h"
 #include "errors.h"
-#include "kv7700.h"
 #include "progress.h"
 
 namespace kv::cli {
@@ -113,8 +113,8 @@ void Session::SelectRead(int index) {
 SensorInfo Session::Info(int index) {
   SensorInfo info;
   info.index = index;
-  info.path = DevicePathOf(index);
-  UsbIdentityOf(index, &info.vendorId, &info.productId);
+  info.path = GetDevicePath(index);
+  GetDeviceIdentity(index, &info.vendorId, &info.productId);
   if (SelectDevice(static_cast<std::int16_t>(index))) {
     info.firmware = GetFirmwareVersion();
     if (const auto failed = readErrors_.find(index); failed != readErrors_.end()) {
@@ -128,7 +128,7 @@ SensorInfo Session::Info(int index) {
 }
 
 std::string Session::Describe(int index) {
-  const std::string path = DevicePathOf(index);
+  const std::string path = GetDevicePath(index);
   return "sensor " + std::to_string(index) + (path.empty() ? "" : " (" + path + ")");
 }
 

@@ -2,18 +2,13 @@
 
 #include <charconv>
 #include <cstdlib>
-#include <filesystem>
-#include <set>
 #include <string_view>
 
 #include "errors.h"
-#include "hid/emulated/sensor_file.h"
 
 namespace kv::cli {
 
 namespace {
-
-constexpr std::size_t kSensorTraceEntries = 16;
 
 std::string_view Env(const char* name) {
   const char* value = std::getenv(name);
@@ -57,9 +52,9 @@ SimulationSettings::FaultPlan ParseFault(std::string_view text) {
   SimulationSettings::FaultPlan plan;
   if (parts.size() < 2 || parts.size() > 3) throw BadVariable(kName, text, kForm);
   if (parts[0] == "refuse") {
-    plan.kind = emu::Fault::Refuse;
+    plan.kind = emu::SensorFault::Refuse;
   } else if (parts[0] == "vanish") {
-    plan.kind = emu::Fault::Vanish;
+    plan.kind = emu::SensorFault::Vanish;
   } else {
     throw BadVariable(kName, text, kForm);
   }
@@ -129,57 +124,34 @@ SimulationSettings SimulationSettings::FromEnvironment() {
 
 Simulation::Simulation(const std::vector<std::string>& files, SimulationSettings settings)
     : settings_(std::move(settings)) {
-  std::set<std::filesystem::path> seen;
-  for (const std::string& file : files) {
-    std::error_code ignored;
-    if (!file.empty() && !seen.insert(std::filesystem::weakly_canonical(file, ignored)).second) {
-      throw UsageError("--simulate=" + file +
-                       " is given twice; each emulated sensor needs a file of its own.");
-    }
-    entries_.push_back(file.empty() ? PlugFresh() : PlugFromFile(file));
-  }
+  sensors_.SetNewSensorFirmware(settings_.firmware);
+  sensors_.SetAccessDenied(settings_.denied);
+  std::string error;
+  if (!sensors_.Load(files, &error)) throw UsageError(error);
+  for (std::size_t i = 0; i < sensors_.Count(); ++i) PlaceTarget(i);
   for (const SimulationSettings::FaultPlan& plan : settings_.faults) {
-    if (plan.sensor >= static_cast<int>(entries_.size())) {
+    if (plan.sensor >= static_cast<int>(sensors_.Count())) {
       throw UsageError("KV7700_SIMULATE_FAULT names sensor " + std::to_string(plan.sensor) +
-                       ", but only " + std::to_string(entries_.size()) +
+                       ", but only " + std::to_string(sensors_.Count()) +
                        " emulated sensors were asked for.");
     }
-    entries_[plan.sensor].sensor->FailAtExchange(plan.exchange, plan.kind);
+    sensors_.FailAtExchange(static_cast<std::size_t>(plan.sensor), plan.exchange, plan.kind);
   }
 }
 
-Simulation::~Simulation() = default;
-
-Simulation::Entry Simulation::PlugImage(const emu::SensorImage& image, const std::string& file) {
-  Entry entry;
-  entry.file = file;
-  entry.sensor = emu::MakeSensor(image);
-  entry.vendorId = image.vendorId;
-  entry.release = image.releaseNumber;
-  entry.path = bus_.PlugSensor(entry.sensor, entry.vendorId, entry.release);
-  // The tool reads its own trace at the HID seam; the sensor keeps only a few.
-  entry.sensor->SetTraceLimit(kSensorTraceEntries);
+void Simulation::PlaceTarget(std::size_t index) {
   if (settings_.targetInches) {
-    entry.sensor->SetTarget(*settings_.targetInches, settings_.targetSpeed);
+    sensors_.MoveTarget(index, *settings_.targetInches, settings_.targetSpeed);
   }
-  if (settings_.denied) bus_.DenyAccess(entry.path);
-  return entry;
 }
 
-void Simulation::ApplyFirmware(emu::SensorImage* image) const {
-  if (!settings_.firmware) return;
-  image->firmwareVersion = *settings_.firmware;
-  image->releaseNumber = *settings_.firmware;
+void Simulation::PlugNewSensor() {
+  PlaceTarget(sensors_.AddSensor());
 }
 
-Simulation::Entry Simulation::PlugFresh() {
-  emu::SensorImage image;
-  ApplyFirmware(&image);
-  return PlugImage(image, "");
-}
-
-std::string Simulation::PlugNewSensor() {
-  return PlugFresh().path;
+void Simulation::SaveFiles() {
+  std::string error;
+  if (!sensors_.Save(&error)) throw Failure(error);
 }
 
 }  // namespace kv::cli

@@ -12,14 +12,12 @@
 //                                  monitor, MS after it starts watching
 #pragma once
 
+#include <kv7700/emulation.h>
+
 #include <cstdint>
-#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
-
-#include "hid/emulated/emulated_bus.h"
-#include "hid/emulated/sensor_file.h"
 
 namespace kv::cli {
 
@@ -37,7 +35,7 @@ struct SimulationSettings {
   struct FaultPlan {
     int sensor = 0;
     int exchange = 1;
-    emu::Fault kind = emu::Fault::Refuse;
+    emu::SensorFault kind = emu::SensorFault::Refuse;
   };
   std::vector<FaultPlan> faults;
   bool denied = false;
@@ -51,36 +49,21 @@ class Simulation {
  public:
   // `files` holds one entry per --simulate: a file name or "" for none.
   Simulation(const std::vector<std::string>& files, SimulationSettings settings);
-  ~Simulation();
 
-  emu::EmulatedBus& Bus() { return bus_; }
+  emu::SensorSet& Sensors() { return sensors_; }
   const SimulationSettings& Settings() const { return settings_; }
 
-  // Plugs a freshly made sensor in (for the hot-plug script); its path.
-  std::string PlugNewSensor();
+  // Plugs a freshly made sensor in (for the hot-plug script).
+  void PlugNewSensor();
 
   // Writes each file-backed sensor's memories back to its file.
   void SaveFiles();
 
  private:
-  struct Entry {
-    std::string file;  // "" when not kept
-    std::string path;
-    std::shared_ptr<emu::EmulatedSensor> sensor;
-    std::uint16_t vendorId = 0;
-    std::uint16_t release = 0;
-  };
-  // A factory-fresh sensor, plugged in.
-  Entry PlugFresh();
-  // The sensor kept in `file` (made factory-fresh and written there when the
-  // file does not exist yet), plugged in.
-  Entry PlugFromFile(const std::string& file);
-  Entry PlugImage(const emu::SensorImage& image, const std::string& file);
-  // KV7700_SIMULATE_FIRMWARE for sensors made in this run.
-  void ApplyFirmware(emu::SensorImage* image) const;
+  void PlaceTarget(std::size_t index);
+
   SimulationSettings settings_;
-  emu::EmulatedBus bus_;
-  std::vector<Entry> entries_;
+  emu::SensorSet sensors_;
 };
 
 }  // namespace kv::cli

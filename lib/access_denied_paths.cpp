@@ -1,9 +1,9 @@
 #include "access_denied_paths.h"
 
+#include <kv7700/discovery.h>
+
 #include <algorithm>
 #include <vector>
-
-#include "discovery.h"
 
 namespace kv {
 

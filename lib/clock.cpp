@@ -1,4 +1,4 @@
-#include "clock.h"
+#include <kv7700/clock.h>
 
 #include <chrono>
 #include <thread>
@@ -24,8 +24,12 @@ RealClock g_real_clock;
 std::atomic<Clock*> g_clock{&g_real_clock};
 }  // namespace
 
-Clock& GetClock() { return *g_clock.load(); }
+Clock& GetClock() {
+  return *g_clock.load();
+}
 
-void SetClock(Clock* clock) { g_clock = clock ? clock : &g_real_clock; }
+void SetClock(Clock* clock) {
+  g_clock = clock ? clock : &g_real_clock;
+}
 
 }  // namespace kv

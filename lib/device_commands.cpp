@@ -1,6 +1,7 @@
 // One-shot commands to the current sensor: the three memory commands, the
 // live range query and the key-send control.
-#include "clock.h"
+#include <kv7700/clock.h>
+
 #include "exchange.h"
 #include "lib_state.h"
 

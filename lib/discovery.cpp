@@ -1,11 +1,12 @@
 // Finding and opening sensors: one enumeration of the present interfaces at
 // start-up, and the opening of one path with its identity check.
+#include <kv7700/sensor_identity.h>
+#include <kv7700/status_codes.h>
+
 #include <cstring>
 
 #include "access_denied_paths.h"
-#include "hid/sensor_identity.h"
 #include "lib_state.h"
-#include "status_codes.h"
 
 namespace kv {
 

@@ -1,6 +1,7 @@
 #include "exchange.h"
 
-#include "clock.h"
+#include <kv7700/clock.h>
+
 #include "lib_state.h"
 
 namespace kv {

@@ -4,17 +4,13 @@
 // caller ORs its own group bit into it.
 #pragma once
 
+#include <kv7700/sensor_facts.h>
+
 #include <cstdint>
 
 #include "wire_codec.h"
 
 namespace kv {
-
-// The sensor needs 250 ms to prepare an answer or to take a data report.
-inline constexpr std::uint32_t kExchangeWaitMs = 250;
-// A memory command (factory, restore or save defaults) rewrites the sensor's
-// configuration; it is read back only after 2000 ms.
-inline constexpr std::uint32_t kMemoryCommandWaitMs = 2000;
 
 // Sends the request [0, command, 0 ...] alone.
 int SendRequest(std::uint8_t command);

@@ -1,7 +1,8 @@
 // Loading the two platform layers discovery needs: the HID layer, kept until
 // CloseAllDevices, and the enumeration facility, kept for one enumeration.
+#include <kv7700/status_codes.h>
+
 #include "lib_state.h"
-#include "status_codes.h"
 
 namespace kv {
 

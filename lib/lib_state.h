@@ -2,12 +2,12 @@
 // of the public interface: the library's own sources and its tests use it.
 #pragma once
 
+#include <kv7700/hid.h>
+#include <kv7700/kv7700.h>
+
 #include <array>
 #include <cstdint>
 #include <memory>
-
-#include "hid/hid_layer.h"
-#include "kv7700.h"
 
 namespace kv {
 
@@ -39,8 +39,8 @@ struct LibState {
   std::int16_t CurrentIndex = 0;
   std::uint16_t ReportLength = hid::kReportLength;
   Guid InterfaceGuid;
-  std::unique_ptr<hid::HidLayer> HidLayer;       // loaded HID layer, or empty
-  std::unique_ptr<hid::DeviceList> SetupLayer;   // only during one enumeration
+  std::unique_ptr<hid::HidLayer> HidLayer;      // loaded HID layer, or empty
+  std::unique_ptr<hid::DeviceList> SetupLayer;  // only during one enumeration
   std::uint32_t LibError = 0;
   std::uint16_t LastReserved2WU = 0;  // survives resets
   std::uint16_t LastReserved1I = 0;   // survives resets
@@ -76,13 +76,7 @@ int MakeOpenSecurity(SecurityAttributes* attributes);
 hid::Handle OpenDevicePath(const char* path, DeviceSlot* slot);
 void EnumerateDevices();
 
-// Template file internals: the working set the reader fills.
-struct RecordSet {
-  tsSonarParms Sonar;
-  tsWalkAwayParms WalkAway;
-  tsWalkUpParms WalkUp;
-  tsIdleParms Idle;
-};
+// Template file internals: stores a field of the working set by its name.
 int SetFieldByName(const char* name, std::uint16_t value, RecordSet* records);
 
 }  // namespace kv

@@ -1,4 +1,4 @@
-#include "template_fields.h"
+#include <kv7700/template_fields.h>
 
 #include "lib_state.h"
 

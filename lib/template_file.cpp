@@ -1,6 +1,9 @@
 // The configuration template file: the current sensor's four cached records
 // as 59 lines of plain text, and the reader that loads such a file back into
 // the cache through the records' Set operations.
+#include <kv7700/kv7700.h>
+#include <kv7700/template_fields.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <iterator>
@@ -8,9 +11,7 @@
 #include <string_view>
 
 #include "file_output.h"
-#include "kv7700.h"
 #include "lib_state.h"
-#include "template_fields.h"
 
 namespace kv {
 

@@ -1,12 +1,13 @@
 #include "wire_codec.h"
 
+#include <kv7700/sensor_facts.h>
+
 #include <cmath>
 
 namespace kv::wire {
 
 namespace {
 
-constexpr double kTicksPerInch = 3.472222;
 constexpr std::uint8_t kSonarFlagsMask = 0x7F;
 constexpr std::uint8_t kKeyCountMask = 0x0F;
 constexpr std::uint8_t kFlags0Mask = 0x0F;

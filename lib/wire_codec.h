@@ -8,11 +8,11 @@
 // sensor can tell it from a command.
 #pragma once
 
+#include <kv7700/hid.h>
+#include <kv7700/records.h>
+
 #include <array>
 #include <cstdint>
-
-#include "hid/hid_layer.h"
-#include "records.h"
 
 namespace kv::wire {
 

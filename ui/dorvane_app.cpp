@@ -24,9 +24,8 @@ class Linked final : public LibraryIdentity {
 };
 
 // Rough durations of the sensor's exchanges, for the host's progress.
-constexpr std::uint32_t kExchangeMs = 250;
-constexpr std::uint32_t kConfigReadMs = 7 * kExchangeMs;
-constexpr std::uint32_t kMemoryCommandMs = 2000 + kConfigReadMs + 2 * kExchangeMs;
+constexpr std::uint32_t kExchangeMs = kExchangeWaitMs;
+constexpr std::uint32_t kMemoryCommandMs = kMemoryCommandWaitMs + kConfigReadMs + 2 * kExchangeMs;
 
 constexpr Activity kReading{"Reading the sensor's configuration", kConfigReadMs};
 constexpr Activity kWriting{"Writing to the sensor", 3 * kExchangeMs};
@@ -228,7 +227,7 @@ int CDorvaneApp::ResetAllAndRefresh() {
 }
 
 int CDorvaneApp::RestoreUserDefaultsAndRefresh() {
-  if (DeviceFw < 0x400) {
+  if (DeviceFw < kFwUserDefaults) {
     return 0;
   }
   return MemoryCommandAndRefresh(&RestoreUserDefaultsDev,
@@ -236,7 +235,7 @@ int CDorvaneApp::RestoreUserDefaultsAndRefresh() {
 }
 
 int CDorvaneApp::SaveUserDefaultsAndRefresh() {
-  if (DeviceFw < 0x400) {
+  if (DeviceFw < kFwUserDefaults) {
     return 0;
   }
   return MemoryCommandAndRefresh(&SaveUserDefaultsDev,
@@ -274,12 +273,12 @@ int CDorvaneApp::FillKeyList(DialogHost* dialog, int listId) {
 }
 
 void CDorvaneApp::SetFwVariant(std::int32_t firmware) {
-  switch (firmware & 0xF) {
-    case 0:
+  switch (firmware & kFwVariantMask) {
+    case kFwVariantFull:
       FwVariant = -1;
       break;
-    case 2:
-      FwVariant = 2;
+    case kFwVariantReduced:
+      FwVariant = kFwVariantReduced;
       break;
     default:
       break;  // other digits keep the variant already set

@@ -4,6 +4,9 @@
 // hands each piece of library work to the LibraryRunner.
 #pragma once
 
+#include <kv7700/kv7700.h>
+#include <kv7700/records.h>
+
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -11,9 +14,7 @@
 
 #include "dialog_host.h"
 #include "event_gate.h"
-#include "kv7700.h"
 #include "library_runner.h"
-#include "records.h"
 
 namespace kv::ui {
 

@@ -4,14 +4,15 @@
 // sensor on Apply. The two pages differ only in the data of KeyPageData.
 #pragma once
 
+#include <kv7700/key_names.h>
+#include <kv7700/records.h>
+
 #include <array>
 #include <cstdint>
 
 #include "dorvane_app.h"
-#include "key_names.h"
 #include "key_sets.h"
 #include "property_page.h"
-#include "records.h"
 
 namespace kv::ui {
 

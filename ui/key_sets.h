@@ -3,13 +3,14 @@
 // The ids are the same in both dialogs (templates 108 and 109).
 #pragma once
 
+#include <kv7700/key_names.h>
+#include <kv7700/records.h>
+
 #include <array>
 #include <cstdint>
 #include <functional>
 
 #include "dialog_host.h"
-#include "key_names.h"
-#include "records.h"
 
 namespace kv::ui {
 

@@ -15,10 +15,6 @@ namespace {
 // The pages show the configuration read back only after the sensor has
 // settled from a memory command.
 constexpr std::uint32_t kAfterMemoryCommandMs = 1000;
-// Firmware that answers the single range reading.
-constexpr std::int32_t kRangeFirmware = 0x144;
-// Firmware that keeps user defaults.
-constexpr std::int32_t kUserDefaultsFirmware = 0x400;
 // The shortest auto-range period accepted. Ticks that fall due during a
 // reading (250 ms) are dropped, so readings never pile up.
 constexpr std::uint32_t kMinRangeRateMs = 100;
@@ -102,7 +98,7 @@ void MiscPage::SendPageCommand(int command, int parameter) {
 void MiscPage::RunMemoryCommand(int (CDorvaneApp::*command)(), const char* name,
                                 bool userDefaults) {
   WaitCursor busy(Dialog());
-  if (userDefaults && App().DeviceFw < kUserDefaultsFirmware) {
+  if (userDefaults && App().DeviceFw < kFwUserDefaults) {
     Message("This Feature is not supported on your current Firmware!");
     return;
   }
@@ -148,7 +144,7 @@ void MiscPage::ShowRange() {
 
 void MiscPage::OnGetRange() {
   WaitCursor busy(Dialog());
-  if (App().DeviceFw < kRangeFirmware) {
+  if (App().DeviceFw < kFwRangeReading) {
     Message("The firmware version does not support this Feature.");
     return;
   }

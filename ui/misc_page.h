@@ -7,12 +7,13 @@
 // memory commands and "Write Saved Data to Device", which act at once.
 #pragma once
 
+#include <kv7700/records.h>
+
 #include <cstdint>
 #include <optional>
 #include <string>
 
 #include "property_page.h"
-#include "records.h"
 
 namespace kv::ui {
 

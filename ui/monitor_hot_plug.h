@@ -3,10 +3,11 @@
 // readable. No polling, no toolkit.
 #pragma once
 
+#include <kv7700/hotplug.h>
+
 #include <functional>
 #include <memory>
 
-#include "hid/hotplug_monitor.h"
 #include "hot_plug.h"
 
 namespace kv::ui {

@@ -1,7 +1,8 @@
 #include "sonar_page.h"
 
+#include <kv7700/records.h>
+
 #include "dorvane_app.h"
-#include "records.h"
 #include "sonar_rules.h"
 
 namespace kv::ui {
@@ -17,19 +18,8 @@ constexpr const char* kPingRateCaption = "Ping Rate Error";
 constexpr const char* kPingRateTooLow = "The Minimum Ping Rate is 200msec!";
 constexpr const char* kPingRateTooHigh = "The Maximum Ping Rate is 1020msec!";
 
-// LEDFlagsS bits: a set bit switches that indicator off.
-constexpr std::uint16_t kLedNoInRange = 0x1;
-constexpr std::uint16_t kLedNoOutOfRange = 0x2;
-constexpr std::uint16_t kLedNoTransition = 0x4;
 // Older firmware takes the LED word as it is entered, in 7 bits.
 constexpr std::uint32_t kLedWordMask = 0x7F;
-
-// FlagsI bits.
-constexpr std::uint16_t kIdleDetectDeadTarget = 0x1;
-constexpr std::uint16_t kIdleNearTargetFault = 0x2;
-
-// Bit 0 of Flags0WA and Flags0WU: that delay counts minutes.
-constexpr std::uint16_t kDelayInMinutes = 0x1;
 
 constexpr int kLedBoxes[] = {SNRPage::kIdNoInRangeLed, SNRPage::kIdNoOutOfRangeLed,
                              SNRPage::kIdNoTransitionLed};
@@ -52,8 +42,6 @@ constexpr int kAdvancedControls[] = {SNRPage::kIdBlanking,        SNRPage::kIdPi
                                      SNRPage::kIdNearTargetFault, SNRPage::kIdDetectDeadTarget,
                                      SNRPage::kIdDeadDelta,       SNRPage::kIdDeadTime,
                                      SNRPage::kIdStartDelay};
-
-constexpr std::int16_t kReducedVariant = 2;
 
 void SetBit(std::uint16_t* word, std::uint16_t bit, bool on) {
   *word = static_cast<std::uint16_t>(on ? (*word | bit) : (*word & ~bit));
@@ -91,7 +79,7 @@ SNRPage::SNRPage(CDorvaneApp& app) : PropertyPage(app, kTemplateId, "Sonar") {
 }
 
 bool SNRPage::SeparateDelays() {
-  return App().DeviceFw >= sonar::kFwSeparateDelays;
+  return App().DeviceFw >= kFwSeparateDelays;
 }
 
 bool SNRPage::AnyPending() {
@@ -198,7 +186,7 @@ void SNRPage::UpdateSonarVisibility() {
   // The cycle count is kept in the page but never shown.
   dialog.SetVisible(kIdCycleCount, false);
   dialog.SetVisible(kIdCycleCountLabel, false);
-  const bool reduced = App().FwVariant == kReducedVariant;
+  const bool reduced = App().FwVariant == kFwVariantReduced;
   for (int id : kHiddenOnReducedVariant) {
     dialog.SetVisible(id, !reduced);
   }
@@ -212,7 +200,7 @@ void SNRPage::SetSonarAdvanced(bool on) {
   if (!HasWindow()) {
     return;
   }
-  const bool reduced = App().FwVariant == kReducedVariant;
+  const bool reduced = App().FwVariant == kFwVariantReduced;
   for (int id : kAdvancedControls) {
     Dialog().SetEnabled(id, on && (!reduced || id == kIdStartDelay));
   }

@@ -3,15 +3,15 @@
 // the page shows in inches and the sensor keeps in echo ticks.
 #pragma once
 
+#include <kv7700/sensor_facts.h>
+
 #include <cstdint>
 
 namespace kv::ui::sonar {
 
-// From this firmware on the sensor has the three LED switches and keeps the
-// two detection delays in words of their own (0 to 255); older firmware
-// packs both into ORDBTmS, a nibble each (0 to 15).
-inline constexpr std::int32_t kFwSeparateDelays = 0x143;
-
+// Firmware from kFwSeparateDelays on keeps the two detection delays in
+// words of their own (0 to 255); older firmware packs both into ORDBTmS, a
+// nibble each (0 to 15).
 inline constexpr std::uint32_t kLongDelayMax = 255;
 inline constexpr std::uint32_t kPackedDelayMax = 15;
 inline constexpr std::uint32_t kStartDelayMax = 255;

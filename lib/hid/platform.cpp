@@ -1,6 +1,6 @@
-#include <atomic>
+#include <kv7700/hid.h>
 
-#include "hid/hid_layer.h"
+#include <atomic>
 
 namespace kv::hid {
 
@@ -13,6 +13,8 @@ Platform& GetPlatform() {
   return platform ? *platform : NativePlatform();
 }
 
-void SetPlatform(Platform* platform) { g_platform = platform; }
+void SetPlatform(Platform* platform) {
+  g_platform = platform;
+}
 
 }  // namespace kv::hid

@@ -119,5 +119,19 @@ TEST(FailureTest, UsageErrorsExitWithTwo) {
   EXPECT_THAT(badVariable.err, HasSubstr("KV7700_SIMULATE_FAULT='explode' is not valid"));
 }
 
+TEST(FailureTest, AnUnknownCommandIsNamedWithTheKnownOnes) {
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{"frobnicate"}, {"--device", "1", "--json", "apply", "x.txt"}}) {
+    const ToolResult result = RunTool(args);
+    EXPECT_EQ(result.exitCode, 2);
+    EXPECT_THAT(result.err, AllOf(HasSubstr("is not a command"),
+                                  HasSubstr("list, show, set, save, load, clone, range")));
+    EXPECT_THAT(result.err, ::testing::Not(HasSubstr("subcommand is required")));
+  }
+  EXPECT_THAT(RunTool({"frobnicate"}).err, HasSubstr("'frobnicate' is not a command"));
+  // A missing command is still told as missing.
+  EXPECT_THAT(RunTool({"--json"}).err, ::testing::Not(HasSubstr("is not a command")));
+}
+
 }  // namespace
 }  // namespace kv::cli::testing

@@ -2,12 +2,13 @@
 // reply from the fuzzer's bytes, so any answer (and any failed exchange) is
 // possible. Checks: nothing crashes, the result agrees with DevError, and after
 // a successful read every range-checked field lies inside its limits.
+#include <kv7700/clock.h>
+
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <memory>
 
-#include "clock.h"
 #include "lib_state.h"
 
 namespace {

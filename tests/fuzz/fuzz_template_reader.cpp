@@ -2,6 +2,8 @@
 // leaks and undefined behaviour it checks what the reader promises: it
 // succeeds, every record it stored passes its check, and saving the result
 // and reading that back gives the same cache.
+#include <kv7700/kv7700.h>
+
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -9,7 +11,6 @@
 #include <random>
 #include <string>
 
-#include "kv7700.h"
 #include "lib_state.h"
 
 namespace {

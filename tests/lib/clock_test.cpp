@@ -1,6 +1,5 @@
-#include "clock.h"
-
 #include <gtest/gtest.h>
+#include <kv7700/clock.h>
 
 namespace kv {
 namespace {

@@ -3,14 +3,14 @@
 // say so with the usual codes, without hanging or leaking descriptors.
 #include <gmock/gmock.h>
 #include <hidapi/hidapi.h>
+#include <kv7700/discovery.h>
+#include <kv7700/hotplug.h>
 
 #include <cerrno>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 
-#include "discovery.h"
-#include "hid/hotplug_monitor.h"
 #include "hid/linux/hid_id.h"
 #include "hid/linux/hidapi_enumeration.h"
 #include "hid/linux/hidapi_layer.h"

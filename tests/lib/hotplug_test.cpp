@@ -2,13 +2,13 @@
 // descriptor that the window and the tool watch, and a long run of plugging
 // and pulling leaks neither descriptors nor handles.
 #include <gmock/gmock.h>
+#include <kv7700/hotplug.h>
 #include <poll.h>
 
 #include <filesystem>
 #include <thread>
 
 #include "hid/emulated/emulated_monitor.h"
-#include "hid/hotplug_monitor.h"
 #include "support/library_fixture.h"
 
 namespace kv {

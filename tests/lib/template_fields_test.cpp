@@ -1,7 +1,6 @@
 // The template field table: finding a field by name.
-#include "template_fields.h"
-
 #include <gtest/gtest.h>
+#include <kv7700/template_fields.h>
 
 #include <string>
 

@@ -2,6 +2,8 @@
 // writes, and a sensor in the table whose cache holds known records.
 #pragma once
 
+#include <kv7700/template_fields.h>
+
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
@@ -12,7 +14,6 @@
 
 #include "lib_state.h"
 #include "support/library_fixture.h"
-#include "template_fields.h"
 
 namespace kv::testing {
 

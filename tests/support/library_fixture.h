@@ -3,12 +3,12 @@
 #pragma once
 
 #include <gtest/gtest.h>
+#include <kv7700/clock.h>
 
 #include <cstring>
 #include <memory>
 #include <string>
 
-#include "clock.h"
 #include "hid/emulated/emulated_bus.h"
 #include "lib_state.h"
 

@@ -2,8 +2,8 @@
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <kv7700/clock.h>
 
-#include "clock.h"
 #include "recording_events.h"
 
 namespace kv::ui {

@@ -1,5 +1,7 @@
 #include "busy_runner.h"
 
+#include <kv7700/clock.h>
+
 #include <QCoreApplication>
 #include <QCursor>
 #include <QElapsedTimer>
@@ -9,8 +11,6 @@
 #include <QThread>
 #include <QTimer>
 #include <algorithm>
-
-#include "clock.h"
 
 namespace kv::ui::qt {
 

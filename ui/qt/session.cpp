@@ -1,14 +1,15 @@
 #include "session.h"
 
+#include <kv7700/emulation.h>
+#include <kv7700/hid.h>
+
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QTimer>
 #include <cstdio>
 
-#include "hid/hid_layer.h"
 #include "hot_plug_watch.h"
 #include "sheet_window.h"
-#include "simulation.h"
 #include "simulation_panel.h"
 
 namespace kv::ui::qt {
@@ -33,15 +34,15 @@ bool Session::Prepare(int* exitStatus) {
     app_.SetAppName(appName);
   }
   if (options_.simulate) {
-    simulation_ = std::make_unique<Simulation>();
+    simulation_ = std::make_unique<emu::SensorSet>();
     std::string error;
     if (!simulation_->Load(options_.simulateFiles, &error)) {
       Tell(error, app_.AppName());
       *exitStatus = 2;
       return false;
     }
-    hid::SetPlatform(&simulation_->Bus());
-    Simulation* simulation = simulation_.get();
+    hid::SetPlatform(&simulation_->Platform());
+    emu::SensorSet* simulation = simulation_.get();
     hotPlug_ = std::make_unique<MonitorHotPlugSource>(
         [simulation](int* error) { return simulation->MakeMonitor(error); });
   } else {

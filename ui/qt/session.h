@@ -4,6 +4,8 @@
 // the screenshot and stall tools and the tests all run through it.
 #pragma once
 
+#include <kv7700/emulation.h>
+
 #include <functional>
 #include <memory>
 #include <string>
@@ -18,7 +20,6 @@ namespace kv::ui::qt {
 
 class HotPlugWatch;
 class SheetWindow;
-class Simulation;
 class SimulationPanel;
 
 class Session {
@@ -47,7 +48,7 @@ class Session {
   BusyRunner& Runner() { return runner_; }
   WindowServices& Services() { return services_; }
   SheetWindow* Window() { return window_.get(); }
-  Simulation* Emulation() { return simulation_.get(); }
+  emu::SensorSet* Emulation() { return simulation_.get(); }
   SimulationPanel* Panel() { return panel_.get(); }
 
  private:
@@ -55,7 +56,7 @@ class Session {
 
   Options options_;
   // Declared in the order they are needed; destroyed in reverse.
-  std::unique_ptr<Simulation> simulation_;
+  std::unique_ptr<emu::SensorSet> simulation_;
   BusyRunner runner_;
   WindowServices services_{runner_};
   CDorvaneApp app_;

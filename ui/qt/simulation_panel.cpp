@@ -7,7 +7,6 @@
 #include <QSlider>
 #include <QVBoxLayout>
 
-#include "simulation.h"
 #include "window_services.h"
 
 namespace kv::ui::qt {
@@ -25,7 +24,7 @@ QString TargetText(int inches) {
 
 }  // namespace
 
-SimulationPanel::SimulationPanel(Simulation& simulation, QWidget* parent)
+SimulationPanel::SimulationPanel(emu::SensorSet& simulation, QWidget* parent)
     : QWidget(parent, Qt::Window), simulation_(simulation) {
   setWindowTitle(tr("Emulated sensors"));
   auto* layout = new QVBoxLayout(this);
@@ -43,17 +42,16 @@ SimulationPanel::SimulationPanel(Simulation& simulation, QWidget* parent)
 }
 
 void SimulationPanel::Rebuild() {
-  for (std::size_t i = 0; i < simulation_.Sensors().size(); ++i) {
+  for (std::size_t i = 0; i < simulation_.Count(); ++i) {
     AddRow(i);
   }
 }
 
 void SimulationPanel::AddRow(std::size_t index) {
   const int row = static_cast<int>(index);
-  const Simulation::Sensor& sensor = simulation_.Sensors()[index];
   auto* name = new QLabel(tr("Sensor %1").arg(row + 1), this);
-  if (!sensor.file.empty()) {
-    name->setToolTip(ToQt(sensor.file));
+  if (const std::string file = simulation_.FileOf(index); !file.empty()) {
+    name->setToolTip(ToQt(file));
   }
   auto* plug = new QPushButton(this);
   plug->setAccessibleName(name->text() + tr(": plug in or pull out"));
@@ -71,7 +69,7 @@ void SimulationPanel::AddRow(std::size_t index) {
   const auto showPlugged = [this, index, plug] {
     const bool plugged = simulation_.PluggedIn(index);
     plug->setText(plugged ? tr("Pull out") : tr("Plug in"));
-    plug->setToolTip(plugged ? ToQt(simulation_.Sensors()[index].path) : tr("Not plugged in"));
+    plug->setToolTip(plugged ? ToQt(simulation_.PathOf(index)) : tr("Not plugged in"));
   };
   showPlugged();
   connect(plug, &QPushButton::clicked, this, [this, index, showPlugged] {

@@ -2,17 +2,17 @@
 // in and pull them out, and move each one's target nearer or farther.
 #pragma once
 
+#include <kv7700/emulation.h>
+
 #include <QWidget>
 
 class QGridLayout;
 
 namespace kv::ui::qt {
 
-class Simulation;
-
 class SimulationPanel final : public QWidget {
  public:
-  explicit SimulationPanel(Simulation& simulation, QWidget* parent = nullptr);
+  explicit SimulationPanel(emu::SensorSet& simulation, QWidget* parent = nullptr);
 
   // Places the panel to the right of `sheet`.
   void PlaceBeside(const QWidget& sheet);
@@ -21,7 +21,7 @@ class SimulationPanel final : public QWidget {
   void Rebuild();
   void AddRow(std::size_t index);
 
-  Simulation& simulation_;
+  emu::SensorSet& simulation_;
   QGridLayout* rows_ = nullptr;
 };
 

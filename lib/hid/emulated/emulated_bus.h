@@ -3,6 +3,8 @@
 // complete platform for the library (HID layer, device list, path check).
 #pragma once
 
+#include <kv7700/hid.h>
+
 #include <atomic>
 #include <cstdint>
 #include <functional>
@@ -14,7 +16,6 @@
 #include <vector>
 
 #include "hid/emulated/emulated_sensor.h"
-#include "hid/hid_layer.h"
 
 namespace kv::emu {
 

@@ -2,10 +2,11 @@
 // event on a descriptor, exactly as the native monitor reports the real bus.
 #pragma once
 
+#include <kv7700/hotplug.h>
+
 #include <memory>
 
 #include "hid/emulated/emulated_bus.h"
-#include "hid/hotplug_monitor.h"
 
 namespace kv::emu {
 

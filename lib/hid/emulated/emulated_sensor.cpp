@@ -1,10 +1,10 @@
 #include "hid/emulated/emulated_sensor.h"
 
+#include <kv7700/clock.h>
+
 #include <algorithm>
 #include <cmath>
 #include <utility>
-
-#include "clock.h"
 
 namespace kv::emu {
 

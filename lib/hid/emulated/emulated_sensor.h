@@ -20,14 +20,14 @@
 // - 0xB1 halts the key sends, 0xB0 resumes them. Other commands are ignored.
 #pragma once
 
+#include <kv7700/hid.h>
+
 #include <array>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <mutex>
 #include <vector>
-
-#include "hid/hid_layer.h"
 
 namespace kv::emu {
 

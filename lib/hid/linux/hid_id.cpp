@@ -1,5 +1,6 @@
 #include "hid/linux/hid_id.h"
 
+#include <kv7700/sensor_identity.h>
 #include <libudev.h>
 #include <sys/stat.h>
 
@@ -8,8 +9,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
-
-#include "hid/sensor_identity.h"
 
 namespace kv::hid::linux_backend {
 

@@ -3,10 +3,9 @@
 #pragma once
 
 #include <hidapi/hidapi.h>
+#include <kv7700/hid.h>
 
 #include <vector>
-
-#include "hid/hid_layer.h"
 
 namespace kv::hid::linux_backend {
 

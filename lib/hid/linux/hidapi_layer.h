@@ -2,10 +2,9 @@
 #pragma once
 
 #include <hidapi/hidapi.h>
+#include <kv7700/hid.h>
 
 #include <map>
-
-#include "hid/hid_layer.h"
 
 namespace kv::hid::linux_backend {
 

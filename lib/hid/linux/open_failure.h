@@ -1,7 +1,7 @@
 // Why opening a hidraw node failed, told from the error number of open(2).
 #pragma once
 
-#include "hid/hid_layer.h"
+#include <kv7700/hid.h>
 
 namespace kv::hid::linux_backend {
 

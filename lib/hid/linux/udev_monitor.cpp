@@ -1,10 +1,9 @@
 // The native hot-plug monitor: udev's netlink feed, filtered to hidraw nodes.
+#include <kv7700/hotplug.h>
 #include <libudev.h>
 
 #include <cerrno>
 #include <cstring>
-
-#include "hid/hotplug_monitor.h"
 
 namespace kv::hid {
 

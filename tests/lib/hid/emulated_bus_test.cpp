@@ -2,12 +2,11 @@
 #include "hid/emulated/emulated_bus.h"
 
 #include <gtest/gtest.h>
+#include <kv7700/clock.h>
 
 #include <atomic>
 #include <set>
 #include <thread>
-
-#include "clock.h"
 
 namespace kv::emu {
 namespace {

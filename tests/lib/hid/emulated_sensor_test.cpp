@@ -2,10 +2,9 @@
 #include "hid/emulated/emulated_sensor.h"
 
 #include <gtest/gtest.h>
+#include <kv7700/clock.h>
 
 #include <vector>
-
-#include "clock.h"
 
 namespace kv::emu {
 namespace {

@@ -1,6 +1,7 @@
 #include "busy_runner.h"
 
 #include <gtest/gtest.h>
+#include <kv7700/clock.h>
 
 #include <QCheckBox>
 #include <QTimer>
@@ -9,7 +10,6 @@
 #include <stdexcept>
 #include <thread>
 
-#include "clock.h"
 #include "dorvane_app.h"
 #include "property_page.h"
 #include "qt_dialog_host.h"

@@ -2,19 +2,20 @@
 // reach the page, the timer ticks, the file dialogs and message boxes go
 // through the window's services.
 #include <gtest/gtest.h>
+#include <kv7700/clock.h>
+#include <kv7700/emulation.h>
 
 #include <QFile>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTemporaryDir>
 
-#include "clock.h"
+#include "hid/emulated/emulated_sensor.h"
 #include "misc_page.h"
 #include "qt_dialog_host.h"
 #include "qt_test_app.h"
 #include "session.h"
 #include "sheet_window.h"
-#include "simulation.h"
 
 namespace kv::ui::qt {
 namespace {
@@ -53,7 +54,7 @@ class MiscPageSmokeTest : public ::testing::Test {
     SetClock(nullptr);
   }
 
-  emu::EmulatedSensor& Sensor() { return *session->Emulation()->Sensors()[0].sensor; }
+  emu::EmulatedSensor& Sensor() { return session->Emulation()->Sensor(0); }
   void Click(int id) { testing::ClickAsUser(misc->Widget(id)); }
 
   QApplication& application = testing::TestApplication();

@@ -3,17 +3,18 @@
 #pragma once
 
 #include <gtest/gtest.h>
+#include <kv7700/clock.h>
+#include <kv7700/emulation.h>
 
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "clock.h"
+#include "hid/emulated/emulated_sensor.h"
 #include "qt_dialog_host.h"
 #include "qt_test_app.h"
 #include "session.h"
 #include "sheet_window.h"
-#include "simulation.h"
 
 namespace kv::ui::qt::testing {
 
@@ -41,7 +42,7 @@ class OneSensorWindowTest : public Base {
     SetClock(nullptr);
   }
 
-  emu::EmulatedSensor& Sensor() { return *session->Emulation()->Sensors()[0].sensor; }
+  emu::EmulatedSensor& Sensor() { return session->Emulation()->Sensor(0); }
 
   QApplication& application = TestApplication();
   VirtualClock clock;

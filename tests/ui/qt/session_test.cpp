@@ -2,16 +2,17 @@
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <kv7700/clock.h>
+#include <kv7700/emulation.h>
 #include <unistd.h>
 
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 
-#include "clock.h"
+#include "hid/emulated/emulated_sensor.h"
 #include "hid/emulated/sensor_file.h"
 #include "qt_test_app.h"
-#include "simulation.h"
 
 namespace kv::ui::qt {
 namespace {
@@ -84,7 +85,7 @@ TEST_F(SessionFileTest, KeepsTheEmulatedSensorInItsFileBetweenRuns) {
     int status = -1;
     ASSERT_TRUE(session->Prepare(&status));
     session->StartNow();
-    emu::EmulatedSensor& sensor = *session->Emulation()->Sensors()[0].sensor;
+    emu::EmulatedSensor& sensor = session->Emulation()->Sensor(0);
     {
       std::lock_guard<std::recursive_mutex> lock(sensor.Mutex());
       sensor.Working()[0][1] = 0x2A;

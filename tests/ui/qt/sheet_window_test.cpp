@@ -59,7 +59,7 @@ TEST_F(SheetWindowTest, StartsWithTheSensorsFirmwareInTheCaptionAndEveryPage) {
 }
 
 TEST_F(SheetWindowTest, FollowsTheSensorOutAndBackInThroughTheHotPlugMonitor) {
-  Simulation& simulation = *session->Emulation();
+  emu::SensorSet& simulation = *session->Emulation();
   simulation.PullOut(0);
   ASSERT_TRUE(testing::ProcessEventsUntil([&] {
     return window->windowTitle() == QStringLiteral("KV7700 3.60, DLL 5.50, DeviceFW 0.00");

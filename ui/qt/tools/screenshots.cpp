@@ -3,6 +3,8 @@
 // sensor runs on virtual time, so the sensor's waits take none.
 //
 //   kv7700-screenshots OUTPUT_DIRECTORY
+#include <kv7700/clock.h>
+
 #include <QApplication>
 #include <QDeadlineTimer>
 #include <QDir>
@@ -10,7 +12,6 @@
 #include <QTabWidget>
 #include <cstdio>
 
-#include "clock.h"
 #include "session.h"
 #include "sheet_window.h"
 #include "simulation_panel.h"

@@ -1,8 +1,8 @@
 #include "memory_dialog_host.h"
 
-#include <stdexcept>
+#include <kv7700/clock.h>
 
-#include "clock.h"
+#include <stdexcept>
 
 namespace kv::ui {
 

@@ -1,9 +1,9 @@
-#include "key_names.h"
+#include <kv7700/key_names.h>
 
 #include <cctype>
 #include <cstdio>
 
-namespace kv::ui {
+namespace kv {
 
 const std::array<KeyName, kKeyNameRows + 1> KeyNameTable = {{
     {0x00, "[NONE]"},
@@ -209,4 +209,4 @@ std::optional<KeySet> ParseKeyStroke(std::string_view text) {
   }
 }
 
-}  // namespace kv::ui
+}  // namespace kv

@@ -8,10 +8,11 @@
 // threads at once.
 #pragma once
 
-#include <cstdint>
+#include <kv7700/records.h>
+#include <kv7700/sensor_facts.h>
+#include <kv7700/status_codes.h>
 
-#include "records.h"
-#include "status_codes.h"
+#include <cstdint>
 
 namespace kv {
 

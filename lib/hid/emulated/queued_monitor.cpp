@@ -1,13 +1,12 @@
 // A hot-plug monitor fed by hand: events wait in a queue, and an eventfd
 // makes them visible to the same descriptor-watching code as udev's.
+#include <kv7700/hotplug.h>
 #include <sys/eventfd.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdint>
 #include <mutex>
-
-#include "hid/hotplug_monitor.h"
 
 namespace kv::hid {
 

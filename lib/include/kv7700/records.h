@@ -93,28 +93,28 @@ template <>
 struct RecordWords<tsWalkAwayParms> {
   using R = tsWalkAwayParms;
   static constexpr std::array<std::uint16_t R::*, 16> kWords = {
-      &R::KeyCountWA, &R::InterKeyDelayWA, &R::Key1ModsWA,    &R::Key2ModsWA,
-      &R::Key3ModsWA, &R::Key4ModsWA,      &R::Key5ModsWA,    &R::Key6ModsWA,
-      &R::Flags0WA,   &R::MinFltRepRate,   &R::Key1CodeWA,    &R::Key2CodeWA,
-      &R::Key3CodeWA, &R::Key4CodeWA,      &R::Key5CodeWA,    &R::Key6CodeWA};
+      &R::KeyCountWA, &R::InterKeyDelayWA, &R::Key1ModsWA, &R::Key2ModsWA,
+      &R::Key3ModsWA, &R::Key4ModsWA,      &R::Key5ModsWA, &R::Key6ModsWA,
+      &R::Flags0WA,   &R::MinFltRepRate,   &R::Key1CodeWA, &R::Key2CodeWA,
+      &R::Key3CodeWA, &R::Key4CodeWA,      &R::Key5CodeWA, &R::Key6CodeWA};
 };
 
 template <>
 struct RecordWords<tsWalkUpParms> {
   using R = tsWalkUpParms;
   static constexpr std::array<std::uint16_t R::*, 16> kWords = {
-      &R::KeyCountWU, &R::InterKeyDelayWU, &R::Key1ModsWU,  &R::Key2ModsWU,
-      &R::Key3ModsWU, &R::Key4ModsWU,      &R::Key5ModsWU,  &R::Key6ModsWU,
-      &R::Flags0WU,   &R::Reserved2WU,     &R::Key1CodeWU,  &R::Key2CodeWU,
-      &R::Key3CodeWU, &R::Key4CodeWU,      &R::Key5CodeWU,  &R::Key6CodeWU};
+      &R::KeyCountWU, &R::InterKeyDelayWU, &R::Key1ModsWU, &R::Key2ModsWU,
+      &R::Key3ModsWU, &R::Key4ModsWU,      &R::Key5ModsWU, &R::Key6ModsWU,
+      &R::Flags0WU,   &R::Reserved2WU,     &R::Key1CodeWU, &R::Key2CodeWU,
+      &R::Key3CodeWU, &R::Key4CodeWU,      &R::Key5CodeWU, &R::Key6CodeWU};
 };
 
 template <>
 struct RecordWords<tsIdleParms> {
   using R = tsIdleParms;
   static constexpr std::array<std::uint16_t R::*, 8> kWords = {
-      &R::Reserved1I, &R::PressRateI, &R::Key1ModsI,  &R::Key1CodeI,
-      &R::FlagsI,     &R::DMTODeltaI, &R::DMTOTmI,    &R::SNBlankTmI};
+      &R::Reserved1I, &R::PressRateI, &R::Key1ModsI, &R::Key1CodeI,
+      &R::FlagsI,     &R::DMTODeltaI, &R::DMTOTmI,   &R::SNBlankTmI};
 };
 
 template <class R>
@@ -143,12 +143,12 @@ struct KeyRecord<tsWalkAwayParms> {
   static constexpr std::uint16_t R::*kCount = &R::KeyCountWA;
   static constexpr std::uint16_t R::*kDelay = &R::InterKeyDelayWA;
   static constexpr std::uint16_t R::*kFlags0 = &R::Flags0WA;
-  static constexpr std::array<std::uint16_t R::*, 6> kMods = {
-      &R::Key1ModsWA, &R::Key2ModsWA, &R::Key3ModsWA,
-      &R::Key4ModsWA, &R::Key5ModsWA, &R::Key6ModsWA};
-  static constexpr std::array<std::uint16_t R::*, 6> kCodes = {
-      &R::Key1CodeWA, &R::Key2CodeWA, &R::Key3CodeWA,
-      &R::Key4CodeWA, &R::Key5CodeWA, &R::Key6CodeWA};
+  static constexpr std::array<std::uint16_t R::*, 6> kMods = {&R::Key1ModsWA, &R::Key2ModsWA,
+                                                              &R::Key3ModsWA, &R::Key4ModsWA,
+                                                              &R::Key5ModsWA, &R::Key6ModsWA};
+  static constexpr std::array<std::uint16_t R::*, 6> kCodes = {&R::Key1CodeWA, &R::Key2CodeWA,
+                                                               &R::Key3CodeWA, &R::Key4CodeWA,
+                                                               &R::Key5CodeWA, &R::Key6CodeWA};
 };
 
 template <>
@@ -157,12 +157,21 @@ struct KeyRecord<tsWalkUpParms> {
   static constexpr std::uint16_t R::*kCount = &R::KeyCountWU;
   static constexpr std::uint16_t R::*kDelay = &R::InterKeyDelayWU;
   static constexpr std::uint16_t R::*kFlags0 = &R::Flags0WU;
-  static constexpr std::array<std::uint16_t R::*, 6> kMods = {
-      &R::Key1ModsWU, &R::Key2ModsWU, &R::Key3ModsWU,
-      &R::Key4ModsWU, &R::Key5ModsWU, &R::Key6ModsWU};
-  static constexpr std::array<std::uint16_t R::*, 6> kCodes = {
-      &R::Key1CodeWU, &R::Key2CodeWU, &R::Key3CodeWU,
-      &R::Key4CodeWU, &R::Key5CodeWU, &R::Key6CodeWU};
+  static constexpr std::array<std::uint16_t R::*, 6> kMods = {&R::Key1ModsWU, &R::Key2ModsWU,
+                                                              &R::Key3ModsWU, &R::Key4ModsWU,
+                                                              &R::Key5ModsWU, &R::Key6ModsWU};
+  static constexpr std::array<std::uint16_t R::*, 6> kCodes = {&R::Key1CodeWU, &R::Key2CodeWU,
+                                                               &R::Key3CodeWU, &R::Key4CodeWU,
+                                                               &R::Key5CodeWU, &R::Key6CodeWU};
+};
+
+// A whole configuration: the four records of one sensor.
+struct RecordSet {
+  tsSonarParms Sonar;
+  tsWalkAwayParms WalkAway;
+  tsWalkUpParms WalkUp;
+  tsIdleParms Idle;
+  bool operator==(const RecordSet&) const = default;
 };
 
 // A live distance reading (GetRangeInfo).

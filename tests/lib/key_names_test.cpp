@@ -1,10 +1,9 @@
-#include "key_names.h"
-
 #include <gtest/gtest.h>
+#include <kv7700/key_names.h>
 
 #include <set>
 
-namespace kv::ui {
+namespace kv {
 namespace {
 
 TEST(KeyNameTableTest, NinetySixRowsWithRisingCodesAndAnEndRow) {
@@ -54,4 +53,4 @@ TEST(KeyStrokeNameTest, NamesModifiersInBitOrderThenTheKey) {
 }
 
 }  // namespace
-}  // namespace kv::ui
+}  // namespace kv

@@ -4,16 +4,14 @@
 // find a field by its name.
 #pragma once
 
+#include <kv7700/records.h>
+
 #include <array>
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
 
-#include "records.h"
-
 namespace kv {
-
-struct RecordSet;  // lib_state.h
 
 enum class RecordKind : std::uint8_t { Sonar, WalkAway, WalkUp, Idle };
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-namespace kv::ui {
+namespace kv {
 
 struct KeySet {
   std::uint8_t mods = 0;  // boot-keyboard modifier bits
@@ -58,4 +58,4 @@ std::string KeyStrokeName(KeySet keys);
 // stroke.
 std::optional<KeySet> ParseKeyStroke(std::string_view text);
 
-}  // namespace kv::ui
+}  // namespace kv

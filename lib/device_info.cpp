@@ -1,0 +1,40 @@
+// Read-only views of the device table for the tools above the library.
+#include <kv7700/discovery.h>
+
+#include "lib_state.h"
+
+namespace kv {
+
+namespace {
+
+const DeviceSlot* OpenSlot(int index) {
+  const LibState& state = GetLibState();
+  if (index < 0 || index >= state.DeviceCount) return nullptr;
+  return &state.Slots[index];
+}
+
+}  // namespace
+
+std::string GetDevicePath(int index) {
+  const DeviceSlot* slot = OpenSlot(index);
+  return slot ? std::string(slot->DevicePath.data()) : std::string();
+}
+
+int GetDeviceIdentity(int index, std::uint16_t* vendorId, std::uint16_t* productId) {
+  const DeviceSlot* slot = OpenSlot(index);
+  LibState& state = GetLibState();
+  if (!slot || !state.HidLayer || !vendorId || !productId) return 0;
+  hid::Attributes attributes;
+  if (!state.HidLayer->GetAttributes(slot->Handle, &attributes)) return 0;
+  *vendorId = attributes.vendorId;
+  *productId = attributes.productId;
+  return 1;
+}
+
+DirtyRecords GetDirtyRecords() {
+  const DeviceSlot& slot = CurrentSlot();
+  return {slot.SonarDirty != 0, slot.WalkAwayDirty != 0, slot.WalkUpDirty != 0,
+          slot.IdleDirty != 0};
+}
+
+}  // namespace kv
