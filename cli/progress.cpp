@@ -55,7 +55,7 @@ void Progress::Draw() {
   if (expected_ > 0) {
     constexpr int kWidth = 20;
     const int done = std::min(kWidth, reports_ * kWidth / expected_);
-    text += "[" + std::string(done, '#') + std::string(kWidth - done, ' ') + "] ";
+    text.append("[").append(done, '#').append(kWidth - done, ' ').append("] ");
   }
   char elapsed[32];
   std::snprintf(elapsed, sizeof elapsed, "%.1f s", seconds);

@@ -1,5 +1,9 @@
-// ReadDevCfg: the whole configuration and the firmware version of the current
-// sensor, seven request/response exchanges.
+// ReadDevCfg: the whole configuration and the firmware version of a sensor,
+// seven request/response exchanges. Several sensors are read in step: each
+// one's request goes out, the 250 ms are waited once for all of them, then
+// every answer is fetched, so n sensors take the time of one.
+#include "config_read.h"
+
 #include <array>
 
 #include "exchange.h"
@@ -9,73 +13,132 @@ namespace kv {
 
 namespace {
 
-// One record read: the command, and how its answer lands in the slot.
-// Each answer is decoded into the cache as soon as it arrives, then the
+// One exchange of the read: the command, and how its answer lands in the
+// slot. Each answer is decoded into the cache as soon as it arrives, then the
 // record it touched is clamped, so even a read that fails part-way never
 // leaves an out-of-range value in the cache.
-struct RecordRead {
+struct ReadStep {
   std::uint8_t command;
-  void (*decode)(const wire::Data& answer, DeviceSlot& slot, LibState& state);
+  void (*decode)(const wire::Data& answer, DeviceSlot& slot);
 };
 
-constexpr std::array<RecordRead, 6> kRecordReads = {{
+constexpr std::size_t kWalkUpCodesStep = 4;  // carries Reserved2WU
+constexpr std::size_t kIdleStep = 5;         // carries Reserved1I; the last record
+constexpr std::size_t kStepCount = 7;
+
+constexpr std::array<ReadStep, kStepCount> kReadSteps = {{
     {wire::kCmdSonar,
-     [](const wire::Data& d, DeviceSlot& slot, LibState&) {
+     [](const wire::Data& d, DeviceSlot& slot) {
        wire::UnpackSonar(d, &slot.Sonar);
        CheckSonarParms(&slot.Sonar, 1);
      }},
     {wire::kCmdWalkAwayKeys,
-     [](const wire::Data& d, DeviceSlot& slot, LibState&) {
+     [](const wire::Data& d, DeviceSlot& slot) {
        wire::UnpackWalkAwayKeys(d, &slot.WalkAway);
        CheckWalkAwayParms(&slot.WalkAway, 1);
      }},
-    {wire::kCmdWalkAwayCodes, [](const wire::Data& d, DeviceSlot& slot,
-                                 LibState&) { wire::UnpackWalkAwayCodes(d, &slot.WalkAway); }},
+    {wire::kCmdWalkAwayCodes,
+     [](const wire::Data& d, DeviceSlot& slot) { wire::UnpackWalkAwayCodes(d, &slot.WalkAway); }},
     {wire::kCmdWalkUpKeys,
-     [](const wire::Data& d, DeviceSlot& slot, LibState&) {
+     [](const wire::Data& d, DeviceSlot& slot) {
        wire::UnpackWalkUpKeys(d, &slot.WalkUp);
        CheckWalkUpParms(&slot.WalkUp, 1);
      }},
     {wire::kCmdWalkUpCodes,
-     [](const wire::Data& d, DeviceSlot& slot, LibState& state) {
-       wire::UnpackWalkUpCodes(d, &slot.WalkUp);
-       state.LastReserved2WU = slot.WalkUp.Reserved2WU;  // sent back by every walk-up write
-     }},
+     [](const wire::Data& d, DeviceSlot& slot) { wire::UnpackWalkUpCodes(d, &slot.WalkUp); }},
     {wire::kCmdIdle,
-     [](const wire::Data& d, DeviceSlot& slot, LibState& state) {
-       wire::UnpackIdle(d, &slot.Idle);
-       state.LastReserved1I = slot.Idle.Reserved1I;  // sent back by every idle write
-     }},
+     [](const wire::Data& d, DeviceSlot& slot) { wire::UnpackIdle(d, &slot.Idle); }},
+    {wire::kCmdVersion,
+     [](const wire::Data& d, DeviceSlot& slot) { slot.FwVersion = wire::UnpackVersion(d); }},
 }};
+static_assert(kConfigReadExchanges == kStepCount);
 
-int Fail(DeviceSlot& slot) {
-  slot.DevError |= kGroupRead;
-  return 0;
-}
-
-}  // namespace
-
-int ReadDevCfg() {
-  LibState& state = GetLibState();
-  DeviceSlot& slot = CurrentSlot();
-  slot.DevError = 0;
-
-  for (const RecordRead& read : kRecordReads) {
-    wire::Data answer{};
-    if (!ReadExchange(read.command, &answer)) return Fail(slot);
-    read.decode(answer, slot, state);
-  }
+// The records are valid and clean once the last of them has arrived, even if
+// the version then fails.
+void MarkRecordsRead(DeviceSlot& slot) {
   slot.RecordsValid = 1;
   slot.SonarDirty = 0;
   slot.WalkAwayDirty = 0;
   slot.WalkUpDirty = 0;
   slot.IdleDirty = 0;
+}
 
-  // The records are valid and clean from here on, even if the version fails.
-  wire::Data version{};
-  if (!ReadExchange(wire::kCmdVersion, &version)) return Fail(slot);
-  slot.FwVersion = wire::UnpackVersion(version);
+}  // namespace
+
+ReadOutcome ReadInStep(std::int16_t first, std::int16_t count) {
+  LibState& state = GetLibState();
+  const std::int16_t current = state.CurrentIndex;
+  ReadOutcome outcome;
+  outcome.failedStep.fill(kStepCount);  // none failed
+  std::array<bool, kMaxDevices> active{};
+  for (std::int16_t i = first; i < first + count; ++i) {
+    active[i] = true;
+    state.Slots[i].DevError = 0;
+  }
+
+  const auto fail = [&](std::int16_t index, std::size_t step) {
+    state.Slots[index].DevError |= kGroupRead;
+    outcome.failedStep[index] = static_cast<std::uint8_t>(step);
+    active[index] = false;
+  };
+  for (std::size_t step = 0; step < kStepCount; ++step) {
+    bool anyAsked = false;
+    for (std::int16_t i = first; i < first + count; ++i) {
+      if (!active[i]) continue;
+      state.CurrentIndex = i;
+      if (SendRequest(kReadSteps[step].command)) {
+        anyAsked = true;
+      } else {
+        fail(i, step);
+      }
+    }
+    if (!anyAsked) break;
+    WaitForAnswers();
+    for (std::int16_t i = first; i < first + count; ++i) {
+      if (!active[i]) continue;
+      state.CurrentIndex = i;
+      wire::Data answer{};
+      if (!FetchAnswer(&answer)) {
+        fail(i, step);
+        continue;
+      }
+      kReadSteps[step].decode(answer, state.Slots[i]);
+      if (step == kIdleStep) MarkRecordsRead(state.Slots[i]);
+    }
+  }
+  state.CurrentIndex = current;
+  return outcome;
+}
+
+void KeepReservedWordsOf(std::int16_t first, std::int16_t last, const ReadOutcome& outcome) {
+  // Read one after another, the sensor read last leaves its words; a sensor
+  // that failed before an answer leaves the word before it.
+  LibState& state = GetLibState();
+  for (std::int16_t i = first; i <= last; ++i) {
+    if (outcome.failedStep[i] > kWalkUpCodesStep) {
+      state.LastReserved2WU = state.Slots[i].WalkUp.Reserved2WU;
+    }
+    if (outcome.failedStep[i] > kIdleStep) state.LastReserved1I = state.Slots[i].Idle.Reserved1I;
+  }
+}
+
+int ReuseLastRead() {
+  LibState& state = GetLibState();
+  DeviceSlot& slot = CurrentSlot();
+  if (state.DeviceCount == 0 || !slot.RecordsValid || slot.DevError != 0 || slot.SonarDirty ||
+      slot.WalkAwayDirty || slot.WalkUpDirty || slot.IdleDirty) {
+    return 0;
+  }
+  state.LastReserved2WU = slot.WalkUp.Reserved2WU;
+  state.LastReserved1I = slot.Idle.Reserved1I;
   return 1;
+}
+
+int ReadDevCfg() {
+  const std::int16_t index = GetLibState().CurrentIndex;
+  const ReadOutcome outcome = ReadInStep(index, 1);
+  KeepReservedWordsOf(index, index, outcome);
+  return outcome.failedStep[index] == kStepCount ? 1 : 0;
 }
 
 }  // namespace kv

@@ -3,9 +3,11 @@
 #include <kv7700/sensor_identity.h>
 #include <kv7700/status_codes.h>
 
+#include <array>
 #include <cstring>
 
 #include "access_denied_paths.h"
+#include "config_read.h"
 #include "lib_state.h"
 
 namespace kv {
@@ -112,16 +114,23 @@ int OpenAllDevices(std::uint32_t* firmware) {
     return 0;
   }
 
-  // Every sensor's configuration is read; one failure fails the whole start
-  // although every sensor stays open and counted.
+  // Every sensor's configuration is read, all of them in step. One failure
+  // fails the whole start although every sensor stays open and counted; the
+  // sensors after the first failing one are left as if never read, as a
+  // read of one sensor after another would have stopped there.
+  const std::array<DeviceSlot, kMaxDevices> unread = state.Slots;
+  const ReadOutcome outcome = ReadInStep(0, state.DeviceCount);
   for (std::int16_t index = 0; index < state.DeviceCount; ++index) {
-    SelectDevice(index);
-    if (!ReadDevCfg()) {
-      state.LibError |= kGroupOpenAll;
-      SelectDevice(0);
-      return 0;
+    if (outcome.failedStep[index] == kConfigReadExchanges) continue;
+    for (std::int16_t later = index + 1; later < state.DeviceCount; ++later) {
+      state.Slots[later] = unread[later];
     }
+    KeepReservedWordsOf(0, index, outcome);
+    state.LibError |= kGroupOpenAll;
+    SelectDevice(0);
+    return 0;
   }
+  KeepReservedWordsOf(0, static_cast<std::int16_t>(state.DeviceCount - 1), outcome);
   SelectDevice(0);
   if (firmware) *firmware = CurrentSlot().FwVersion;
   return 1;

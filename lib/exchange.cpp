@@ -10,13 +10,21 @@ int SendRequest(std::uint8_t command) {
   return SetFeature(wire::Request(command));
 }
 
-int ReadExchange(std::uint8_t command, wire::Data* answer) {
-  if (!SendRequest(command)) return 0;
+void WaitForAnswers() {
   GetClock().SleepMs(kExchangeWaitMs);
+}
+
+int FetchAnswer(wire::Data* answer) {
   hid::Report response{};  // report id 0, the rest filled by the sensor
   if (!GetFeature(&response)) return 0;
   *answer = wire::DataOf(response);
   return 1;
+}
+
+int ReadExchange(std::uint8_t command, wire::Data* answer) {
+  if (!SendRequest(command)) return 0;
+  WaitForAnswers();
+  return FetchAnswer(answer);
 }
 
 int WriteExchange(std::uint8_t command, const wire::Data& data) {

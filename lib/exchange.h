@@ -14,6 +14,10 @@ namespace kv {
 
 // Sends the request [0, command, 0 ...] alone.
 int SendRequest(std::uint8_t command);
+// The sensor's time to prepare its answer to a request.
+void WaitForAnswers();
+// Fetches the answer's data bytes.
+int FetchAnswer(wire::Data* answer);
 // Sends the request, waits, fetches the answer's data bytes.
 int ReadExchange(std::uint8_t command, wire::Data* answer);
 // Sends the request, waits, sends the data report. Nothing is fetched back.

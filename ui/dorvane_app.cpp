@@ -173,6 +173,20 @@ int CDorvaneApp::RefreshConfigFmDev() {
   return result;
 }
 
+int CDorvaneApp::LoadConfigJustRead() {
+  int result = 0;
+  Library({"Loading the configuration", 0}, [&] {
+    SelectDevice(0);
+    if (ReuseLastRead()) {
+      PullInLibrary();
+      result = GetDeviceCount();
+    } else {
+      result = RefreshInLibrary();
+    }
+  });
+  return result;
+}
+
 int CDorvaneApp::PushSonarToDev() {
   int result = 0;
   Library(kWriting, [&] {

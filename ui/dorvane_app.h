@@ -95,6 +95,9 @@ class CDorvaneApp {
   // Re-reads sensor 0: the number of open sensors, or 0 when the read failed
   // (the edit copies are then zero and nothing counts as loaded).
   int RefreshConfigFmDev();
+  // RefreshConfigFmDev right after OpenAllDevices read every sensor: takes
+  // sensor 0's configuration from that read instead of reading it again.
+  int LoadConfigJustRead();
   int PushSonarToDev();
   int PushWalkAwayToDev();
   int PushWalkUpToDev();

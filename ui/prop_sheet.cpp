@@ -31,7 +31,8 @@ void PropSheet::NotifyInitDialog() {
     WaitCursor busy(*host_);
     if (app_.OpenAllDevices()) {
       UpdateCaption();
-      app_.RefreshConfigFmDev();
+      // Every sensor was read a moment ago; sensor 0 is not read again.
+      app_.LoadConfigJustRead();
     } else {
       UpdateCaption();
       app_.FwVariant = -1;

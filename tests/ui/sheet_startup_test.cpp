@@ -46,14 +46,49 @@ TEST_F(SheetTest, StartsWithASensorAndShowsItsFirmwareInTheCaption) {
   EXPECT_TRUE(app.Sheet()->DeviceNotificationsRegistered());
   EXPECT_THAT(host->Record().Messages(), IsEmpty());
   EXPECT_THAT(ownerless.Record().Messages(), IsEmpty());
-  // The library work went through the runner: open, then re-read sensor 0.
+  // The library work went through the runner: open and read every sensor,
+  // then take sensor 0's configuration from that read.
   EXPECT_THAT(runner.Activities(),
-              ::testing::IsSupersetOf({std::string("Opening the sensors"),
-                                       std::string("Reading the sensor's configuration")}));
+              ::testing::IsSupersetOf(
+                  {std::string("Opening the sensors"), std::string("Loading the configuration")}));
   for (int page = 0; page < 4; ++page) {
     ASSERT_NE(host->PageDialog(page), nullptr) << page;
   }
   EXPECT_EQ(host->PageDialog(2)->Template().caption, "Sonar");
+}
+
+TEST_F(SheetTest, StartUpReadsEachSensorOnceAndWritesBackSensorZerosReservedWords) {
+  auto first = Plug(0x0410);
+  auto second = Plug(0x0410);
+  // Different reserved words in each sensor's walk-up codes and idle blocks
+  // (the idle one travels in four bits).
+  for (auto [sensor, word] : {std::pair{first, 0x21}, std::pair{second, 0x42}}) {
+    emu::EmulatedSensor::Memories memories = sensor->CopyMemories();
+    memories.working[4][1] = static_cast<std::uint8_t>(word);
+    memories.working[5][0] = static_cast<std::uint8_t>(word & 0x0F);
+    sensor->SetMemories(memories);
+  }
+  Start();
+  const auto requests = [](const emu::EmulatedSensor& sensor) {
+    int count = 0;
+    for (const auto& entry : sensor.Trace()) {
+      count += entry.direction == emu::Direction::Set && entry.bytes[1] == 0x80;
+    }
+    return count;
+  };
+  EXPECT_EQ(requests(*first), 1);  // one configuration read each
+  EXPECT_EQ(requests(*second), 1);
+  EXPECT_EQ(app.ConfigLoaded, 1u);
+  EXPECT_EQ(host->Caption(), "KV7700 3.60, DLL 5.50, DeviceFW 4.10");
+  // A write to sensor 0 sends back sensor 0's own reserved words, as a
+  // second read of it would have left them.
+  app.EditWalkUp.KeyCountWU = 1;
+  app.EditIdle.PressRateI = 9;
+  ASSERT_EQ(app.PushWalkUpToDev(), 1);
+  ASSERT_EQ(app.PushIdleToDev(), 1);
+  const emu::Memory working = first->CopyMemories().working;
+  EXPECT_EQ(working[4][1], 0x21);
+  EXPECT_EQ(working[5][0], 0x01);
 }
 
 TEST_F(SheetTest, StartsWithoutASensorShowingFirmwareZero) {

@@ -95,8 +95,9 @@ bool SensorSet::Save(std::string* error) const {
     std::string why;
     if (!SaveSensorFile(entry.file, ImageOf(*entry.sensor, entry.vendorId, entry.releaseNumber),
                         &why)) {
-      failures += (failures.empty() ? "" : "\n") +
-                  ("Could not keep the emulated sensor in " + entry.file + ": " + why);
+      if (!failures.empty()) failures += '\n';
+      failures.append("Could not keep the emulated sensor in ").append(entry.file);
+      failures.append(": ").append(why);
     }
   }
   if (error) *error = failures;

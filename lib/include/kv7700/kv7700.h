@@ -72,6 +72,11 @@ int SetIdleParms(const tsIdleParms* in);
 // --- Sensor exchanges ----------------------------------------------------
 // Reads all four records and the firmware version (seven exchanges, 1.75 s).
 int ReadDevCfg();
+// Takes the current sensor's configuration as the last read left it, as
+// reading it again a moment later would (the reserved words the next write
+// sends back come from this sensor): 1 when its records were read and none
+// has been stored since; 0, with nothing changed, when it must be read.
+int ReuseLastRead();
 // Sends every dirty record, then the commit report.
 int WriteDevCfg();
 int FactoryResetDev();
