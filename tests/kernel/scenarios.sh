@@ -35,7 +35,8 @@ wait_for() {
   return 1
 }
 
-# A foreign HID device, present through every scenario: nothing may open it.
+# A foreign HID device (a security key), present through every scenario:
+# nothing may open it.
 plug foreign --vendor 1234 --product 5678
 foreign_pid=$pid
 foreign_node=$node
@@ -65,7 +66,7 @@ if kv7700ctl range >$out 2>&1 && grep -q "inches" $out; then
   pass "range reads a distance"
 else fail "range reads a distance" "no reading" $out; fi
 
-if udevadm info "$sensor_node" >$out 2>&1 && grep -q "^G: uaccess" $out; then
+if udevadm info "$sensor_node" >$out 2>&1 && grep -q "^E: TAGS=.*:uaccess:" $out; then
   pass "the rule tags the sensor's node with uaccess"
 else fail "the rule tags the sensor's node with uaccess" "no uaccess tag" $out; fi
 
@@ -117,11 +118,12 @@ if [ $status = 0 ] && grep -q "sensor plugged in: $node\$" $mon &&
 else fail "monitor sees a sensor plugged in and pulled out" "exit $status" $mon; fi
 
 # A sensor plugged while monitor still reads the one present at its start.
-plug present
+plug present --trace
 present_pid=$pid
 timeout 15 kv7700ctl monitor --count 1 >$mon 2>&1 &
 monitor_pid=$!
-sleep 0.6
+# Its enumeration is done once it reads the present sensor, for 1.75 s.
+wait_for /tmp/present.log 50 "^set "
 plug late
 late_pid=$pid
 wait $monitor_pid

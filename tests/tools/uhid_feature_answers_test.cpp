@@ -83,17 +83,49 @@ TEST_F(FeatureAnswersTest, AVanishedSensorFailsEveryRequest) {
   EXPECT_FALSE(answers.Get(0, ReportType::Feature).ok);
 }
 
-TEST(ReportDescriptorTest, DeclaresEightFeatureBytesWithoutReportIds) {
-  const std::vector<std::uint8_t> descriptor = SensorReportDescriptor();
-  for (std::size_t i = 0; i < descriptor.size(); ++i) {
-    EXPECT_NE(descriptor[i], 0x85) << "a Report ID item at " << i;  // no report ids
-    const std::size_t itemSize = (descriptor[i] & 0x03) == 3 ? 4 : (descriptor[i] & 0x03);
-    i += itemSize;
+// The short items of a report descriptor, as (prefix, data) pairs.
+std::vector<std::pair<std::uint8_t, std::uint32_t>> Items(const std::vector<std::uint8_t>& d) {
+  std::vector<std::pair<std::uint8_t, std::uint32_t>> items;
+  for (std::size_t i = 0; i < d.size();) {
+    const std::uint8_t prefix = d[i] & 0xFC;
+    const std::size_t size = (d[i] & 0x03) == 3 ? 4 : (d[i] & 0x03);
+    std::uint32_t data = 0;
+    for (std::size_t b = 0; b < size && i + 1 + b < d.size(); ++b) {
+      data |= static_cast<std::uint32_t>(d[i + 1 + b]) << (8 * b);
+    }
+    items.emplace_back(prefix, data);
+    i += 1 + size;
   }
-  // Report Count (8) right before Feature (Data, Variable, Absolute).
-  const std::vector<std::uint8_t> feature = {0x95, 0x08, 0xB1, 0x02};
-  EXPECT_NE(std::search(descriptor.begin(), descriptor.end(), feature.begin(), feature.end()),
-            descriptor.end());
+  return items;
+}
+
+TEST(ReportDescriptorTest, TheSensorIsAKeyboardWithEightFeatureBytesTheForeignDeviceNoKeyboard) {
+  constexpr std::uint8_t kUsagePage = 0x04, kUsage = 0x08, kReportId = 0x84, kCount = 0x94,
+                         kFeature = 0xB0;
+  const struct {
+    const char* name;
+    std::vector<std::uint8_t> descriptor;
+    bool keyboard;
+    bool eightFeatureBytes;
+  } cases[] = {
+      {"sensor", SensorReportDescriptor(), true, true},
+      {"foreign", ForeignReportDescriptor(), false, false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    bool keyboard = false, eightFeatureBytes = false, reportIds = false;
+    std::uint32_t page = 0, count = 0;
+    for (const auto& [prefix, data] : Items(c.descriptor)) {
+      if (prefix == kUsagePage) page = data;
+      if (prefix == kUsage && page == 0x01 && data == 0x06) keyboard = true;
+      if (prefix == kCount) count = data;
+      if (prefix == kFeature && count == kFeatureDataLength) eightFeatureBytes = true;
+      if (prefix == kReportId) reportIds = true;
+    }
+    EXPECT_EQ(keyboard, c.keyboard);
+    EXPECT_EQ(eightFeatureBytes, c.eightFeatureBytes);
+    EXPECT_FALSE(reportIds);
+  }
 }
 
 TEST(HidrawNodeTest, FindsTheNodeWhoseDeviceCarriesTheUniqueId) {

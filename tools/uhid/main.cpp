@@ -5,8 +5,11 @@
 // --simulate-style sensor file. With other ids it is a foreign HID device
 // that answers nothing, for checking that tools leave such devices alone.
 //
-// Standard output says when the node is ready and when a host opens or
-// closes it: "ready /dev/hidraw3", "opened /dev/hidraw3", "closed ...".
+// Standard output says when the node is ready and when the device is opened
+// or closed: "ready /dev/hidraw3", "opened /dev/hidraw3", "closed ...". A
+// sensor is a keyboard, which the console's keyboard handler opens at once;
+// the foreign device is a security key, opened only by a host. --trace adds
+// every feature report: "set 00 80 00 ...", "get 00 00 32 ...".
 #include <unistd.h>
 
 #include <CLI/CLI.hpp>
@@ -46,6 +49,7 @@ struct Options {
   bool vendorGiven = false;
   std::uint16_t firmware = 0x0410;
   std::size_t answerBytes = kv::hid::kReportLength;
+  bool trace = false;
 };
 
 std::uint16_t ParseHex16(const std::string& text) {
@@ -54,6 +58,16 @@ std::uint16_t ParseHex16(const std::string& text) {
   if (used != text.size() || value > 0xFFFF)
     throw CLI::ValidationError(text + ": not 4 hex digits");
   return static_cast<std::uint16_t>(value);
+}
+
+std::string Hex(const std::uint8_t* bytes, std::size_t size) {
+  std::string text;
+  char byte[4];
+  for (std::size_t i = 0; i < size; ++i) {
+    std::snprintf(byte, sizeof byte, " %02x", bytes[i]);
+    text += byte;
+  }
+  return text;
 }
 
 void Say(const std::string& line) {
@@ -102,8 +116,9 @@ int Run(const Options& options) {
   identity.product = options.product;
   identity.version = image.releaseNumber;
   int code = 0;
-  std::unique_ptr<kv::uhid::UhidDevice> device =
-      kv::uhid::UhidDevice::Create(identity, kv::uhid::SensorReportDescriptor(), &code);
+  std::unique_ptr<kv::uhid::UhidDevice> device = kv::uhid::UhidDevice::Create(
+      identity, isSensor ? kv::uhid::SensorReportDescriptor() : kv::uhid::ForeignReportDescriptor(),
+      &code);
   if (!device) {
     std::fprintf(stderr,
                  "kv7700-uhid-sensor: cannot create the device on /dev/uhid: %s (it needs root or "
@@ -136,6 +151,9 @@ int Run(const Options& options) {
         kv::uhid::GetAnswer answer;
         if (isSensor) answer = answers.Get(request.rnum, TypeOf(request.rtype));
         device->ReplyGet(request.id, answer.ok, answer.bytes);
+        if (options.trace) {
+          Say("get" + (answer.ok ? Hex(answer.bytes.data(), answer.bytes.size()) : " failed"));
+        }
         break;
       }
       case UHID_SET_REPORT: {
@@ -144,6 +162,7 @@ int Run(const Options& options) {
         const bool ok =
             isSensor && answers.Set(request.rnum, TypeOf(request.rtype), request.data, size);
         device->ReplySet(request.id, ok);
+        if (options.trace) Say("set" + Hex(request.data, size) + (ok ? "" : " refused"));
         break;
       }
       default:
@@ -182,6 +201,7 @@ int main(int argc, char** argv) {
                  "Answer every feature request with only N bytes (a faulty sensor)")
       ->type_name("N")
       ->check(CLI::Range(std::size_t{1}, kv::hid::kReportLength));
+  app.add_flag("--trace", options.trace, "Print every feature report on standard output");
   try {
     app.parse(argc, argv);
     if (!vendor.empty()) {
