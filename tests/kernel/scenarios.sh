@@ -81,6 +81,13 @@ if [ $status = 1 ] && grep -q "$sensor_node" $out && grep -q "70-kv7700.rules" $
 else fail "a user without access is told about the rule" "exit $status" $out; fi
 unplug $sensor_pid
 
+# Unplugging writes the sensor's file; plugged in again, it kept the set.
+plug again --file /tmp/sensor.json
+if kv7700ctl --json show >$out 2>&1 && grep -q '"PingRateS": *300' $out; then
+  pass "the virtual sensor's file keeps its configuration"
+else fail "the virtual sensor's file keeps its configuration" "value lost" $out; fi
+unplug $pid
+
 # --- A sensor that answers short reports, beside a sound one ---
 plug sound
 sound_pid=$pid
