@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "context.h"
+#include <kv7700/discovery.h>
 #include "errors.h"
 
 namespace kv::cli {
@@ -18,8 +19,13 @@ std::string Hex4(std::uint16_t value) {
 void RunList(Context& context) {
   context.session.OpenAll();
   Json sensors = Json::array();
+  int unread = 0;
   for (int i = 0; i < context.session.Count(); ++i) {
+    // Discovery stops at the first sensor it cannot read; the rest are read
+    // here, so each one's line tells its own state.
+    context.session.TryRead(i);
     const SensorInfo info = context.session.Info(i);
+    if (!info.read) ++unread;
     Json entry = {{"index", info.index},
                   {"path", info.path},
                   {"vendor_id", Hex4(info.vendorId)},
@@ -40,6 +46,12 @@ void RunList(Context& context) {
     context.out.Line(line);
   }
   if (context.out.IsJson()) context.out.Document({{"sensors", sensors}});
+  // A sensor present but unusable is a failure, even beside sensors that work.
+  unread += static_cast<int>(GetAccessDeniedPaths().size());
+  if (unread > 0) {
+    throw Failure(std::to_string(unread) + (unread == 1 ? " sensor" : " sensors") +
+                  " present could not be read; see the list above.");
+  }
 }
 
 }  // namespace

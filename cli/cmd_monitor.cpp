@@ -22,13 +22,21 @@ struct MonitorOptions {
   int count = 0;  // 0: until interrupted
 };
 
-// What one notice means for the sensors; nothing for devices that are no sensor.
+bool IsOpen(const std::string& path) {
+  for (int i = 0; i < GetDeviceCount(); ++i) {
+    if (GetDevicePath(i) == path) return true;
+  }
+  return false;
+}
+
+// What one notice means for the sensors; nothing for devices that are no
+// sensor, nor for a sensor the start-up enumeration already opened.
 std::optional<Json> Interpret(const hid::HotplugEvent& notice) {
   if (notice.kind == hid::HotplugEvent::Kind::Removed) {
     if (!DeviceRemoved(notice.path.c_str())) return std::nullopt;
     return Json{{"event", "removed"}, {"path", notice.path}};
   }
-  if (!hid::GetPlatform().PathNamesSensor(notice.path)) return std::nullopt;
+  if (!hid::GetPlatform().PathNamesSensor(notice.path) || IsOpen(notice.path)) return std::nullopt;
   if (DeviceArrived(notice.path.c_str())) {
     return Json{{"event", "added"},
                 {"path", notice.path},
@@ -52,12 +60,14 @@ std::string EventText(const Json& event) {
 }
 
 void RunMonitor(Context& context, const MonitorOptions& options) {
-  // Sensors already present are opened first, so that pulling them out is
-  // recognised; having none is fine here.
-  context.session.OpenPresent();
+  // The monitor starts before the sensors present are enumerated, so one
+  // plugged in while they are read is reported rather than lost.
   InterruptGuard interrupts;
   std::unique_ptr<PlugSource> source =
       context.simulation ? MakeSimulatedPlugSource(*context.simulation) : MakeSystemPlugSource();
+  // Sensors already present are opened, so that pulling them out is
+  // recognised; having none is fine here.
+  context.session.OpenPresent();
   const Output& out = context.out;
   Progress::Instance().PrintLine("kv7700ctl: watching for sensors (" +
                                  std::to_string(GetDeviceCount()) + " present); Ctrl-C stops.");

@@ -92,22 +92,26 @@ void Session::Select(int index) {
 }
 
 void Session::SelectRead(int index) {
+  if (const std::uint32_t error = TryRead(index); error != 0) {
+    throw DeviceFailure("ReadDevCfg", Describe(index), error);
+  }
+}
+
+std::uint32_t Session::TryRead(int index) {
   Select(index);
   if (const auto failed = readErrors_.find(index); failed != readErrors_.end()) {
-    throw DeviceFailure("ReadDevCfg", Describe(index), failed->second);
+    return failed->second;
   }
   tsSonarParms probe;
-  if (GetSonarParms(&probe)) return;
+  if (GetSonarParms(&probe)) return 0;
   // Discovery stopped before this sensor: read it now.
   int ok = 0;
   {
     ProgressScope progress("Reading " + Describe(index), 14);
     ok = ReadDevCfg();
   }
-  if (!ok) {
-    readErrors_[index] = GetDevError();
-    throw DeviceFailure("ReadDevCfg", Describe(index), readErrors_[index]);
-  }
+  if (ok) return 0;
+  return readErrors_[index] = GetDevError();
 }
 
 SensorInfo Session::Info(int index) {

@@ -36,6 +36,8 @@ class Session {
   void Select(int index);
   // Selects sensor `index` and makes sure its configuration is in the cache.
   void SelectRead(int index);
+  // The same without throwing for a failed read: the read's DevError, or 0.
+  std::uint32_t TryRead(int index);
   SensorInfo Info(int index);
   // "sensor 0 (/dev/hidraw3)".
   std::string Describe(int index);

@@ -92,6 +92,11 @@ void EnumerateDevices() {
       state.LibError = kLibErrDetailRead;
       continue;
     }
+    // A foreign device (a security key, a keyboard) is none of ours to open.
+    if (entry.identityListed && !hid::IsSensorIdentity(entry.vendorId, entry.productId)) {
+      state.LibError = kLibErrNotSensor;
+      continue;
+    }
     if (state.DeviceCount >= kMaxDevices) continue;  // a full table opens nothing more
     DeviceSlot& slot = state.Slots[state.DeviceCount];
     if (OpenDevicePath(entry.path.c_str(), &slot) != hid::kInvalidHandle) ++state.DeviceCount;

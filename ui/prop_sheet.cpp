@@ -27,6 +27,12 @@ void PropSheet::NotifyInitDialog() {
   // The framework's part: the start page exists before the sensors open.
   host_->ActivatePage(0);
   app_.ConfigLoaded = 0;
+  // Hot-plug reports start before the sensors present are enumerated, so a
+  // sensor plugged in while they are read is not lost; the gate holds the
+  // reports until start-up is done, and one for a sensor the enumeration
+  // opened as well enters nothing twice.
+  devNotifyRegistered_ = false;
+  RegisterDeviceArrival();
   {
     WaitCursor busy(*host_);
     if (app_.OpenAllDevices()) {
@@ -39,8 +45,6 @@ void PropSheet::NotifyInitDialog() {
     }
   }
   SetFwVariant(app_.DeviceFw);
-  devNotifyRegistered_ = false;
-  RegisterDeviceArrival();
   // Every page makes its window and fills its controls before the user
   // sees the sheet, so each one also hears the page commands and Apply.
   for (int i = 0; i < static_cast<int>(pages_.size()); ++i) {

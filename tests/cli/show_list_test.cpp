@@ -13,6 +13,7 @@ namespace {
 using ::testing::HasSubstr;
 using ::testing::MatchesRegex;
 using ::testing::Not;
+using ::testing::StartsWith;
 
 TEST(ShowTest, PrintsEveryFieldUnderItsRecordWithValueAndUnit) {
   const ToolResult result = RunTool({"--simulate", "show"});
@@ -74,6 +75,38 @@ TEST(ListTest, NamesEverySensorWithPathIdentityAndFirmware) {
   EXPECT_EQ(document["sensors"][1]["vendor_id"], "18c8");
   EXPECT_EQ(document["sensors"][1]["product_id"], "2bfa");
   EXPECT_EQ(document["sensors"][1]["firmware"], "4.10");
+}
+
+TEST(ListTest, ListsEverySensorAndFailsWhenOneCannotBeRead) {
+  // The first report of sensor 0 or of sensor 1 is refused.
+  const struct {
+    const char* fault;
+    const char* lines;
+  } cases[] = {
+      {"refuse:2",
+       "0  /dev/hidraw-emu0  18c8:2bfa  firmware 4.10  (configuration read failed with status "
+       "00020102: "},
+      {"refuse:2:1",
+       "0  /dev/hidraw-emu0  18c8:2bfa  firmware 4.10\n"
+       "1  /dev/hidraw-emu1  18c8:2bfa  firmware 4.10  (configuration read failed with status "
+       "00020102: "},
+  };
+  for (const auto& c : cases) {
+    const ToolResult text = RunTool({"--simulate", "--simulate", "list"},
+                                    {.env = {{"KV7700_SIMULATE_FAULT", c.fault}}});
+    EXPECT_EQ(text.exitCode, 1) << c.fault;
+    EXPECT_THAT(text.out, StartsWith(c.lines)) << c.fault;
+    EXPECT_THAT(text.out, HasSubstr("1  /dev/hidraw-emu1  18c8:2bfa  firmware 4.10"));
+    EXPECT_THAT(text.err, HasSubstr("1 sensor present could not be read"));
+
+    const ToolResult json = RunTool({"--simulate", "--simulate", "--json", "list"},
+                                    {.env = {{"KV7700_SIMULATE_FAULT", c.fault}}});
+    EXPECT_EQ(json.exitCode, 1) << c.fault;
+    const nlohmann::json document = nlohmann::json::parse(json.out);
+    ASSERT_EQ(document["sensors"].size(), 2u);
+    EXPECT_NE(document["sensors"][0]["configuration_read"],
+              document["sensors"][1]["configuration_read"]);
+  }
 }
 
 TEST(TraceTest, EveryReportOfAReadIsOneLineOfNineHexBytes) {

@@ -140,6 +140,32 @@ TEST_F(DiscoveryTest, OpenDevicePathFillsTheSlotOrClosesANonSensor) {
   GetLibState().HidLayer->Close(handle);
 }
 
+TEST_F(DiscoveryTest, AnInterfaceListedWithForeignIdsIsNeverOpened) {
+  const std::string keyboard = bus.PlugOther(kForeignVendor, kForeignProduct);
+  const std::string lookalike = bus.PlugOther(emu::kSensorVendor, 0x2BFB);
+  const std::string sensor = Plug();
+  const struct {
+    const char* name;
+    bool listsIdentity;
+    std::vector<std::string> opened;
+  } cases[] = {
+      {"ids listed (hidapi)", true, {sensor}},
+      {"paths alone: each one opened and checked", false, {keyboard, lookalike, sensor}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    OpenRecorder recorder(bus);
+    hid::SetPlatform(&recorder);
+    bus.SetListsIdentity(c.listsIdentity);
+    ASSERT_EQ(OpenAllDevices(nullptr), 1);
+    EXPECT_EQ(recorder.opened, c.opened);
+    EXPECT_THAT(TablePaths(), ElementsAre(sensor));
+    EXPECT_EQ(bus.OpenHandleCount(), 1u);
+    CloseAllDevices();
+    hid::SetPlatform(&bus);
+  }
+}
+
 TEST_F(DiscoveryTest, LongPathIsKeptTruncatedAndTerminated) {
   const std::string path = "/dev/" + std::string(200, 'x');
   bus.PlugSensor(std::make_shared<emu::EmulatedSensor>(), emu::kSensorVendor, 0x0100, path);

@@ -171,12 +171,18 @@ TEST(HidapiEnumerationTest, EachNodeOnceInTheOrderFirstSeen) {
     infos[i].path = paths[i];
     infos[i].next = i < 4 ? &infos[i + 1] : nullptr;
   }
+  infos[0].vendor_id = 0x18C8;
+  infos[0].product_id = 0x2BFA;
+  infos[2].vendor_id = 0x046D;
+  infos[2].product_id = 0xC31C;
   std::vector<std::string> listed;
   for (const auto& entry : lb::EntriesFromEnumeration(infos)) {
     EXPECT_EQ(entry.detail, hid::InterfaceEntry::Detail::Ok);
-    listed.push_back(entry.path);
+    EXPECT_TRUE(entry.identityListed);  // discovery opens only sensors by these
+    listed.push_back(entry.path + " " + std::to_string(entry.vendorId) + ":" +
+                     std::to_string(entry.productId));
   }
-  EXPECT_THAT(listed, ElementsAre("/dev/hidraw0", "/dev/hidraw1"));
+  EXPECT_THAT(listed, ElementsAre("/dev/hidraw0 6344:11258", "/dev/hidraw1 1133:49948"));
   EXPECT_THAT(lb::EntriesFromEnumeration(nullptr), IsEmpty());
 }
 

@@ -46,6 +46,23 @@ TEST_F(SheetTest, ArrivalAndRemovalRefreshFromSensorZero) {
   EXPECT_EQ(log, kRefreshToEveryPage);
 }
 
+TEST_F(SheetTest, ASensorPluggedInWhileStartUpReadsIsOpenedOnce) {
+  auto present = Plug(0x0143);
+  std::string late;
+  // Plugged in at the first report of start-up's configuration read.
+  present->SetTraceObserver([&](const emu::TraceEntry&) {
+    if (late.empty()) late = bus.PlugSensor(std::make_shared<emu::EmulatedSensor>(0x0144));
+  });
+  StartWithRecordingPages();
+  present->SetTraceObserver(nullptr);
+
+  ASSERT_FALSE(late.empty());
+  EXPECT_EQ(GetDeviceCount(), 2);
+  EXPECT_EQ(std::string(GetLibState().Slots[1].DevicePath.data()), late);
+  EXPECT_EQ(app.DeviceFw, 0x0143);  // sensor 0 stays the one edited
+  EXPECT_EQ(app.Gate().HeldCount(), 0u);
+}
+
 TEST_F(SheetTest, DevicesThatAreNotSensorsChangeNothing) {
   auto sensor = Plug(0x0143);
   StartWithRecordingPages();

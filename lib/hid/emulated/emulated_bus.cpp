@@ -94,6 +94,11 @@ class EmulatedBus::Listing final : public hid::DeviceList {
     for (const auto& device : bus_->devices_) {
       hid::InterfaceEntry entry;
       entry.path = device->path;
+      if (bus_->listsIdentity_) {
+        entry.identityListed = true;
+        entry.vendorId = device->identity.vendorId;
+        entry.productId = device->identity.productId;
+      }
       auto failure = bus_->detailFailures_.find(device->path);
       if (failure != bus_->detailFailures_.end()) entry.detail = failure->second;
       out->push_back(std::move(entry));
@@ -211,6 +216,11 @@ void EmulatedBus::SetEntryPoints(bool getFeature, bool setFeature) {
   std::lock_guard lock(mutex_);
   hasGet_ = getFeature;
   hasSet_ = setFeature;
+}
+
+void EmulatedBus::SetListsIdentity(bool listsIdentity) {
+  std::lock_guard lock(mutex_);
+  listsIdentity_ = listsIdentity;
 }
 
 void EmulatedBus::SetDetailFailure(const std::string& path, hid::InterfaceEntry::Detail detail) {

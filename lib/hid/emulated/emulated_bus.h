@@ -66,6 +66,9 @@ class EmulatedBus final : public hid::Platform {
   void SetEntryPoints(bool getFeature, bool setFeature);
   // The detail of the interface at `path` cannot be read during enumeration.
   void SetDetailFailure(const std::string& path, hid::InterfaceEntry::Detail detail);
+  // Whether the enumeration lists each device's USB identity, as hidapi's
+  // does (the default); false lists paths alone, as the original platform's.
+  void SetListsIdentity(bool listsIdentity);
 
   // Open handles right now, including those of unplugged devices that were
   // never closed (for leak checks).
@@ -102,6 +105,7 @@ class EmulatedBus final : public hid::Platform {
   hid::LoadResult hidLoad_ = hid::LoadResult::Ok;
   hid::LoadResult listLoad_ = hid::LoadResult::Ok;
   bool listFails_ = false;
+  bool listsIdentity_ = true;
   bool hasGet_ = true;
   bool hasSet_ = true;
 };

@@ -10,7 +10,10 @@ std::vector<InterfaceEntry> EntriesFromEnumeration(const hid_device_info* first)
     if (!info->path || !*info->path) continue;
     const bool seen = std::any_of(entries.begin(), entries.end(),
                                   [&](const InterfaceEntry& e) { return e.path == info->path; });
-    if (!seen) entries.push_back({InterfaceEntry::Detail::Ok, info->path});
+    if (!seen) {
+      entries.push_back(
+          {InterfaceEntry::Detail::Ok, info->path, true, info->vendor_id, info->product_id});
+    }
   }
   return entries;
 }

@@ -64,6 +64,12 @@ struct InterfaceEntry {
   enum class Detail { Ok, SizeQueryFailed, AllocFailed, ReadFailed };
   Detail detail = Detail::Ok;
   std::string path;
+  // The USB identity, when the facility lists it (hidapi does, from udev):
+  // discovery then opens sensors only. Without it every interface is opened
+  // and its identity read from the open device.
+  bool identityListed = false;
+  std::uint16_t vendorId = 0;
+  std::uint16_t productId = 0;
 };
 
 // The enumeration facility (the device-installation layer), loaded for one

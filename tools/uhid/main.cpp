@@ -1,0 +1,221 @@
+// kv7700-uhid-sensor: a KV7700 on the real kernel without the hardware. It
+// creates a HID device through /dev/uhid with the sensor's USB identity and
+// report layout, and answers its feature reports with the emulated sensor's
+// firmware model (the one behind --simulate), optionally kept in a
+// --simulate-style sensor file. With other ids it is a foreign HID device
+// that answers nothing, for checking that tools leave such devices alone.
+//
+// Standard output says when the node is ready and when the device is opened
+// or closed: "ready /dev/hidraw3", "opened /dev/hidraw3", "closed ...". A
+// sensor is a keyboard, which the console's keyboard handler opens at once;
+// the foreign device is a security key, opened only by a host. --trace adds
+// every feature report: "set 00 80 00 ...", "get 00 00 32 ...".
+#include <unistd.h>
+
+#include <CLI/CLI.hpp>
+#include <csignal>
+#include <cstdio>
+#include <cstring>
+#include <thread>
+
+#include "feature_answers.h"
+#include "hid/emulated/sensor_file.h"
+#include <kv7700/sensor_identity.h>
+#include "hidraw_node.h"
+#include "report_descriptor.h"
+#include "uhid_device.h"
+
+namespace {
+
+volatile std::sig_atomic_t g_stop = 0;
+
+void OnStopSignal(int) {
+  g_stop = 1;
+}
+
+// Without SA_RESTART, so the blocking read of the next event returns.
+void CatchStopSignals() {
+  struct sigaction action {};
+  action.sa_handler = OnStopSignal;
+  sigemptyset(&action.sa_mask);
+  sigaction(SIGINT, &action, nullptr);
+  sigaction(SIGTERM, &action, nullptr);
+}
+
+struct Options {
+  std::string file;
+  std::uint16_t vendor = kv::hid::kSensorVendorIds[0];
+  std::uint16_t product = kv::hid::kSensorProductId;
+  bool vendorGiven = false;
+  std::uint16_t firmware = 0x0410;
+  std::size_t answerBytes = kv::hid::kReportLength;
+  bool trace = false;
+};
+
+std::uint16_t ParseHex16(const std::string& text) {
+  std::size_t used = 0;
+  const unsigned long value = std::stoul(text, &used, 16);
+  if (used != text.size() || value > 0xFFFF)
+    throw CLI::ValidationError(text + ": not 4 hex digits");
+  return static_cast<std::uint16_t>(value);
+}
+
+std::string Hex(const std::uint8_t* bytes, std::size_t size) {
+  std::string text;
+  char byte[4];
+  for (std::size_t i = 0; i < size; ++i) {
+    std::snprintf(byte, sizeof byte, " %02x", bytes[i]);
+    text += byte;
+  }
+  return text;
+}
+
+void Say(const std::string& line) {
+  std::fputs((line + "\n").c_str(), stdout);
+  std::fflush(stdout);
+}
+
+// The node appears while the kernel binds its driver, just after START.
+std::string WaitForNode(const std::string& uniq) {
+  for (int attempt = 0; attempt < 300 && !g_stop; ++attempt) {
+    if (std::string node = kv::uhid::FindHidrawNode(uniq); !node.empty()) return node;
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  return {};
+}
+
+kv::uhid::ReportType TypeOf(std::uint8_t rtype) {
+  switch (rtype) {
+    case UHID_FEATURE_REPORT:
+      return kv::uhid::ReportType::Feature;
+    case UHID_OUTPUT_REPORT:
+      return kv::uhid::ReportType::Output;
+    default:
+      return kv::uhid::ReportType::Input;
+  }
+}
+
+int Run(const Options& options) {
+  kv::emu::SensorImage image;
+  image.firmwareVersion = options.firmware;
+  image.releaseNumber = options.firmware;
+  std::string error;
+  if (!options.file.empty() && !kv::emu::LoadSensorFile(options.file, &image, &error)) {
+    std::fprintf(stderr, "kv7700-uhid-sensor: %s: %s\n", options.file.c_str(), error.c_str());
+    return 1;
+  }
+  const std::uint16_t vendor = options.vendorGiven ? options.vendor : image.vendorId;
+  const bool isSensor = kv::hid::IsSensorIdentity(vendor, options.product);
+  std::shared_ptr<kv::emu::EmulatedSensor> sensor = kv::emu::MakeSensor(image);
+  kv::uhid::FeatureAnswers answers(*sensor, options.answerBytes);
+
+  kv::uhid::DeviceIdentity identity;
+  identity.name = isSensor ? "KV7700 virtual sensor" : "Virtual HID device";
+  identity.uniq = "kv7700-uhid-" + std::to_string(::getpid());
+  identity.vendor = vendor;
+  identity.product = options.product;
+  identity.version = image.releaseNumber;
+  int code = 0;
+  std::unique_ptr<kv::uhid::UhidDevice> device = kv::uhid::UhidDevice::Create(
+      identity, isSensor ? kv::uhid::SensorReportDescriptor() : kv::uhid::ForeignReportDescriptor(),
+      &code);
+  if (!device) {
+    std::fprintf(stderr,
+                 "kv7700-uhid-sensor: cannot create the device on /dev/uhid: %s (it needs root or "
+                 "write access to /dev/uhid, and the uhid module: modprobe uhid)\n",
+                 std::strerror(code));
+    return 1;
+  }
+
+  std::string node;
+  while (!g_stop) {
+    const std::optional<uhid_event> event = device->Next(&code);
+    if (!event) {
+      if (code == EINTR) continue;
+      std::fprintf(stderr, "kv7700-uhid-sensor: reading /dev/uhid: %s\n", std::strerror(code));
+      break;
+    }
+    switch (event->type) {
+      case UHID_START:
+        node = WaitForNode(identity.uniq);
+        Say("ready " + (node.empty() ? std::string("(no hidraw node)") : node));
+        break;
+      case UHID_OPEN:
+        Say("opened " + node);
+        break;
+      case UHID_CLOSE:
+        Say("closed " + node);
+        break;
+      case UHID_GET_REPORT: {
+        const auto& request = event->u.get_report;
+        kv::uhid::GetAnswer answer;
+        if (isSensor) answer = answers.Get(request.rnum, TypeOf(request.rtype));
+        device->ReplyGet(request.id, answer.ok, answer.bytes);
+        if (options.trace) {
+          Say("get" + (answer.ok ? Hex(answer.bytes.data(), answer.bytes.size()) : " failed"));
+        }
+        break;
+      }
+      case UHID_SET_REPORT: {
+        const auto& request = event->u.set_report;
+        const std::size_t size = std::min<std::size_t>(request.size, UHID_DATA_MAX);
+        const bool ok =
+            isSensor && answers.Set(request.rnum, TypeOf(request.rtype), request.data, size);
+        device->ReplySet(request.id, ok);
+        if (options.trace) Say("set" + Hex(request.data, size) + (ok ? "" : " refused"));
+        break;
+      }
+      default:
+        break;  // output reports (keyboard LEDs) and STOP need no answer
+    }
+  }
+  device.reset();  // unplugged
+  if (!options.file.empty() && isSensor &&
+      !kv::emu::SaveSensorFile(options.file, kv::emu::ImageOf(*sensor, vendor, image.releaseNumber),
+                               &error)) {
+    std::fprintf(stderr, "kv7700-uhid-sensor: %s: %s\n", options.file.c_str(), error.c_str());
+    return 1;
+  }
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  CLI::App app{
+      "A virtual KV7700 on /dev/uhid, answering with the emulated sensor's firmware; runs until "
+      "SIGINT or SIGTERM, which unplugs it"};
+  Options options;
+  std::string vendor, product, firmware;
+  app.add_option("--file", options.file,
+                 "Keep the sensor in FILE (a --simulate sensor file; made when missing)")
+      ->type_name("FILE");
+  app.add_option("--vendor", vendor,
+                 "USB vendor id in hex (default 18c8; other ids: a foreign device)")
+      ->type_name("HEX");
+  app.add_option("--product", product, "USB product id in hex (default 2bfa)")->type_name("HEX");
+  app.add_option("--firmware", firmware,
+                 "Firmware version of a sensor without --file (default 0410)")
+      ->type_name("HEX");
+  app.add_option("--answer-bytes", options.answerBytes,
+                 "Answer every feature request with only N bytes (a faulty sensor)")
+      ->type_name("N")
+      ->check(CLI::Range(std::size_t{1}, kv::hid::kReportLength));
+  app.add_flag("--trace", options.trace, "Print every feature report on standard output");
+  try {
+    app.parse(argc, argv);
+    if (!vendor.empty()) {
+      options.vendor = ParseHex16(vendor);
+      options.vendorGiven = true;
+    }
+    if (!product.empty()) options.product = ParseHex16(product);
+    if (!firmware.empty()) options.firmware = ParseHex16(firmware);
+  } catch (const CLI::ParseError& e) {
+    return app.exit(e);
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "kv7700-uhid-sensor: %s\n", e.what());
+    return 2;
+  }
+  CatchStopSignals();
+  return Run(options);
+}
