@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "app_version.h"
+#include "discovery.h"
 #include "key_sets.h"
 #include "misc_page.h"
 #include "prop_sheet.h"
@@ -307,6 +308,12 @@ int CDorvaneApp::DeviceRemoved(const std::string& path) {
   int result = 0;
   Library({"Closing the sensor", 0}, [&] { result = kv::DeviceRemoved(path.c_str()); });
   return result;
+}
+
+std::vector<std::string> CDorvaneApp::AccessDeniedPaths() {
+  std::vector<std::string> paths;
+  Library({"", 0}, [&] { paths = kv::GetAccessDeniedPaths(); });
+  return paths;
 }
 
 int CDorvaneApp::GetHidGuid(Guid* guid) {

@@ -40,6 +40,12 @@ bool Session::Prepare(int* exitStatus) {
       *exitStatus = 2;
       return false;
     }
+    if (qEnvironmentVariable("KV7700_SIMULATE_DENIED") == QLatin1String("1")) {
+      // As a sensor without the udev rule: present, but not ours to open.
+      for (const Simulation::Sensor& sensor : simulation_->Sensors()) {
+        simulation_->Bus().DenyAccess(sensor.path);
+      }
+    }
     hid::SetPlatform(&simulation_->Bus());
     Simulation* simulation = simulation_.get();
     hotPlug_ = std::make_unique<MonitorHotPlugSource>(
