@@ -3,6 +3,7 @@
 #include <csignal>
 #include <cstdio>
 
+#include "app_version.h"
 #include "context.h"
 #include "environment.h"
 #include "errors.h"
@@ -40,6 +41,7 @@ int Run(int argc, char** argv) {
   app.footer(kFooter);
   app.fallthrough();
   app.require_subcommand(1);
+  app.set_version_flag("--version", std::string("kv7700ctl ") + kv::ui::kAppVersion);
 
   GlobalOptions options;
   app.add_option("--device", options.device, "Sensor to work on, as numbered by 'list'")
@@ -72,6 +74,8 @@ int Run(int argc, char** argv) {
   } catch (const CLI::CallForHelp& e) {
     return app.exit(e);
   } catch (const CLI::CallForAllHelp& e) {
+    return app.exit(e);
+  } catch (const CLI::CallForVersion& e) {
     return app.exit(e);
   } catch (const CLI::ParseError& e) {
     PrintError(CommandName(app), std::string(e.what()) + "\nRun 'kv7700ctl --help' for usage.");
