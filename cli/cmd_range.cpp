@@ -1,6 +1,7 @@
 // range: live distance readings, once or every MS milliseconds.
 #include <kv7700/clock.h>
 #include <kv7700/kv7700.h>
+#include <unistd.h>
 
 #include <CLI/CLI.hpp>
 #include <cstdio>
@@ -30,6 +31,27 @@ std::string RangeText(const RangeInfo& reading) {
   return text;
 }
 
+// On a terminal a series redraws one line: a bar of 0 to 60 inches with the
+// detection distances as '|' and the reading as '#' (or '>' beyond the
+// scale), then the reading's text.
+constexpr int kBarInches = 60;
+
+std::string RangeBar(const RangeInfo& reading, std::uint16_t minInches, std::uint16_t maxInches) {
+  std::string bar(kBarInches + 1, '-');
+  for (int inches = minInches; inches <= maxInches && inches <= kBarInches; ++inches) {
+    bar[static_cast<std::size_t>(inches)] = ' ';
+  }
+  for (std::uint16_t edge : {minInches, maxInches}) {
+    if (edge <= kBarInches) bar[edge] = '|';
+  }
+  if (reading.Distance <= kBarInches) {
+    bar[reading.Distance] = '#';
+  } else {
+    bar.back() = '>';
+  }
+  return "[" + bar + "] " + RangeText(reading);
+}
+
 Json RangeJson(const RangeInfo& reading) {
   return {{"distance", reading.Distance},
           {"in_range", reading.InRange != 0},
@@ -56,6 +78,8 @@ void RunRange(Context& context, const RangeOptions& options) {
 
   const bool series = options.watchMs != 0 || options.count != 0;
   const Output& out = context.out;
+  tsSonarParms sonar;
+  const bool bar = series && !out.IsJson() && isatty(STDOUT_FILENO) && GetSonarParms(&sonar);
   InterruptGuard interrupts;
   Clock& clock = GetClock();
   int taken = 0;
@@ -75,6 +99,9 @@ void RunRange(Context& context, const RangeOptions& options) {
       } else {
         out.Document(RangeJson(reading));
       }
+    } else if (bar) {
+      // \33[K clears what a longer line before left.
+      out.Raw("\r" + RangeBar(reading, sonar.MinDistS, sonar.MaxDistS) + "\33[K");
     } else {
       out.Raw(RangeText(reading) + "\n");
     }
@@ -86,6 +113,7 @@ void RunRange(Context& context, const RangeOptions& options) {
     if (Interrupted()) break;
   }
   if (series && out.IsJson()) out.Raw("\n]\n");
+  if (bar) out.Raw("\n");
 }
 
 }  // namespace

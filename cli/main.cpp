@@ -73,6 +73,7 @@ int Run(int argc, char** argv) {
   app.footer(kFooter);
   app.fallthrough();
   app.require_subcommand(1);
+  app.set_version_flag("--version", std::string("kv7700ctl ") + KV_APP_VERSION);
 
   GlobalOptions options;
   app.add_option("--device", options.device, "Sensor to work on, as numbered by 'list'")
@@ -105,6 +106,8 @@ int Run(int argc, char** argv) {
   } catch (const CLI::CallForHelp& e) {
     return app.exit(e);
   } catch (const CLI::CallForAllHelp& e) {
+    return app.exit(e);
+  } catch (const CLI::CallForVersion& e) {
     return app.exit(e);
   } catch (const CLI::ParseError& e) {
     const std::string command = CommandName(app);

@@ -1,5 +1,7 @@
 #include "dorvane_app.h"
 
+#include <kv7700/discovery.h>
+
 #include <cstdio>
 
 #include "app_version.h"
@@ -320,6 +322,12 @@ int CDorvaneApp::DeviceRemoved(const std::string& path) {
   int result = 0;
   Library({"Closing the sensor", 0}, [&] { result = kv::DeviceRemoved(path.c_str()); });
   return result;
+}
+
+std::vector<std::string> CDorvaneApp::AccessDeniedPaths() {
+  std::vector<std::string> paths;
+  Library({"", 0}, [&] { paths = kv::GetAccessDeniedPaths(); });
+  return paths;
 }
 
 int CDorvaneApp::GetHidGuid(Guid* guid) {

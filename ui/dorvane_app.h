@@ -121,6 +121,8 @@ class CDorvaneApp {
   int OpenAllDevices();
   int DeviceArrived(const std::string& path);
   int DeviceRemoved(const std::string& path);
+  // Sensors present but not openable by this user (GetAccessDeniedPaths).
+  std::vector<std::string> AccessDeniedPaths();
   int GetHidGuid(Guid* guid);
   // Non-zero halts the sensor's key sends, zero resumes them.
   int SendControl(std::uint32_t halt);

@@ -85,6 +85,9 @@ void MiscPage::OnCommand(int command, int /*parameter*/) {
   // is cleared without telling them.
   Dialog().SetChecked(kIdAdvancedSettings, false);
   UpdateRangeVisibility();
+  if (rangeListener_) {
+    rangeListener_->ConfigurationChanged();
+  }
 }
 
 void MiscPage::SendPageCommand(int command, int parameter) {
@@ -173,6 +176,9 @@ void MiscPage::OnAutoRange() {
       Dialog().SetEnabled(kIdGetRange, false);
       rangeTimer_ = Dialog().StartTimer(RANGE_TIMER_ID, rate);
       if (rangeTimer_ != 0) {
+        if (rangeListener_) {
+          rangeListener_->AutoRangeStarted();
+        }
         return;
       }
     }
@@ -187,6 +193,9 @@ void MiscPage::StopAutoRange() {
   rangeTimer_ = 0;
   Dialog().SetEnabled(kIdGetRange, true);
   Dialog().SetChecked(kIdAutoRange, false);
+  if (rangeListener_) {
+    rangeListener_->AutoRangeStopped();
+  }
 }
 
 void MiscPage::OnTimer(std::uint32_t id) {
@@ -196,7 +205,13 @@ void MiscPage::OnTimer(std::uint32_t id) {
   }
   if (App().GetRangeInfo(&lastRange_)) {
     ShowRange();
+    if (rangeListener_) {
+      rangeListener_->RangeRead(lastRange_);
+    }
     return;
+  }
+  if (rangeListener_) {
+    rangeListener_->RangeFailed();
   }
   // Halted: the box stays ticked and "Get Range" disabled until the user's
   // next click on the box. The sensors stay open.

@@ -14,6 +14,7 @@
 #include <string>
 
 #include "property_page.h"
+#include "range_listener.h"
 
 namespace kv::ui {
 
@@ -54,6 +55,8 @@ class MiscPage : public PropertyPage {
   // The last distance reading, and the running auto-range timer (0: none).
   const RangeInfo& LastRange() const { return lastRange_; }
   std::uint32_t RangeTimer() const { return rangeTimer_; }
+  // Told of the timed readings (the live plot); may be null.
+  void SetRangeListener(RangeListener* listener) { rangeListener_ = listener; }
 
  protected:
   void OnInitDialog() override;
@@ -83,6 +86,7 @@ class MiscPage : public PropertyPage {
 
   RangeInfo lastRange_;
   std::uint32_t rangeTimer_ = 0;
+  RangeListener* rangeListener_ = nullptr;
 };
 
 }  // namespace kv::ui

@@ -52,6 +52,8 @@ void PropSheet::NotifyInitDialog() {
     host_->Pause(kPageActivationWaitMs);
   }
   host_->ActivatePage(0);
+  // A sensor the user may not open would otherwise look like none at all.
+  accessHelp_.Tell(*host_, app_.AccessDeniedPaths());
 }
 
 void PropSheet::UpdateCaption() {
@@ -104,6 +106,7 @@ void PropSheet::DeviceChanged(bool arrived, const std::string& path) {
     RefreshAfterDeviceChange();
     SendPageCommand(CMD_REFRESH_PAGES, 0);
   }
+  accessHelp_.Tell(*host_, app_.AccessDeniedPaths());
 }
 
 void PropSheet::SendPageCommand(int command, int parameter) {

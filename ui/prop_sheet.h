@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "access_help.h"
 #include "hot_plug.h"
 #include "sheet_host.h"
 
@@ -59,6 +60,8 @@ class PropSheet final : public HotPlugSink {
   bool DeviceNotificationsRegistered() const { return devNotifyRegistered_; }
   // Sends a page command to every page whose window exists, in tab order.
   void SendPageCommand(int command, int parameter);
+  // Tells the user of sensors present but not accessible.
+  AccessHelp& Access() { return accessHelp_; }
 
  private:
   void DeviceChanged(bool arrived, const std::string& path);
@@ -71,6 +74,7 @@ class PropSheet final : public HotPlugSink {
   SheetHost* host_ = nullptr;
   HotPlugSource* hotPlug_ = nullptr;
   bool devNotifyRegistered_ = false;  // DevNotifyHandle
+  AccessHelp accessHelp_;
 };
 
 }  // namespace kv::ui

@@ -3,12 +3,15 @@
 #include <kv7700/emulation.h>
 #include <kv7700/hid.h>
 
+#include <QAction>
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QTimer>
 #include <cstdio>
 
 #include "hot_plug_watch.h"
+#include "misc_page.h"
+#include "range_plot_window.h"
 #include "sheet_window.h"
 #include "simulation_panel.h"
 
@@ -41,6 +44,10 @@ bool Session::Prepare(int* exitStatus) {
       *exitStatus = 2;
       return false;
     }
+    if (qEnvironmentVariable("KV7700_SIMULATE_DENIED") == QLatin1String("1")) {
+      // As a sensor without the udev rule: present, but not ours to open.
+      simulation_->SetAccessDenied(true);
+    }
     hid::SetPlatform(&simulation_->Platform());
     emu::SensorSet* simulation = simulation_.get();
     hotPlug_ = std::make_unique<MonitorHotPlugSource>(
@@ -65,7 +72,28 @@ bool Session::Prepare(int* exitStatus) {
   if (simulation_) {
     panel_ = std::make_unique<SimulationPanel>(*simulation_);
   }
+  // The distance plot opens when auto ranging starts, and from the sheet's
+  // context menu (the title bar's menu is the window manager's).
+  plotFeed_ = std::make_unique<RangePlotFeed>(app_);
+  plotWindow_ = std::make_unique<RangePlotWindow>(plotFeed_->Plot());
+  plotWindow_->SetSheet(window_.get());
+  plotFeed_->SetView(plotWindow_.get());
+  if (app_.PageMisc) {
+    app_.PageMisc->SetRangeListener(plotFeed_.get());
+  }
+  auto* plotAction = new QAction(QStringLiteral("Distance Plot..."), window_.get());
+  QObject::connect(plotAction, &QAction::triggered, window_.get(), [this] { ShowPlot(); });
+  window_->addAction(plotAction);
+  window_->setContextMenuPolicy(Qt::ActionsContextMenu);
   return true;
+}
+
+void Session::ShowPlot() {
+  if (plotFeed_) {
+    plotFeed_->TakeThresholds();
+    plotWindow_->PlotChanged();
+    plotWindow_->ShowPlot();
+  }
 }
 
 void Session::Show() {
@@ -97,6 +125,11 @@ int Session::Finish() {
   finished_ = true;
   // The window and hot-plug refer to the sheet, which ExitInstance destroys.
   panel_.reset();
+  if (app_.PageMisc) {
+    app_.PageMisc->SetRangeListener(nullptr);
+  }
+  plotWindow_.reset();
+  plotFeed_.reset();
   window_.reset();
   hotPlugWatch_.reset();
   hotPlug_.reset();

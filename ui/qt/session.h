@@ -14,11 +14,13 @@
 #include "command_line.h"
 #include "dorvane_app.h"
 #include "monitor_hot_plug.h"
+#include "range_plot_feed.h"
 #include "window_services.h"
 
 namespace kv::ui::qt {
 
 class HotPlugWatch;
+class RangePlotWindow;
 class SheetWindow;
 class SimulationPanel;
 
@@ -50,6 +52,9 @@ class Session {
   SheetWindow* Window() { return window_.get(); }
   emu::SensorSet* Emulation() { return simulation_.get(); }
   SimulationPanel* Panel() { return panel_.get(); }
+  RangePlotWindow* PlotWindow() { return plotWindow_.get(); }
+  // Opens the distance plot (the sheet's context menu does).
+  void ShowPlot();
 
  private:
   void Tell(const std::string& text, const std::string& caption);
@@ -64,6 +69,8 @@ class Session {
   std::unique_ptr<HotPlugWatch> hotPlugWatch_;
   std::unique_ptr<SheetWindow> window_;
   std::unique_ptr<SimulationPanel> panel_;
+  std::unique_ptr<RangePlotFeed> plotFeed_;
+  std::unique_ptr<RangePlotWindow> plotWindow_;
   std::function<void()> closed_;
   bool started_ = false;
   bool finished_ = false;

@@ -93,6 +93,8 @@ void WindowServices::EndWaitCursor() {
 MessageResult WindowServices::ShowMessageBox(QWidget* owner, const MessageRequest& request) {
   QMessageBox box(ToQtIcon(request.icon), ToQt(request.caption), ToQt(request.text),
                   ToQtButtons(request.buttons), owner);
+  // So that the commands a message gives can be copied into a terminal.
+  box.setTextInteractionFlags(Qt::TextSelectableByMouse);
   // The box is answered with the pointer, even under the wait cursor.
   QGuiApplication::setOverrideCursor(Qt::ArrowCursor);
   const int button = box.exec();

@@ -5,13 +5,18 @@
 //   kv7700-screenshots OUTPUT_DIRECTORY
 #include <kv7700/clock.h>
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QImage>
+#include <QLineEdit>
 #include <QTabWidget>
 #include <cstdio>
 
+#include "misc_page.h"
+#include "qt_dialog_host.h"
+#include "range_plot_window.h"
 #include "session.h"
 #include "sheet_window.h"
 #include "simulation_panel.h"
@@ -29,6 +34,45 @@ bool Save(QWidget& widget, const QString& path) {
   }
   std::printf("%s\n", qPrintable(path));
   return true;
+}
+
+// A person walks up to the sensor, stays a while and walks away, read once a
+// second for a minute by the Misc. page's Auto GetRange.
+bool SavePlot(kv::ui::qt::Session& session, kv::VirtualClock& clock, const QString& path) {
+  using kv::ui::MiscPage;
+  kv::ui::qt::SheetWindow& window = *session.Window();
+  window.Tabs()->setCurrentIndex(3);
+  kv::ui::qt::QtDialogHost* misc = window.PageDialog(3);
+  auto* rate = misc ? qobject_cast<QLineEdit*>(misc->Widget(MiscPage::kIdRangeRate)) : nullptr;
+  auto* box = misc ? qobject_cast<QAbstractButton*>(misc->Widget(MiscPage::kIdAutoRange)) : nullptr;
+  if (!rate || !box || session.Emulation()->Count() == 0) {
+    std::fprintf(stderr, "kv7700-screenshots: the Misc. page has no range controls\n");
+    return false;
+  }
+  // Slow enough that the window's own timer stays out of the way: the
+  // ticks below are the readings.
+  rate->setText(QStringLiteral("600000"));
+  box->click();
+  kv::emu::SensorSet& sensors = *session.Emulation();
+  const struct {
+    int seconds;
+    double speed;  // inches per second; negative is nearer
+  } walk[] = {{24, -1.5}, {16, 0}, {21, 2.0}};
+  sensors.MoveTarget(0, 57);
+  for (const auto& leg : walk) {
+    sensors.MoveTarget(0, sensors.TargetInches(0), leg.speed);
+    for (int second = 0; second < leg.seconds; ++second) {
+      clock.Advance(750);  // and 250 ms for the reading
+      session.App().PageMisc->NotifyTimer(MiscPage::RANGE_TIMER_ID);
+    }
+  }
+  kv::ui::qt::RangePlotWindow* plot = session.PlotWindow();
+  const bool saved = plot && Save(*plot, path);
+  box->click();
+  if (plot) {
+    plot->hide();
+  }
+  return saved;
 }
 
 }  // namespace
@@ -75,6 +119,9 @@ int main(int argc, char** argv) {
                                          .arg(QString::fromLatin1(kNames[page]))))) {
         status = 1;
       }
+    }
+    if (!SavePlot(session, clock, out.filePath(QStringLiteral("range-plot.png")))) {
+      status = 1;
     }
     if (kv::ui::qt::SimulationPanel* panel = session.Panel()) {
       panel->show();
