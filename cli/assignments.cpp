@@ -4,27 +4,24 @@
 #include <charconv>
 
 #include "errors.h"
-#include "limits.h"
 
 namespace kv::cli {
 
 namespace {
 
-// Words the user does not set: the sensor's 40 kHz cycle count is read-only,
-// and the two reserved words are never sent from the cache at all (a write
-// carries the values the sensor last reported instead).
+// Words the user does not set, and why.
 std::string WhyNotSettable(const Field& field) {
-  if (field.name == "Reserved1S") return "is the sensor's 40 kHz cycle count and is read-only";
-  if (field.name == "Reserved2WU" || field.name == "Reserved1I") {
-    return "is reserved: the sensor keeps its own value and a write never changes it";
+  switch (field.access) {
+    case FieldAccess::Settable:
+      return {};
+    case FieldAccess::ReadOnly:
+      return field.unit == FieldUnit::CycleCount
+                 ? "is the sensor's 40 kHz cycle count and is read-only"
+                 : "is read-only";
+    case FieldAccess::SensorKept:
+      return "is reserved: the sensor keeps its own value and a write never changes it";
   }
   return {};
-}
-
-// Every field travels as one byte, except those whose range the library
-// checks and converts (ping rate, distances, inter-key delays).
-bool IsByteField(const Field& field) {
-  return !LimitForField(field.name) || field.name.starts_with("KeyCount");
 }
 
 bool ParseValue(std::string_view text, unsigned long* out) {
@@ -63,7 +60,7 @@ std::vector<Assignment> ParseAssignments(const std::vector<std::string>& argumen
       throw UsageError("'" + text + "' is not a value for " + std::string(field->name) +
                        ": give a whole number from 0 to 65535 (decimal, or hexadecimal with 0x).");
     }
-    if (IsByteField(*field) && value > 0xFF) {
+    if (field->wire == FieldWire::Byte && value > 0xFF) {
       throw UsageError(std::string(field->name) + " = " + text +
                        " does not fit: the sensor keeps " + std::string(field->name) +
                        " in one byte, 0 to 255. Nothing was sent.");

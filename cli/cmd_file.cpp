@@ -12,7 +12,6 @@
 #include "config_text.h"
 #include "context.h"
 #include "errors.h"
-#include "limits.h"
 #include "sensor_access.h"
 
 namespace kv::cli {
@@ -40,10 +39,9 @@ void CheckReadable(const std::string& file) {
 std::string LimitsOf(RecordKind record) {
   std::string text;
   for (const Field& field : AllFields()) {
-    const FieldLimit* limit = field.record == record ? LimitForField(field.name) : nullptr;
-    if (!limit) continue;
+    if (field.record != record || field.check.code == 0) continue;
     text += (text.empty() ? "" : ", ") + std::string(field.name) + " " +
-            std::to_string(limit->low) + " to " + std::to_string(limit->high);
+            std::to_string(field.check.low) + " to " + std::to_string(field.check.high);
   }
   return text;
 }

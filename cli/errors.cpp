@@ -1,17 +1,13 @@
 #include "errors.h"
 
 #include <kv7700/status_codes.h>
+#include <kv7700/template_fields.h>
 
 #include <cstdio>
-
-#include "limits.h"
 
 namespace kv::cli {
 
 namespace {
-
-constexpr std::uint32_t kExchangeMask = 0xFFF;
-constexpr std::uint32_t kCheckMask = 0xFFFF;
 
 std::string ExplainExchange(std::uint32_t code) {
   switch (code) {
@@ -35,9 +31,9 @@ std::string ExplainExchange(std::uint32_t code) {
 }
 
 std::string ExplainCheck(std::uint32_t code) {
-  if (const FieldLimit* limit = LimitForStatus(code)) {
-    return std::string(limit->field) + " is outside " + std::to_string(limit->low) + " to " +
-           std::to_string(limit->high);
+  if (const TemplateField* field = FindCheckedField(code)) {
+    return std::string(field->name) + " is outside " + std::to_string(field->check.low) + " to " +
+           std::to_string(field->check.high);
   }
   return "a value is outside its allowed range";
 }
@@ -61,11 +57,11 @@ std::string StatusWord(std::uint32_t status) {
 std::string ExplainDevError(std::uint32_t devError) {
   if (devError == 0) return "no error was recorded";
   if (devError & kGroupRange) {
-    return "the range reading failed: " + ExplainExchange(devError & kExchangeMask);
+    return "the range reading failed: " + ExplainExchange(devError & kExchangeCodeMask);
   }
   if (devError & kGroupSet) {
     if (devError == kErrSetNullPointer) return "no record was given to store";
-    return "the library refused the record: " + ExplainCheck(devError & kCheckMask);
+    return "the library refused the record: " + ExplainCheck(devError & kCheckCodeMask);
   }
   if (devError & kGroupGet) {
     if (devError == kErrGetNotRead) return "the sensor's configuration has never been read";
@@ -73,20 +69,20 @@ std::string ExplainDevError(std::uint32_t devError) {
   }
   if (devError & kGroupMemoryCommand) {
     return "the sensor did not take the memory command: " +
-           ExplainExchange(devError & kExchangeMask);
+           ExplainExchange(devError & kExchangeCodeMask);
   }
   if (devError & kGroupWrite) {
     return "writing the configuration stopped and no commit was sent, so the sensor keeps "
            "its previous configuration: " +
-           ExplainExchange(devError & kExchangeMask);
+           ExplainExchange(devError & kExchangeCodeMask);
   }
   if (devError & kGroupRead) {
-    return "reading the configuration failed: " + ExplainExchange(devError & kExchangeMask);
+    return "reading the configuration failed: " + ExplainExchange(devError & kExchangeCodeMask);
   }
-  if ((devError & ~kCheckMask) == 0 && devError >= kErrPingRate) {
+  if ((devError & ~kCheckCodeMask) == 0 && devError >= kErrPingRate) {
     return ExplainCheck(devError);
   }
-  return ExplainExchange(devError & kExchangeMask);
+  return ExplainExchange(devError & kExchangeCodeMask);
 }
 
 std::string AdviceForDevError(std::uint32_t devError) {
@@ -94,7 +90,7 @@ std::string AdviceForDevError(std::uint32_t devError) {
     return "Give a value inside the allowed range.";
   }
   if (devError == kErrGetNotRead) return "Run the command again so the configuration is read.";
-  switch (devError & kExchangeMask) {
+  switch (devError & kExchangeCodeMask) {
     case kErrGetFailed:
     case kErrSetFailed:
       return "Check that the sensor is still plugged in and run the command again; if it keeps "

@@ -3,7 +3,6 @@
 #include <kv7700/kv7700.h>
 
 #include "errors.h"
-#include "limits.h"
 #include "progress.h"
 
 namespace kv::cli {
@@ -47,13 +46,12 @@ void StoreRecords(const Configuration& config, const std::vector<RecordKind>& re
   for (RecordKind record : records) {
     if (StoreRecord(config, record)) continue;
     const std::uint32_t status = GetDevError();
-    const FieldLimit* limit = LimitForStatus(status);
-    const Field* field = limit ? FindField(limit->field) : nullptr;
+    const Field* field = FindCheckedField(status);
     if (!field) throw DeviceFailure(SetOperationName(record), sensor, status);
     throw Failure(std::string(SetOperationName(record)) + " refused " + std::string(field->name) +
                   " = " + std::to_string(Value(config, *field)) + " for " + sensor +
                   " with status " + StatusWord(status) + ": the allowed range is " +
-                  std::to_string(limit->low) + " to " + std::to_string(limit->high) +
+                  std::to_string(field->check.low) + " to " + std::to_string(field->check.high) +
                   ". Nothing was written to the sensor.");
   }
 }
