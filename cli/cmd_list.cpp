@@ -2,7 +2,7 @@
 #include <CLI/CLI.hpp>
 #include <cstdio>
 
-#include "context.h"
+#include "command.h"
 #include "errors.h"
 
 namespace kv::cli {

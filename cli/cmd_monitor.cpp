@@ -8,7 +8,7 @@
 #include <memory>
 #include <optional>
 
-#include "context.h"
+#include "command.h"
 #include "errors.h"
 #include "interrupt.h"
 #include "plug_source.h"

@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <memory>
 
-#include "context.h"
+#include "command.h"
 #include "errors.h"
 #include "interrupt.h"
 #include "progress.h"
@@ -16,11 +16,6 @@ namespace kv::cli {
 namespace {
 
 constexpr int kMinWatchMs = 100;
-
-struct RangeOptions {
-  int watchMs = 0;  // 0: no repetition
-  int count = 0;    // 0: no limit
-};
 
 std::string RangeText(const RangeInfo& reading) {
   char text[64];
@@ -37,73 +32,77 @@ Json RangeJson(const RangeInfo& reading) {
           {"status_bit2", reading.StatusBit2}};
 }
 
-void RunRange(Context& context, const RangeOptions& options) {
-  if (options.watchMs != 0 && options.watchMs < kMinWatchMs) {
-    throw UsageError("--watch takes at least " + std::to_string(kMinWatchMs) +
-                     " milliseconds, not " + std::to_string(options.watchMs) + ".");
-  }
-  Session& session = context.session;
-  session.OpenAll();
-  const int device = context.options.device;
-  session.Select(device);
-  const std::string sensor = session.Describe(device);
-  if (GetFirmwareVersion() < kFwRangeReading) {
-    Progress::Instance().PrintLine("kv7700ctl: note: " + sensor + " has firmware " +
-                                   FirmwareText(GetFirmwareVersion()) +
-                                   "; range readings need firmware 1.44 or later and may be "
-                                   "meaningless.");
+class RangeCommand final : public SensorCommand {
+ public:
+  RangeCommand() : SensorCommand(Needs::Selection) {}
+
+  int watchMs = 0;  // 0: no repetition
+  int count = 0;    // 0: no limit
+
+ private:
+  void CheckArguments() override {
+    if (watchMs != 0 && watchMs < kMinWatchMs) {
+      throw UsageError("--watch takes at least " + std::to_string(kMinWatchMs) +
+                       " milliseconds, not " + std::to_string(watchMs) + ".");
+    }
   }
 
-  const bool series = options.watchMs != 0 || options.count != 0;
-  const Output& out = context.out;
-  InterruptGuard interrupts;
-  Clock& clock = GetClock();
-  int taken = 0;
-  bool first = true;
-  if (series && out.IsJson()) out.Raw("[\n");
-  while (true) {
-    const std::uint64_t startMs = clock.NowMs();
-    RangeInfo reading;
-    if (!GetRangeInfo(&reading)) {
-      if (series && out.IsJson()) out.Raw(first ? "]\n" : "\n]\n");
-      throw DeviceFailure("GetRangeInfo", sensor, GetDevError());
+  void Run(Context& context, const Sensor& sensor) override {
+    if (GetFirmwareVersion() < kFwRangeReading) {
+      Progress::Instance().PrintLine("kv7700ctl: note: " + sensor.name + " has firmware " +
+                                     FirmwareText(GetFirmwareVersion()) +
+                                     "; range readings need firmware 1.44 or later and may be "
+                                     "meaningless.");
     }
-    ++taken;
-    if (out.IsJson()) {
-      if (series) {
-        out.Raw(std::string(first ? "  " : ",\n  ") + RangeJson(reading).dump());
-      } else {
-        out.Document(RangeJson(reading));
+
+    const bool series = watchMs != 0 || count != 0;
+    const Output& out = context.out;
+    InterruptGuard interrupts;
+    Clock& clock = GetClock();
+    int taken = 0;
+    bool first = true;
+    if (series && out.IsJson()) out.Raw("[\n");
+    while (true) {
+      const std::uint64_t startMs = clock.NowMs();
+      RangeInfo reading;
+      if (!GetRangeInfo(&reading)) {
+        if (series && out.IsJson()) out.Raw(first ? "]\n" : "\n]\n");
+        throw DeviceFailure("GetRangeInfo", sensor.name, GetDevError());
       }
-    } else {
-      out.Raw(RangeText(reading) + "\n");
+      ++taken;
+      if (out.IsJson()) {
+        if (series) {
+          out.Raw(std::string(first ? "  " : ",\n  ") + RangeJson(reading).dump());
+        } else {
+          out.Document(RangeJson(reading));
+        }
+      } else {
+        out.Raw(RangeText(reading) + "\n");
+      }
+      first = false;
+      if (!series || out.Closed() || (count != 0 && taken >= count)) break;
+      const std::uint64_t elapsed = clock.NowMs() - startMs;
+      const std::uint64_t period = static_cast<std::uint64_t>(watchMs);
+      if (elapsed < period && !SleepUnlessInterrupted(period - elapsed)) break;
+      if (Interrupted()) break;
     }
-    first = false;
-    if (!series || out.Closed() || (options.count != 0 && taken >= options.count)) break;
-    const std::uint64_t elapsed = clock.NowMs() - startMs;
-    const std::uint64_t period = static_cast<std::uint64_t>(options.watchMs);
-    if (elapsed < period && !SleepUnlessInterrupted(period - elapsed)) break;
-    if (Interrupted()) break;
+    if (series && out.IsJson()) out.Raw("\n]\n");
   }
-  if (series && out.IsJson()) out.Raw("\n]\n");
-}
+};
 
 }  // namespace
 
 void AddRangeCommand(CLI::App& app, Command* chosen) {
-  auto options = std::make_shared<RangeOptions>();
-  CLI::App* range = app.add_subcommand("range", "Take a live distance reading");
+  auto command = std::make_shared<RangeCommand>();
+  CLI::App* range = AddSensorCommand(app, chosen, "range", "Take a live distance reading", command);
   range
-      ->add_option("--watch", options->watchMs,
+      ->add_option("--watch", command->watchMs,
                    "Repeat every MS milliseconds (at least 100) until interrupted")
       ->type_name("MS")
       ->check(CLI::NonNegativeNumber);
-  range->add_option("--count", options->count, "Stop after N readings")
+  range->add_option("--count", command->count, "Stop after N readings")
       ->type_name("N")
       ->check(CLI::PositiveNumber);
-  range->callback([chosen, options] {
-    *chosen = [options](Context& context) { RunRange(context, *options); };
-  });
 }
 
 }  // namespace kv::cli

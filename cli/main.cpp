@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "context.h"
+#include "command.h"
 #include "environment.h"
 #include "errors.h"
 

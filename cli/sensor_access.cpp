@@ -41,6 +41,14 @@ Configuration CachedConfiguration(const std::string& sensor) {
   return config;
 }
 
+Sensor ReadSensor(Session& session, int index) {
+  session.SelectRead(index);
+  Sensor sensor{index, session.Info(index), session.Describe(index), {}};
+  session.Select(index);
+  sensor.config = CachedConfiguration(sensor.name);
+  return sensor;
+}
+
 void StoreRecords(const Configuration& config, const std::vector<RecordKind>& records,
                   const std::string& sensor) {
   for (RecordKind record : records) {

@@ -6,8 +6,21 @@
 #include <vector>
 
 #include "fields.h"
+#include "session.h"
 
 namespace kv::cli {
+
+// One sensor of the run, selected and with its configuration read.
+struct Sensor {
+  int index = 0;
+  SensorInfo info;
+  std::string name;  // "sensor 0 (/dev/hidraw3)"
+  Configuration config;
+};
+
+// Selects sensor `index` of the open session, makes sure its configuration is
+// read and takes its cached records; the sensor stays current.
+Sensor ReadSensor(Session& session, int index);
 
 // The cached records of the current sensor (read at open).
 Configuration CachedConfiguration(const std::string& sensor);
