@@ -3,7 +3,7 @@
 #include <cstdio>
 
 #include "command.h"
-#include "errors.h"
+#include "output.h"
 
 namespace kv::cli {
 

@@ -6,7 +6,7 @@
 
 #include "command.h"
 #include "config_text.h"
-#include "errors.h"
+#include "output.h"
 #include "progress.h"
 
 namespace kv::cli {

@@ -9,8 +9,7 @@
 #include <optional>
 
 #include "command.h"
-#include "errors.h"
-#include "interrupt.h"
+#include "output.h"
 #include "plug_source.h"
 #include "progress.h"
 

@@ -7,8 +7,7 @@
 #include <memory>
 
 #include "command.h"
-#include "errors.h"
-#include "interrupt.h"
+#include "output.h"
 #include "progress.h"
 
 namespace kv::cli {

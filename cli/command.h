@@ -8,8 +8,7 @@
 #include <vector>
 
 #include "output.h"
-#include "sensor_access.h"
-#include "session.h"
+#include "sensor.h"
 
 namespace CLI {
 class App;

@@ -8,7 +8,7 @@
 
 #include "command.h"
 #include "environment.h"
-#include "errors.h"
+#include "output.h"
 
 namespace kv::cli {
 namespace {

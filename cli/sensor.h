@@ -1,0 +1,86 @@
+// The sensors of one run (opened and read once at the start, closed at the
+// end, one of them current at a time) and the library's record operations on
+// the current one, with failures turned into messages that name the
+// operation, the sensor and the status word.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "fields.h"
+
+namespace kv::cli {
+
+struct SensorInfo {
+  int index = 0;
+  std::string path;
+  std::uint16_t vendorId = 0;
+  std::uint16_t productId = 0;
+  std::uint16_t firmware = 0;
+  bool read = false;            // its configuration is in the cache
+  std::uint32_t readError = 0;  // DevError of a failed configuration read
+};
+
+class Session {
+ public:
+  Session() = default;
+  ~Session();
+  Session(const Session&) = delete;
+  Session& operator=(const Session&) = delete;
+
+  // Opens every sensor and reads each one's configuration. Fails when no
+  // sensor can be used: none present, or present but not accessible.
+  void OpenAll();
+  // Opens whatever sensors are present, none being fine (for monitor).
+  void OpenPresent();
+  int Count() const;
+  // Makes sensor `index` current; a usage error when there is no such sensor.
+  void Select(int index);
+  // Selects sensor `index` and makes sure its configuration is in the cache.
+  void SelectRead(int index);
+  SensorInfo Info(int index);
+  // "sensor 0 (/dev/hidraw3)".
+  std::string Describe(int index);
+
+ private:
+  bool open_ = false;
+  std::map<int, std::uint32_t> readErrors_;  // sensors whose read failed
+};
+
+// Says which sensors are present but not accessible and how to grant access.
+std::string AccessDeniedMessage(const std::vector<std::string>& paths);
+
+// "1.44" for 0x0144.
+std::string FirmwareText(std::uint16_t firmware);
+
+// --- Record operations on the current sensor ---------------------------------
+
+// One sensor of the run, selected and with its configuration read.
+struct Sensor {
+  int index = 0;
+  SensorInfo info;
+  std::string name;  // "sensor 0 (/dev/hidraw3)"
+  Configuration config;
+};
+
+// Selects sensor `index` of the open session, makes sure its configuration is
+// read and takes its cached records; the sensor stays current.
+Sensor ReadSensor(Session& session, int index);
+
+// The cached records of the current sensor (read at open).
+Configuration CachedConfiguration(const std::string& sensor);
+
+// Stores `records` of `config` through the library's Set operations, in the
+// order the list gives. When the library refuses one, throws a failure that
+// names the field, its value and the allowed range; records stored before it
+// stay in the cache only (nothing is sent until WriteConfiguration).
+void StoreRecords(const Configuration& config, const std::vector<RecordKind>& records,
+                  const std::string& sensor);
+
+// Sends the stored (dirty) records with one WriteDevCfg; `records` are the
+// ones stored, for the progress display.
+void WriteConfiguration(const std::vector<RecordKind>& records, const std::string& sensor);
+
+}  // namespace kv::cli
