@@ -3,6 +3,7 @@
 // records they belong to, then writes those records with one write.
 #include <CLI/CLI.hpp>
 #include <algorithm>
+#include <bit>
 #include <charconv>
 #include <cstdint>
 #include <memory>
@@ -36,6 +37,22 @@ std::string WhyNotSettable(const Field& field) {
       return "is reserved: the sensor keeps its own value and a write never changes it";
   }
   return {};
+}
+
+// The largest value of a byte word that reaches the sensor whole: a write
+// drops the bits the sensor does not keep. A checked word is left to its
+// check within the byte, so a refusal names the range it is held to.
+unsigned WireMax(const Field& field) {
+  return field.check.code != 0 ? 0xFF : field.wireBits;
+}
+
+std::string DoesNotFit(const Field& field, const std::string& text) {
+  const std::string name(field.name);
+  const unsigned most = WireMax(field);
+  const std::string kept =
+      most == 0xFF ? "in one byte" : "in its low " + std::to_string(std::popcount(most)) + " bits";
+  return name + " = " + text + " does not fit: the sensor keeps " + name + " " + kept + ", 0 to " +
+         std::to_string(most) + ". Nothing was sent.";
 }
 
 // A whole number, decimal or hexadecimal with 0x.
@@ -75,10 +92,8 @@ std::vector<Assignment> ParseAssignments(const std::vector<std::string>& argumen
       throw UsageError("'" + text + "' is not a value for " + std::string(field->name) +
                        ": give a whole number from 0 to 65535 (decimal, or hexadecimal with 0x).");
     }
-    if (field->wire == FieldWire::Byte && value > 0xFF) {
-      throw UsageError(std::string(field->name) + " = " + text +
-                       " does not fit: the sensor keeps " + std::string(field->name) +
-                       " in one byte, 0 to 255. Nothing was sent.");
+    if (field->wire == FieldWire::Byte && value > WireMax(*field)) {
+      throw UsageError(DoesNotFit(*field, text));
     }
     const bool repeated = std::any_of(assignments.begin(), assignments.end(),
                                       [&](const Assignment& a) { return a.field == field; });

@@ -20,6 +20,14 @@ constexpr std::string_view kModsComment = "Key Modifiers...";
 constexpr std::string_view kCodesComment = "Key Codes...";
 constexpr std::string_view kFlagsComment = "see API header File";
 
+constexpr FieldCheck kPingRateCheck = {kErrPingRate, kPingRateMin, kPingRateMax};
+constexpr FieldCheck kMinDistCheck = {kErrMinDist, kMinDistMin, kMinDistMax};
+constexpr FieldCheck kMaxDistCheck = {kErrMaxDist, kMaxDistMin, kMaxDistMax};
+constexpr FieldCheck kKeyCountWACheck = {kErrKeyCountWA, 0, kKeyCountMax};
+constexpr FieldCheck kDelayWACheck = {kErrDelayWA, kInterKeyDelayMin, kInterKeyDelayMax};
+constexpr FieldCheck kKeyCountWUCheck = {kErrKeyCountWU, 0, kKeyCountMax};
+constexpr FieldCheck kDelayWUCheck = {kErrDelayWU, kInterKeyDelayMin, kInterKeyDelayMax};
+
 constexpr FlagBit kLedBits[] = {{kLedNoInRange, "indicator 1 off"},
                                 {kLedNoOutOfRange, "indicator 2 off"},
                                 {kLedNoTransition, "indicator 3 off"}};
@@ -30,60 +38,35 @@ constexpr FlagBit kFlagsIBits[] = {{kIdleDetectDeadTarget, "dead-target detectio
 
 }  // namespace
 
+// One row per line: name, comment, record and word, then unit, wire form,
+// access, check, flag bits and the bits a write carries (defaults omitted).
+// clang-format off
 constexpr std::array<TemplateField, kTemplateFieldCount> kTemplateFields = {{
-    {"LEDFlagsS", "LED usage flags", Sonar, 0, Flags, Byte, Settable, {}, kLedBits},
-    {"PingRateS",
-     "Ping rate (msec) (min 200, max 1020)",
-     Sonar,
-     1,
-     Milliseconds,
-     Converted,
-     Settable,
-     {kErrPingRate, kPingRateMin, kPingRateMax}},
+    {"LEDFlagsS", "LED usage flags", Sonar, 0,
+     Flags, Byte, Settable, {}, kLedBits, kLedFlagsWireBits},
+    {"PingRateS", "Ping rate (msec) (min 200, max 1020)", Sonar, 1,
+     Milliseconds, Converted, Settable, kPingRateCheck},
     {"Reserved1S", "40KHz cycle cnt (READ ONLY)", Sonar, 2, CycleCount, Byte, ReadOnly},
-    {"MinDistS",
-     "Minimum Distance acceptable (inches) (min 14, max 59)",
-     Sonar,
-     3,
-     Inches,
-     Converted,
-     Settable,
-     {kErrMinDist, kMinDistMin, kMinDistMax}},
-    {"MaxDistS",
-     "Maximum Distance acceptable (inches) (min 15, max 60)",
-     Sonar,
-     4,
-     Inches,
-     Converted,
-     Settable,
-     {kErrMaxDist, kMaxDistMin, kMaxDistMax}},
+    {"MinDistS", "Minimum Distance acceptable (inches) (min 14, max 59)", Sonar, 3,
+     Inches, Converted, Settable, kMinDistCheck},
+    {"MaxDistS", "Maximum Distance acceptable (inches) (min 15, max 60)", Sonar, 4,
+     Inches, Converted, Settable, kMaxDistCheck},
     {"ORDBTmS", "debounce out of range time (sec/min)", Sonar, 5, OutOfRangeDelay},
     {"IRDBTmS", "debounce in range time (sec/min)", Sonar, 6, InRangeDelay},
     {"StartDlyS", "cold start delay in seconds before joining USB", Sonar, 7, Seconds},
 
-    {"KeyCountWA",
-     kKeyCountComment,
-     WalkAway,
-     0,
-     KeyCount,
-     Byte,
-     Settable,
-     {kErrKeyCountWA, 0, kKeyCountMax}},
-    {"InterKeyDelayWA",
-     kDelayComment,
-     WalkAway,
-     1,
-     Milliseconds,
-     Converted,
-     Settable,
-     {kErrDelayWA, kInterKeyDelayMin, kInterKeyDelayMax}},
+    {"KeyCountWA", kKeyCountComment, WalkAway, 0,
+     KeyCount, Byte, Settable, kKeyCountWACheck, {}, kKeyCountWireBits},
+    {"InterKeyDelayWA", kDelayComment, WalkAway, 1,
+     Milliseconds, Converted, Settable, kDelayWACheck},
     {"Key1ModsWA", kModsComment, WalkAway, 2, KeyModifiers},
     {"Key2ModsWA", "", WalkAway, 3, KeyModifiers},
     {"Key3ModsWA", "", WalkAway, 4, KeyModifiers},
     {"Key4ModsWA", "", WalkAway, 5, KeyModifiers},
     {"Key5ModsWA", "", WalkAway, 6, KeyModifiers},
     {"Key6ModsWA", "", WalkAway, 7, KeyModifiers},
-    {"Flags0WA", kFlagsComment, WalkAway, 8, Flags, Byte, Settable, {}, kFlags0WABits},
+    {"Flags0WA", kFlagsComment, WalkAway, 8,
+     Flags, Byte, Settable, {}, kFlags0WABits, kFlags0WireBits},
     {"MinFltRepRate", "", WalkAway, 9, Seconds},
     {"Key1CodeWA", kCodesComment, WalkAway, 10, KeyCode},
     {"Key2CodeWA", "", WalkAway, 11, KeyCode},
@@ -92,29 +75,17 @@ constexpr std::array<TemplateField, kTemplateFieldCount> kTemplateFields = {{
     {"Key5CodeWA", "", WalkAway, 14, KeyCode},
     {"Key6CodeWA", "", WalkAway, 15, KeyCode},
 
-    {"KeyCountWU",
-     kKeyCountComment,
-     WalkUp,
-     0,
-     KeyCount,
-     Byte,
-     Settable,
-     {kErrKeyCountWU, 0, kKeyCountMax}},
-    {"InterKeyDelayWU",
-     kDelayComment,
-     WalkUp,
-     1,
-     Milliseconds,
-     Converted,
-     Settable,
-     {kErrDelayWU, kInterKeyDelayMin, kInterKeyDelayMax}},
+    {"KeyCountWU", kKeyCountComment, WalkUp, 0,
+     KeyCount, Byte, Settable, kKeyCountWUCheck, {}, kKeyCountWireBits},
+    {"InterKeyDelayWU", kDelayComment, WalkUp, 1, Milliseconds, Converted, Settable, kDelayWUCheck},
     {"Key1ModsWU", kModsComment, WalkUp, 2, KeyModifiers},
     {"Key2ModsWU", "", WalkUp, 3, KeyModifiers},
     {"Key3ModsWU", "", WalkUp, 4, KeyModifiers},
     {"Key4ModsWU", "", WalkUp, 5, KeyModifiers},
     {"Key5ModsWU", "", WalkUp, 6, KeyModifiers},
     {"Key6ModsWU", "", WalkUp, 7, KeyModifiers},
-    {"Flags0WU", kFlagsComment, WalkUp, 8, Flags, Byte, Settable, {}, kFlags0WUBits},
+    {"Flags0WU", kFlagsComment, WalkUp, 8,
+     Flags, Byte, Settable, {}, kFlags0WUBits, kFlags0WireBits},
     {"Reserved2WU", "", WalkUp, 9, Reserved, Byte, SensorKept},
     {"Key1CodeWU", kCodesComment, WalkUp, 10, KeyCode},
     {"Key2CodeWU", "", WalkUp, 11, KeyCode},
@@ -123,17 +94,18 @@ constexpr std::array<TemplateField, kTemplateFieldCount> kTemplateFields = {{
     {"Key5CodeWU", "", WalkUp, 14, KeyCode},
     {"Key6CodeWU", "", WalkUp, 15, KeyCode},
 
-    {"Reserved1I", "", Idle, 0, Reserved, Byte, SensorKept},
+    {"Reserved1I", "", Idle, 0, Reserved, Byte, SensorKept, {}, {}, kReserved1IWireBits},
     {"PressRateI", "Periodic Press Rate (1 second units) - Zero disables (default)", Idle, 1,
      Period},
     {"Key1ModsI", "Key 1 modifier bit flags", Idle, 2, KeyModifiers},
     {"Key1CodeI", "Key 1 code", Idle, 3, KeyCode},
     {"FlagsI", kFlagsComment, Idle, 4, Flags, Byte, Settable, {}, kFlagsIBits},
     {"DMTODeltaI", "DeadMan T0Delta, 3.472 * Distance (in) = DMTODelta", Idle, 5, EchoTicks},
-    {"DMTOTmI", "DeadMan Time (seconds) - Time till Declared Dead while Deltas never exceeded",
-     Idle, 6, Seconds},
+    {"DMTOTmI", "DeadMan Time (seconds) - Time till Declared Dead while Deltas never exceeded", Idle, 6,
+     Seconds},
     {"SNBlankTmI", "Sonar drive blanking time (43usec units)", Idle, 7, BlankingTime},
 }};
+// clang-format on
 
 namespace {
 
@@ -159,13 +131,18 @@ constexpr bool RowsFollowRecordOrder() {
 }
 static_assert(RowsFollowRecordOrder());
 
-// Flag bits belong to flag words only, and every word the library converts
-// on the wire is bounded by a check (so no other limit applies to it).
+// Flag bits belong to flag words only, every word the library converts on
+// the wire is bounded by a check (so no other limit applies to it), and only
+// a byte word can lose bits on the way.
 constexpr bool ColumnsAgree() {
   for (const TemplateField& field : kTemplateFields) {
     if ((field.unit == Flags) == field.bits.empty()) return false;
     if (field.wire == Converted && field.check.code == 0) return false;
     if (field.access != Settable && field.check.code != 0) return false;
+    // The bits a write carries are the lowest ones.
+    if (field.wireBits != 0xFF && (field.wire != Byte || (field.wireBits & (field.wireBits + 1)))) {
+      return false;
+    }
   }
   return true;
 }

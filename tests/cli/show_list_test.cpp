@@ -100,17 +100,17 @@ TEST(ShowTest, NamesTheUnitOfEveryKindOfFieldOnOldFirmware) {
                            {"SNBlankTmI", "x 43 us"}});
 }
 
-// Flag bits by meaning, debounce units by the minutes flags, echo ticks in
-// inches: the notes of changed fields.
+// Flag bits by meaning (bits without one are left out), debounce units by
+// the minutes flags, echo ticks in inches: the notes of changed fields.
 TEST(SetTest, DryRunNamesFlagBitsAndDerivedUnits) {
   const ToolResult result =
-      RunTool({"--simulate", "set", "--dry-run", "LEDFlagsS=5", "Flags0WA=1", "ORDBTmS=3",
-               "Flags0WU=0x81", "IRDBTmS=4", "FlagsI=3", "DMTODeltaI=35", "PressRateI=60"});
+      RunTool({"--simulate", "set", "--dry-run", "LEDFlagsS=0x45", "Flags0WA=1", "ORDBTmS=3",
+               "Flags0WU=1", "IRDBTmS=4", "FlagsI=3", "DMTODeltaI=35", "PressRateI=60"});
   ASSERT_EQ(result.exitCode, 0) << result.err;
-  ExpectNotes(result.out, {{"LEDFlagsS", "flags 0x05: indicator 1 off, indicator 3 off"},
+  ExpectNotes(result.out, {{"LEDFlagsS", "flags 0x45: indicator 1 off, indicator 3 off"},
                            {"Flags0WA", "flags 0x01: ORDBTmS in minutes"},
                            {"ORDBTmS", "min"},
-                           {"Flags0WU", "flags 0x81: IRDBTmS in minutes"},
+                           {"Flags0WU", "flags 0x01: IRDBTmS in minutes"},
                            {"IRDBTmS", "min"},
                            {"FlagsI", "flags 0x03: dead-target detection, near target is a fault"},
                            {"DMTODeltaI", "echo ticks (about 10 in)"},

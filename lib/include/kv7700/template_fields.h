@@ -38,6 +38,13 @@ enum class FieldUnit : std::uint8_t {
   Reserved,
 };
 
+// The bits of a word that a write carries to the sensor, for the words that
+// do not travel as a whole byte.
+inline constexpr std::uint8_t kLedFlagsWireBits = 0x7F;  // read the same way
+inline constexpr std::uint8_t kKeyCountWireBits = 0x0F;  // read the same way
+inline constexpr std::uint8_t kFlags0WireBits = 0x0F;    // read with all eight bits
+inline constexpr std::uint8_t kReserved1IWireBits = 0x0F;
+
 // How the word travels to the sensor.
 enum class FieldWire : std::uint8_t {
   Byte,       // as one byte: only 0 to 255 reach the sensor
@@ -78,6 +85,7 @@ struct TemplateField {
   FieldAccess access = FieldAccess::Settable;
   FieldCheck check = {};
   std::span<const FlagBit> bits = {};  // lowest bit first; Flags rows only
+  std::uint8_t wireBits = 0xFF;        // of a Byte word, the bits a write carries
 };
 
 inline constexpr std::size_t kTemplateFieldCount = 48;
