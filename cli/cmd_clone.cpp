@@ -4,10 +4,9 @@
 #include <memory>
 #include <optional>
 
+#include "command.h"
 #include "config_text.h"
-#include "context.h"
-#include "errors.h"
-#include "sensor_access.h"
+#include "output.h"
 
 namespace kv::cli {
 
@@ -48,9 +47,9 @@ void RunClone(Context& context, const CloneOptions& options) {
   const std::optional<int> single = ParseTarget(options);
   Session& session = context.session;
   session.OpenAll();
-  session.SelectRead(options.from);
-  const std::string source = session.Describe(options.from);
-  const Configuration config = CachedConfiguration(source);
+  const Sensor from = ReadSensor(session, options.from);
+  const std::string& source = from.name;
+  const Configuration& config = from.config;
   const std::vector<int> targets = Targets(single, options.from, session.Count());
   for (int target : targets) session.Select(target);  // every target exists
 
@@ -65,17 +64,15 @@ void RunClone(Context& context, const CloneOptions& options) {
     const std::string sensor = session.Describe(target);
     Json result = {{"index", target}};
     try {
-      session.SelectRead(target);
-      const SensorInfo info = session.Info(target);
-      session.Select(target);
-      result = SensorJson(info);
-      const Configuration before = CachedConfiguration(sensor);
+      const Sensor to = ReadSensor(session, target);
+      result = SensorJson(to.info);
+      const Configuration& before = to.config;
       StoreRecords(config, records, sensor);
       if (!options.dryRun) WriteConfiguration(records, sensor);
       result["changes"] = ChangesJson(before, config);
       result["written"] = !options.dryRun;
       if (!context.out.IsJson()) {
-        const std::vector<std::string> changes = ChangeLines(before, config, info.firmware);
+        const std::vector<std::string> changes = ChangeLines(before, config, to.info.firmware);
         context.out.Line(changes.empty() ? "No value changes on " + sensor + "."
                                          : "Changes on " + sensor + ":");
         for (const std::string& line : changes) context.out.Line(line);

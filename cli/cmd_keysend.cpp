@@ -4,9 +4,9 @@
 
 #include <CLI/CLI.hpp>
 
+#include "command.h"
 #include "config_text.h"
-#include "context.h"
-#include "errors.h"
+#include "output.h"
 #include "progress.h"
 
 namespace kv::cli {
@@ -16,38 +16,41 @@ namespace {
 // The sensor needs this long to settle after a key-send control report.
 constexpr std::uint32_t kSettleMs = 2000;
 
-void RunKeySend(Context& context, bool halt) {
-  Session& session = context.session;
-  session.OpenAll();
-  const int device = context.options.device;
-  session.Select(device);
-  const std::string sensor = session.Describe(device);
-  {
-    ProgressScope progress(std::string(halt ? "Halting" : "Resuming") + " key sends of " + sensor);
-    if (!SendControl(halt ? 1 : 0)) {
-      throw LibraryFailure("SendControl on " + sensor, GetLibError(), GetDevError());
+class KeySendCommand final : public SensorCommand {
+ public:
+  explicit KeySendCommand(bool halt) : SensorCommand(Needs::Selection), halt_(halt) {}
+
+ private:
+  void Run(Context& context, const Sensor& sensor) override {
+    {
+      ProgressScope progress(std::string(halt_ ? "Halting" : "Resuming") + " key sends of " +
+                             sensor.name);
+      if (!SendControl(halt_ ? 1 : 0)) {
+        throw LibraryFailure("SendControl on " + sensor.name, GetLibError(), GetDevError());
+      }
+      GetClock().SleepMs(kSettleMs);
     }
-    GetClock().SleepMs(kSettleMs);
+    if (context.out.IsJson()) {
+      context.out.Document({{"sensor", SensorJson(context.session.Info(sensor.index))},
+                            {"key_sends", halt_ ? "halted" : "resumed"}});
+    } else if (halt_) {
+      context.out.Line("Key sends halted on " + sensor.name +
+                       "; 'kv7700ctl resume' lets it type again.");
+    } else {
+      context.out.Line("Key sends resumed on " + sensor.name + ".");
+    }
   }
-  if (context.out.IsJson()) {
-    context.out.Document(
-        {{"sensor", SensorJson(session.Info(device))}, {"key_sends", halt ? "halted" : "resumed"}});
-  } else if (halt) {
-    context.out.Line("Key sends halted on " + sensor + "; 'kv7700ctl resume' lets it type again.");
-  } else {
-    context.out.Line("Key sends resumed on " + sensor + ".");
-  }
-}
+
+  bool halt_;
+};
 
 }  // namespace
 
 void AddKeySendCommands(CLI::App& app, Command* chosen) {
-  app.add_subcommand("halt", "Stop the sensor from typing key strokes")->callback([chosen] {
-    *chosen = [](Context& context) { RunKeySend(context, true); };
-  });
-  app.add_subcommand("resume", "Let the sensor type key strokes again")->callback([chosen] {
-    *chosen = [](Context& context) { RunKeySend(context, false); };
-  });
+  AddSensorCommand(app, chosen, "halt", "Stop the sensor from typing key strokes",
+                   std::make_shared<KeySendCommand>(true));
+  AddSensorCommand(app, chosen, "resume", "Let the sensor type key strokes again",
+                   std::make_shared<KeySendCommand>(false));
 }
 
 }  // namespace kv::cli

@@ -1,10 +1,11 @@
 // list: every sensor found, with its path, USB identity and firmware.
+#include <kv7700/discovery.h>
+
 #include <CLI/CLI.hpp>
 #include <cstdio>
 
-#include "context.h"
-#include <kv7700/discovery.h>
-#include "errors.h"
+#include "command.h"
+#include "output.h"
 
 namespace kv::cli {
 

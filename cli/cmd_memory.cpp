@@ -4,11 +4,10 @@
 
 #include <CLI/CLI.hpp>
 
+#include "command.h"
 #include "config_text.h"
-#include "context.h"
-#include "errors.h"
+#include "output.h"
 #include "progress.h"
-#include "sensor_access.h"
 
 namespace kv::cli {
 
@@ -18,16 +17,16 @@ namespace {
 // firmware 4.0x writes the idle record and reads again.
 constexpr int kMemoryCommandReports = 1 + 14;
 
-struct MemoryCommand {
+struct MemoryOperation {
   const char* name;
   const char* help;
-  const char* operation;
+  const char* call;  // the library operation, for messages
   int (*run)();
   bool needsUserDefaults;
   const char* done;
 };
 
-constexpr MemoryCommand kCommands[] = {
+constexpr MemoryOperation kOperations[] = {
     {"reset", "Return every parameter to factory defaults", "FactoryResetDev", FactoryResetDev,
      false, "was reset to factory defaults"},
     {"restore-defaults", "Load the user defaults stored in the sensor (firmware 4.00 and later)",
@@ -38,51 +37,52 @@ constexpr MemoryCommand kCommands[] = {
      "stored its current configuration as its user defaults"},
 };
 
-void RunMemoryCommand(Context& context, const MemoryCommand& command) {
-  Session& session = context.session;
-  session.OpenAll();
-  const int device = context.options.device;
-  session.SelectRead(device);
-  const SensorInfo info = session.Info(device);
-  session.Select(device);
-  const std::string sensor = session.Describe(device);
-  if (command.needsUserDefaults && info.firmware < kFwUserDefaults) {
-    throw Failure(sensor + " has firmware " + FirmwareText(info.firmware) +
-                  ", which keeps no user defaults: this command needs firmware 4.00 or later. "
-                  "Nothing was sent.");
-  }
-  const Configuration before = CachedConfiguration(sensor);
-  int ok = 0;
-  {
-    ProgressScope progress(std::string(command.operation) + " on " + sensor, kMemoryCommandReports);
-    ok = command.run();
-  }
-  if (!ok) throw DeviceFailure(command.operation, sensor, GetDevError());
-  const Configuration after = CachedConfiguration(sensor);
+class MemoryCommand final : public SensorCommand {
+ public:
+  explicit MemoryCommand(const MemoryOperation& operation) : operation_(operation) {}
 
-  if (context.out.IsJson()) {
-    Json document = {{"sensor", SensorJson(session.Info(device))},
-                     {"command", command.name},
-                     {"changes", ChangesJson(before, after)}};
-    for (RecordKind record : kAllRecords) document[RecordName(record)] = RecordJson(record, after);
-    context.out.Document(document);
-    return;
+ private:
+  void Run(Context& context, const Sensor& sensor) override {
+    if (operation_.needsUserDefaults && sensor.info.firmware < kFwUserDefaults) {
+      throw Failure(sensor.name + " has firmware " + FirmwareText(sensor.info.firmware) +
+                    ", which keeps no user defaults: this command needs firmware 4.00 or later. "
+                    "Nothing was sent.");
+    }
+    const Configuration& before = sensor.config;
+    int ok = 0;
+    {
+      ProgressScope progress(std::string(operation_.call) + " on " + sensor.name,
+                             kMemoryCommandReports);
+      ok = operation_.run();
+    }
+    if (!ok) throw DeviceFailure(operation_.call, sensor.name, GetDevError());
+    const Configuration after = CachedConfiguration(sensor.name);
+
+    if (context.out.IsJson()) {
+      Json document = {{"sensor", SensorJson(context.session.Info(sensor.index))},
+                       {"command", operation_.name},
+                       {"changes", ChangesJson(before, after)}};
+      for (RecordKind record : kAllRecords) {
+        document[RecordName(record)] = RecordJson(record, after);
+      }
+      context.out.Document(document);
+      return;
+    }
+    context.out.Line("Sensor " + std::to_string(sensor.index) + " " + operation_.done + ".");
+    const std::vector<std::string> changes = ChangeLines(before, after, sensor.info.firmware);
+    context.out.Line(changes.empty() ? "No value changed." : "Changes:");
+    for (const std::string& line : changes) context.out.Line(line);
   }
-  context.out.Line("Sensor " + std::to_string(device) + " " + command.done + ".");
-  const std::vector<std::string> changes = ChangeLines(before, after, info.firmware);
-  context.out.Line(changes.empty() ? "No value changed." : "Changes:");
-  for (const std::string& line : changes) context.out.Line(line);
-}
+
+  const MemoryOperation& operation_;
+};
 
 }  // namespace
 
 void AddMemoryCommands(CLI::App& app, Command* chosen) {
-  for (const MemoryCommand& command : kCommands) {
-    CLI::App* sub = app.add_subcommand(command.name, command.help);
-    const MemoryCommand* which = &command;
-    sub->callback([chosen, which] {
-      *chosen = [which](Context& context) { RunMemoryCommand(context, *which); };
-    });
+  for (const MemoryOperation& operation : kOperations) {
+    AddSensorCommand(app, chosen, operation.name, operation.help,
+                     std::make_shared<MemoryCommand>(operation));
   }
 }
 

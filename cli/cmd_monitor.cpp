@@ -8,9 +8,8 @@
 #include <memory>
 #include <optional>
 
-#include "context.h"
-#include "errors.h"
-#include "interrupt.h"
+#include "command.h"
+#include "output.h"
 #include "plug_source.h"
 #include "progress.h"
 

@@ -7,9 +7,8 @@
 #include <cstdio>
 #include <memory>
 
-#include "context.h"
-#include "errors.h"
-#include "interrupt.h"
+#include "command.h"
+#include "output.h"
 #include "progress.h"
 
 namespace kv::cli {
@@ -18,17 +17,19 @@ namespace {
 
 constexpr int kMinWatchMs = 100;
 
-struct RangeOptions {
-  int watchMs = 0;  // 0: no repetition
-  int count = 0;    // 0: no limit
-};
-
 std::string RangeText(const RangeInfo& reading) {
   char text[64];
   std::snprintf(text, sizeof text,
                 reading.InRange ? "InRange: %d inches" : "NOT InRange: %d inches",
                 reading.Distance);
   return text;
+}
+
+Json RangeJson(const RangeInfo& reading) {
+  return {{"distance", reading.Distance},
+          {"in_range", reading.InRange != 0},
+          {"status_bit1", reading.StatusBit1},
+          {"status_bit2", reading.StatusBit2}};
 }
 
 // On a terminal a series redraws one line: a bar of 0 to 60 inches with the
@@ -49,89 +50,88 @@ std::string RangeBar(const RangeInfo& reading, std::uint16_t minInches, std::uin
   } else {
     bar.back() = '>';
   }
-  return "[" + bar + "] " + RangeText(reading);
+  std::string line = "[";
+  line.append(bar).append("] ").append(RangeText(reading));
+  return line;
 }
 
-Json RangeJson(const RangeInfo& reading) {
-  return {{"distance", reading.Distance},
-          {"in_range", reading.InRange != 0},
-          {"status_bit1", reading.StatusBit1},
-          {"status_bit2", reading.StatusBit2}};
-}
+class RangeCommand final : public SensorCommand {
+ public:
+  RangeCommand() : SensorCommand(Needs::Selection) {}
 
-void RunRange(Context& context, const RangeOptions& options) {
-  if (options.watchMs != 0 && options.watchMs < kMinWatchMs) {
-    throw UsageError("--watch takes at least " + std::to_string(kMinWatchMs) +
-                     " milliseconds, not " + std::to_string(options.watchMs) + ".");
-  }
-  Session& session = context.session;
-  session.OpenAll();
-  const int device = context.options.device;
-  session.Select(device);
-  const std::string sensor = session.Describe(device);
-  if (GetFirmwareVersion() < kFwRangeReading) {
-    Progress::Instance().PrintLine("kv7700ctl: note: " + sensor + " has firmware " +
-                                   FirmwareText(GetFirmwareVersion()) +
-                                   "; range readings need firmware 1.44 or later and may be "
-                                   "meaningless.");
-  }
+  int watchMs = 0;  // 0: no repetition
+  int count = 0;    // 0: no limit
 
-  const bool series = options.watchMs != 0 || options.count != 0;
-  const Output& out = context.out;
-  tsSonarParms sonar;
-  const bool bar = series && !out.IsJson() && isatty(STDOUT_FILENO) && GetSonarParms(&sonar);
-  InterruptGuard interrupts;
-  Clock& clock = GetClock();
-  int taken = 0;
-  bool first = true;
-  if (series && out.IsJson()) out.Raw("[\n");
-  while (true) {
-    const std::uint64_t startMs = clock.NowMs();
-    RangeInfo reading;
-    if (!GetRangeInfo(&reading)) {
-      if (series && out.IsJson()) out.Raw(first ? "]\n" : "\n]\n");
-      throw DeviceFailure("GetRangeInfo", sensor, GetDevError());
+ private:
+  void CheckArguments() override {
+    if (watchMs != 0 && watchMs < kMinWatchMs) {
+      throw UsageError("--watch takes at least " + std::to_string(kMinWatchMs) +
+                       " milliseconds, not " + std::to_string(watchMs) + ".");
     }
-    ++taken;
-    if (out.IsJson()) {
-      if (series) {
-        out.Raw(std::string(first ? "  " : ",\n  ") + RangeJson(reading).dump());
-      } else {
-        out.Document(RangeJson(reading));
+  }
+
+  void Run(Context& context, const Sensor& sensor) override {
+    if (GetFirmwareVersion() < kFwRangeReading) {
+      Progress::Instance().PrintLine("kv7700ctl: note: " + sensor.name + " has firmware " +
+                                     FirmwareText(GetFirmwareVersion()) +
+                                     "; range readings need firmware 1.44 or later and may be "
+                                     "meaningless.");
+    }
+
+    const bool series = watchMs != 0 || count != 0;
+    const Output& out = context.out;
+    tsSonarParms sonar;
+    const bool bar = series && !out.IsJson() && isatty(STDOUT_FILENO) && GetSonarParms(&sonar);
+    InterruptGuard interrupts;
+    Clock& clock = GetClock();
+    int taken = 0;
+    bool first = true;
+    if (series && out.IsJson()) out.Raw("[\n");
+    while (true) {
+      const std::uint64_t startMs = clock.NowMs();
+      RangeInfo reading;
+      if (!GetRangeInfo(&reading)) {
+        if (series && out.IsJson()) out.Raw(first ? "]\n" : "\n]\n");
+        throw DeviceFailure("GetRangeInfo", sensor.name, GetDevError());
       }
-    } else if (bar) {
-      // \33[K clears what a longer line before left.
-      out.Raw("\r" + RangeBar(reading, sonar.MinDistS, sonar.MaxDistS) + "\33[K");
-    } else {
-      out.Raw(RangeText(reading) + "\n");
+      ++taken;
+      if (out.IsJson()) {
+        if (series) {
+          out.Raw(std::string(first ? "  " : ",\n  ") + RangeJson(reading).dump());
+        } else {
+          out.Document(RangeJson(reading));
+        }
+      } else if (bar) {
+        // \33[K clears what a longer line before left.
+        out.Raw("\r" + RangeBar(reading, sonar.MinDistS, sonar.MaxDistS) + "\33[K");
+      } else {
+        out.Raw(RangeText(reading) + "\n");
+      }
+      first = false;
+      if (!series || out.Closed() || (count != 0 && taken >= count)) break;
+      const std::uint64_t elapsed = clock.NowMs() - startMs;
+      const std::uint64_t period = static_cast<std::uint64_t>(watchMs);
+      if (elapsed < period && !SleepUnlessInterrupted(period - elapsed)) break;
+      if (Interrupted()) break;
     }
-    first = false;
-    if (!series || out.Closed() || (options.count != 0 && taken >= options.count)) break;
-    const std::uint64_t elapsed = clock.NowMs() - startMs;
-    const std::uint64_t period = static_cast<std::uint64_t>(options.watchMs);
-    if (elapsed < period && !SleepUnlessInterrupted(period - elapsed)) break;
-    if (Interrupted()) break;
+    if (series && out.IsJson()) out.Raw("\n]\n");
+    if (bar) out.Raw("\n");
   }
-  if (series && out.IsJson()) out.Raw("\n]\n");
-  if (bar) out.Raw("\n");
-}
+};
 
 }  // namespace
 
 void AddRangeCommand(CLI::App& app, Command* chosen) {
-  auto options = std::make_shared<RangeOptions>();
-  CLI::App* range = app.add_subcommand("range", "Take a live distance reading");
+  auto command = std::make_shared<RangeCommand>();
+  CLI::App* range = AddSensorCommand(app, chosen, "range", "Take a live distance reading", command);
   range
-      ->add_option("--watch", options->watchMs,
+      ->add_option("--watch", command->watchMs,
                    "Repeat every MS milliseconds (at least 100) until interrupted")
       ->type_name("MS")
       ->check(CLI::NonNegativeNumber);
-  range->add_option("--count", options->count, "Stop after N readings")
+  range->add_option("--count", command->count, "Stop after N readings")
       ->type_name("N")
       ->check(CLI::PositiveNumber);
-  range->callback([chosen, options] {
-    *chosen = [options](Context& context) { RunRange(context, *options); };
-  });
 }
 
 }  // namespace kv::cli

@@ -1,74 +1,173 @@
-// set NAME=VALUE ...: changes fields through the library's Set operations of
-// the records they belong to, then one write.
+// set NAME=VALUE ...: checks every name and value before any sensor is
+// touched, changes the fields through the library's Set operations of the
+// records they belong to, then writes those records with one write.
 #include <CLI/CLI.hpp>
+#include <algorithm>
+#include <bit>
+#include <charconv>
+#include <cstdint>
 #include <memory>
+#include <string>
+#include <vector>
 
-#include "assignments.h"
+#include "command.h"
 #include "config_text.h"
-#include "context.h"
-#include "sensor_access.h"
+#include "output.h"
 
 namespace kv::cli {
 
 namespace {
 
-struct SetOptions {
-  std::vector<std::string> assignments;
-  bool dryRun = false;
+// One NAME=VALUE argument, checked: the field and its new value.
+struct Assignment {
+  const Field* field;
+  std::uint16_t value;
 };
 
-void RunSet(Context& context, const SetOptions& options) {
-  // Every name and value is checked before anything is sent.
-  const std::vector<Assignment> assignments = ParseAssignments(options.assignments);
-  const std::vector<RecordKind> touched = TouchedRecords(assignments);
-
-  Session& session = context.session;
-  session.OpenAll();
-  const int device = context.options.device;
-  session.SelectRead(device);
-  const SensorInfo info = session.Info(device);
-  session.Select(device);
-  const std::string sensor = session.Describe(device);
-
-  const Configuration before = CachedConfiguration(sensor);
-  Configuration after = before;
-  for (const Assignment& assignment : assignments) {
-    SetValue(&after, *assignment.field, assignment.value);
+// Words the user does not set, and why.
+std::string WhyNotSettable(const Field& field) {
+  switch (field.access) {
+    case FieldAccess::Settable:
+      return {};
+    case FieldAccess::ReadOnly:
+      return field.unit == FieldUnit::CycleCount
+                 ? "is the sensor's 40 kHz cycle count and is read-only"
+                 : "is read-only";
+    case FieldAccess::SensorKept:
+      return "is reserved: the sensor keeps its own value and a write never changes it";
   }
-  StoreRecords(after, touched, sensor);
-  if (!options.dryRun) WriteConfiguration(touched, sensor);
-
-  if (context.out.IsJson()) {
-    context.out.Document({{"sensor", SensorJson(info)},
-                          {"dry_run", options.dryRun},
-                          {"changes", ChangesJson(before, after)},
-                          {"key_sequences", KeySequencesJson(after)},
-                          {"written", options.dryRun ? Json::array() : RecordListJson(touched)}});
-    return;
-  }
-  const std::vector<std::string> changes = ChangeLines(before, after, info.firmware);
-  context.out.Line(changes.empty() ? "No value changes on " + sensor + "."
-                                   : "Changes on " + sensor + ":");
-  for (const std::string& line : changes) context.out.Line(line);
-  if (options.dryRun) {
-    context.out.Line("Dry run: nothing was written (" + RecordList(touched) + " would be).");
-  } else {
-    context.out.Line("Wrote " + RecordList(touched) + " to " + sensor + ".");
-  }
+  return {};
 }
+
+// The largest value of a byte word that reaches the sensor whole: a write
+// drops the bits the sensor does not keep. A checked word is left to its
+// check within the byte, so a refusal names the range it is held to.
+unsigned WireMax(const Field& field) {
+  return field.check.code != 0 ? 0xFF : field.wireBits;
+}
+
+std::string DoesNotFit(const Field& field, const std::string& text) {
+  const std::string name(field.name);
+  const unsigned most = WireMax(field);
+  const std::string kept =
+      most == 0xFF ? "in one byte" : "in its low " + std::to_string(std::popcount(most)) + " bits";
+  return name + " = " + text + " does not fit: the sensor keeps " + name + " " + kept + ", 0 to " +
+         std::to_string(most) + ". Nothing was sent.";
+}
+
+// A whole number, decimal or hexadecimal with 0x.
+bool ParseValue(std::string_view text, unsigned long* out) {
+  int base = 10;
+  if (text.starts_with("0x") || text.starts_with("0X")) {
+    base = 16;
+    text.remove_prefix(2);
+  }
+  const char* end = text.data() + text.size();
+  auto [ptr, error] = std::from_chars(text.data(), end, *out, base);
+  return !text.empty() && error == std::errc() && ptr == end;
+}
+
+// Every argument must name a settable field and give a value that fits it;
+// throws a usage error naming the first bad argument.
+std::vector<Assignment> ParseAssignments(const std::vector<std::string>& arguments) {
+  std::vector<Assignment> assignments;
+  for (const std::string& argument : arguments) {
+    const std::size_t equals = argument.find('=');
+    if (equals == std::string::npos) {
+      throw UsageError("'" + argument + "' is not NAME=VALUE, for example PingRateS=300.");
+    }
+    const std::string name = argument.substr(0, equals);
+    const std::string text = argument.substr(equals + 1);
+    const Field* field = FindField(name);
+    if (!field) {
+      throw UsageError("there is no field named '" + name +
+                       "'. Field names are those of the template file, such as PingRateS or "
+                       "Key1CodeWA; 'kv7700ctl show' lists them all. Nothing was sent.");
+    }
+    if (const std::string why = WhyNotSettable(*field); !why.empty()) {
+      throw UsageError(std::string(field->name) + " " + why + ". Nothing was sent.");
+    }
+    unsigned long value = 0;
+    if (!ParseValue(text, &value) || value > 0xFFFF) {
+      throw UsageError("'" + text + "' is not a value for " + std::string(field->name) +
+                       ": give a whole number from 0 to 65535 (decimal, or hexadecimal with 0x).");
+    }
+    if (field->wire == FieldWire::Byte && value > WireMax(*field)) {
+      throw UsageError(DoesNotFit(*field, text));
+    }
+    const bool repeated = std::any_of(assignments.begin(), assignments.end(),
+                                      [&](const Assignment& a) { return a.field == field; });
+    if (repeated) throw UsageError(std::string(field->name) + " is given more than once.");
+    assignments.push_back({field, static_cast<std::uint16_t>(value)});
+  }
+  if (assignments.empty()) throw UsageError("give at least one NAME=VALUE.");
+  return assignments;
+}
+
+// The records the assignments touch, in the order the library writes them.
+std::vector<RecordKind> TouchedRecords(const std::vector<Assignment>& assignments) {
+  std::vector<RecordKind> records;
+  for (RecordKind record : kWriteOrder) {
+    const bool touched =
+        std::any_of(assignments.begin(), assignments.end(),
+                    [&](const Assignment& a) { return a.field->record == record; });
+    if (touched) records.push_back(record);
+  }
+  return records;
+}
+
+class SetCommand final : public SensorCommand {
+ public:
+  std::vector<std::string> arguments;
+  bool dryRun = false;
+
+ private:
+  // Every name and value is checked before anything is sent.
+  void CheckArguments() override { assignments_ = ParseAssignments(arguments); }
+
+  void Run(Context& context, const Sensor& sensor) override {
+    const std::vector<RecordKind> touched = TouchedRecords(assignments_);
+    const Configuration& before = sensor.config;
+    Configuration after = before;
+    for (const Assignment& assignment : assignments_) {
+      SetValue(&after, *assignment.field, assignment.value);
+    }
+    StoreRecords(after, touched, sensor.name);
+    if (!dryRun) WriteConfiguration(touched, sensor.name);
+
+    if (context.out.IsJson()) {
+      context.out.Document({{"sensor", SensorJson(sensor.info)},
+                            {"dry_run", dryRun},
+                            {"changes", ChangesJson(before, after)},
+                            {"key_sequences", KeySequencesJson(after)},
+                            {"written", dryRun ? Json::array() : RecordListJson(touched)}});
+      return;
+    }
+    const std::vector<std::string> changes = ChangeLines(before, after, sensor.info.firmware);
+    context.out.Line(changes.empty() ? "No value changes on " + sensor.name + "."
+                                     : "Changes on " + sensor.name + ":");
+    for (const std::string& line : changes) context.out.Line(line);
+    if (dryRun) {
+      context.out.Line("Dry run: nothing was written (" + RecordList(touched) + " would be).");
+    } else {
+      context.out.Line("Wrote " + RecordList(touched) + " to " + sensor.name + ".");
+    }
+  }
+
+  std::vector<Assignment> assignments_;
+};
 
 }  // namespace
 
 void AddSetCommand(CLI::App& app, Command* chosen) {
-  auto options = std::make_shared<SetOptions>();
-  CLI::App* set = app.add_subcommand(
-      "set", "Change fields, named as in the template file (case-blind): NAME=VALUE ...");
-  set->add_option("assignments", options->assignments, "Fields and their new values")
+  auto command = std::make_shared<SetCommand>();
+  CLI::App* set = AddSensorCommand(
+      app, chosen, "set",
+      "Change fields, named as in the template file (case-blind): NAME=VALUE ...", command);
+  set->add_option("assignments", command->arguments, "Fields and their new values")
       ->type_name("NAME=VALUE")
       ->required();
-  set->add_flag("--dry-run", options->dryRun, "Show what would change and write nothing");
-  set->callback(
-      [chosen, options] { *chosen = [options](Context& context) { RunSet(context, *options); }; });
+  set->add_flag("--dry-run", command->dryRun, "Show what would change and write nothing");
 }
 
 }  // namespace kv::cli

@@ -2,8 +2,7 @@
 
 #include <cstdio>
 
-#include "field_text.h"
-#include "key_text.h"
+#include "fields.h"
 
 namespace kv::cli {
 

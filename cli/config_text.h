@@ -8,7 +8,7 @@
 
 #include "fields.h"
 #include "output.h"
-#include "session.h"
+#include "sensor.h"
 
 namespace kv::cli {
 

@@ -7,7 +7,7 @@
 
 #include <memory>
 
-#include "context.h"
+#include "command.h"
 #include "observed_platform.h"
 #include "progress.h"
 #include "simulation.h"

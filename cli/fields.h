@@ -1,6 +1,7 @@
-// The 48 configuration fields under their template-file names, and a whole
-// configuration as the tool handles it: the library's working set of the
-// four records.
+// The 48 configuration fields under their template-file names, a whole
+// configuration as the tool handles it (the library's working set of the four
+// records), and what a value means to a person: its unit from the library's
+// field table, or the key names of a modifier or key-code word.
 #pragma once
 
 #include <kv7700/records.h>
@@ -9,6 +10,7 @@
 #include <array>
 #include <cstdint>
 #include <span>
+#include <string>
 #include <string_view>
 
 namespace kv::cli {
@@ -34,5 +36,30 @@ const Field* FindField(std::string_view name);
 std::uint16_t Value(const Configuration& config, const Field& field);
 void SetValue(Configuration* config, const Field& field, std::uint16_t value);
 bool SameRecord(const Configuration& a, const Configuration& b, RecordKind record);
+
+// --- What a value means ------------------------------------------------------
+
+// "ms", "in", "s", "LCTL+LALT", "DELETE", ... `firmware` decides how the
+// debounce times are kept.
+std::string ValueNote(const Field& field, const Configuration& config, std::uint16_t firmware);
+
+// Fields that hold part of a key stroke (modifier and key-code words).
+bool IsKeyField(const Field& field);
+
+// --- Key strokes by name, as the configurator names them ---------------------
+
+// One stroke: modifier byte and key code.
+std::string StrokeName(std::uint16_t mods, std::uint16_t code);
+// The modifier names of a modifier byte joined by '+', or "none".
+std::string ModifierNames(std::uint16_t mods);
+// The name of a key code, or its number when the table has no row for it.
+std::string KeyCodeName(std::uint16_t code);
+
+// The strokes a key record types, in order, separated by ", "; "none" when
+// its key count is 0.
+std::string SequenceName(const tsWalkAwayParms& record);
+std::string SequenceName(const tsWalkUpParms& record);
+// The keep-alive key of the idle record, with its period, or "off".
+std::string KeepAliveName(const tsIdleParms& record);
 
 }  // namespace kv::cli

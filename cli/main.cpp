@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "context.h"
+#include "command.h"
 #include "environment.h"
-#include "errors.h"
+#include "output.h"
 
 namespace kv::cli {
 namespace {

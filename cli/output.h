@@ -1,13 +1,19 @@
-// Standard output: text for people, or with --json one JSON document.
+// How the tool speaks and fails: standard output (text for people, or with
+// --json one JSON document), the exit status and message of a failure, and
+// the sentences that turn the library's status words into advice.
 #pragma once
 
+#include <cstdint>
 #include <nlohmann/json.hpp>
+#include <stdexcept>
 #include <string>
 
 namespace kv::cli {
 
 // JSON documents keep their keys in the order they were added.
 using Json = nlohmann::ordered_json;
+
+// --- Standard output ---------------------------------------------------------
 
 class Output {
  public:
@@ -29,5 +35,44 @@ class Output {
   bool json_;
   mutable bool closed_ = false;
 };
+
+// --- Failures ----------------------------------------------------------------
+
+enum ExitCode : int {
+  kExitOk = 0,
+  kExitFailure = 1,  // the sensor or the library failed
+  kExitUsage = 2,    // the command line asked for something impossible
+};
+
+// Thrown by commands; main prints the message and exits with the code.
+class CliError : public std::runtime_error {
+ public:
+  CliError(ExitCode code, const std::string& message) : std::runtime_error(message), code_(code) {}
+  ExitCode Code() const { return code_; }
+
+ private:
+  ExitCode code_;
+};
+
+CliError UsageError(const std::string& message);
+CliError Failure(const std::string& message);
+
+// A failed library operation on one sensor: names the operation and the
+// sensor, gives the status word as eight hex digits, says what it means and
+// what to try. `sensor` is a short description such as "sensor 0 (/dev/hidraw3)".
+CliError DeviceFailure(const std::string& operation, const std::string& sensor,
+                       std::uint32_t devError);
+// The same for the library-wide status word (discovery, key-send control).
+CliError LibraryFailure(const std::string& operation, std::uint32_t libError,
+                        std::uint32_t devError = 0);
+
+// "00020102".
+std::string StatusWord(std::uint32_t status);
+// What a DevError means, in words.
+std::string ExplainDevError(std::uint32_t devError);
+// What the user can try about it.
+std::string AdviceForDevError(std::uint32_t devError);
+// What a LibError means, in words.
+std::string ExplainLibError(std::uint32_t libError);
 
 }  // namespace kv::cli

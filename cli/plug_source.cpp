@@ -6,8 +6,8 @@
 #include <cstring>
 #include <deque>
 
-#include "errors.h"
-#include "interrupt.h"
+#include "output.h"
+#include "progress.h"
 #include "simulation.h"
 
 namespace kv::cli {

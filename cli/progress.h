@@ -1,7 +1,9 @@
-// Progress on standard error for work that takes longer than a second, shown
-// only when standard error is a terminal. Every wait of the library goes
-// through the clock, so a clock wrapper keeps the display moving during the
-// sensor's waits, and the exchange observer counts the reports.
+// Work that takes time: progress on standard error for work that lasts more
+// than a second, shown only when standard error is a terminal (every wait of
+// the library goes through the clock, so a clock wrapper keeps the display
+// moving during the sensor's waits, and the exchange observer counts the
+// reports); and Ctrl-C for the commands that run until interrupted (range
+// --watch, monitor): the signal only sets a flag, and the loop ends cleanly.
 #pragma once
 
 #include <kv7700/clock.h>
@@ -66,5 +68,20 @@ class ProgressClock final : public Clock {
  private:
   Clock& base_;
 };
+
+// --- Ctrl-C ------------------------------------------------------------------
+
+// Catches SIGINT and SIGTERM while alive; restores the previous handlers.
+class InterruptGuard {
+ public:
+  InterruptGuard();
+  ~InterruptGuard();
+  InterruptGuard(const InterruptGuard&) = delete;
+  InterruptGuard& operator=(const InterruptGuard&) = delete;
+};
+
+bool Interrupted();
+// Waits `ms` on the clock in small steps; false when interrupted meanwhile.
+bool SleepUnlessInterrupted(std::uint64_t ms);
 
 }  // namespace kv::cli

@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "errors.h"
+#include "output.h"
 
 namespace kv::cli {
 

@@ -1,3 +1,5 @@
+#include <kv7700/sensor_facts.h>
+#include <kv7700/status_codes.h>
 #include <kv7700/template_fields.h>
 
 #include "lib_state.h"
@@ -7,6 +9,9 @@ namespace kv {
 namespace {
 
 using enum RecordKind;
+using enum FieldUnit;
+using enum FieldWire;
+using enum FieldAccess;
 
 constexpr std::string_view kKeyCountComment = "Defined keys to follow (max 6 modifiers/keys)";
 constexpr std::string_view kDelayComment =
@@ -15,62 +20,92 @@ constexpr std::string_view kModsComment = "Key Modifiers...";
 constexpr std::string_view kCodesComment = "Key Codes...";
 constexpr std::string_view kFlagsComment = "see API header File";
 
+constexpr FieldCheck kPingRateCheck = {kErrPingRate, kPingRateMin, kPingRateMax};
+constexpr FieldCheck kMinDistCheck = {kErrMinDist, kMinDistMin, kMinDistMax};
+constexpr FieldCheck kMaxDistCheck = {kErrMaxDist, kMaxDistMin, kMaxDistMax};
+constexpr FieldCheck kKeyCountWACheck = {kErrKeyCountWA, 0, kKeyCountMax};
+constexpr FieldCheck kDelayWACheck = {kErrDelayWA, kInterKeyDelayMin, kInterKeyDelayMax};
+constexpr FieldCheck kKeyCountWUCheck = {kErrKeyCountWU, 0, kKeyCountMax};
+constexpr FieldCheck kDelayWUCheck = {kErrDelayWU, kInterKeyDelayMin, kInterKeyDelayMax};
+
+constexpr FlagBit kLedBits[] = {{kLedNoInRange, "indicator 1 off"},
+                                {kLedNoOutOfRange, "indicator 2 off"},
+                                {kLedNoTransition, "indicator 3 off"}};
+constexpr FlagBit kFlags0WABits[] = {{kDelayInMinutes, "ORDBTmS in minutes"}};
+constexpr FlagBit kFlags0WUBits[] = {{kDelayInMinutes, "IRDBTmS in minutes"}};
+constexpr FlagBit kFlagsIBits[] = {{kIdleDetectDeadTarget, "dead-target detection"},
+                                   {kIdleNearTargetFault, "near target is a fault"}};
+
 }  // namespace
 
+// One row per line: name, comment, record and word, then unit, wire form,
+// access, check, flag bits and the bits a write carries (defaults omitted).
+// clang-format off
 constexpr std::array<TemplateField, kTemplateFieldCount> kTemplateFields = {{
-    {"LEDFlagsS", "LED usage flags", Sonar, 0},
-    {"PingRateS", "Ping rate (msec) (min 200, max 1020)", Sonar, 1},
-    {"Reserved1S", "40KHz cycle cnt (READ ONLY)", Sonar, 2},
-    {"MinDistS", "Minimum Distance acceptable (inches) (min 14, max 59)", Sonar, 3},
-    {"MaxDistS", "Maximum Distance acceptable (inches) (min 15, max 60)", Sonar, 4},
-    {"ORDBTmS", "debounce out of range time (sec/min)", Sonar, 5},
-    {"IRDBTmS", "debounce in range time (sec/min)", Sonar, 6},
-    {"StartDlyS", "cold start delay in seconds before joining USB", Sonar, 7},
+    {"LEDFlagsS", "LED usage flags", Sonar, 0,
+     Flags, Byte, Settable, {}, kLedBits, kLedFlagsWireBits},
+    {"PingRateS", "Ping rate (msec) (min 200, max 1020)", Sonar, 1,
+     Milliseconds, Converted, Settable, kPingRateCheck},
+    {"Reserved1S", "40KHz cycle cnt (READ ONLY)", Sonar, 2, CycleCount, Byte, ReadOnly},
+    {"MinDistS", "Minimum Distance acceptable (inches) (min 14, max 59)", Sonar, 3,
+     Inches, Converted, Settable, kMinDistCheck},
+    {"MaxDistS", "Maximum Distance acceptable (inches) (min 15, max 60)", Sonar, 4,
+     Inches, Converted, Settable, kMaxDistCheck},
+    {"ORDBTmS", "debounce out of range time (sec/min)", Sonar, 5, OutOfRangeDelay},
+    {"IRDBTmS", "debounce in range time (sec/min)", Sonar, 6, InRangeDelay},
+    {"StartDlyS", "cold start delay in seconds before joining USB", Sonar, 7, Seconds},
 
-    {"KeyCountWA", kKeyCountComment, WalkAway, 0},
-    {"InterKeyDelayWA", kDelayComment, WalkAway, 1},
-    {"Key1ModsWA", kModsComment, WalkAway, 2},
-    {"Key2ModsWA", "", WalkAway, 3},
-    {"Key3ModsWA", "", WalkAway, 4},
-    {"Key4ModsWA", "", WalkAway, 5},
-    {"Key5ModsWA", "", WalkAway, 6},
-    {"Key6ModsWA", "", WalkAway, 7},
-    {"Flags0WA", kFlagsComment, WalkAway, 8},
-    {"MinFltRepRate", "", WalkAway, 9},
-    {"Key1CodeWA", kCodesComment, WalkAway, 10},
-    {"Key2CodeWA", "", WalkAway, 11},
-    {"Key3CodeWA", "", WalkAway, 12},
-    {"Key4CodeWA", "", WalkAway, 13},
-    {"Key5CodeWA", "", WalkAway, 14},
-    {"Key6CodeWA", "", WalkAway, 15},
+    {"KeyCountWA", kKeyCountComment, WalkAway, 0,
+     KeyCount, Byte, Settable, kKeyCountWACheck, {}, kKeyCountWireBits},
+    {"InterKeyDelayWA", kDelayComment, WalkAway, 1,
+     Milliseconds, Converted, Settable, kDelayWACheck},
+    {"Key1ModsWA", kModsComment, WalkAway, 2, KeyModifiers},
+    {"Key2ModsWA", "", WalkAway, 3, KeyModifiers},
+    {"Key3ModsWA", "", WalkAway, 4, KeyModifiers},
+    {"Key4ModsWA", "", WalkAway, 5, KeyModifiers},
+    {"Key5ModsWA", "", WalkAway, 6, KeyModifiers},
+    {"Key6ModsWA", "", WalkAway, 7, KeyModifiers},
+    {"Flags0WA", kFlagsComment, WalkAway, 8,
+     Flags, Byte, Settable, {}, kFlags0WABits, kFlags0WireBits},
+    {"MinFltRepRate", "", WalkAway, 9, Seconds},
+    {"Key1CodeWA", kCodesComment, WalkAway, 10, KeyCode},
+    {"Key2CodeWA", "", WalkAway, 11, KeyCode},
+    {"Key3CodeWA", "", WalkAway, 12, KeyCode},
+    {"Key4CodeWA", "", WalkAway, 13, KeyCode},
+    {"Key5CodeWA", "", WalkAway, 14, KeyCode},
+    {"Key6CodeWA", "", WalkAway, 15, KeyCode},
 
-    {"KeyCountWU", kKeyCountComment, WalkUp, 0},
-    {"InterKeyDelayWU", kDelayComment, WalkUp, 1},
-    {"Key1ModsWU", kModsComment, WalkUp, 2},
-    {"Key2ModsWU", "", WalkUp, 3},
-    {"Key3ModsWU", "", WalkUp, 4},
-    {"Key4ModsWU", "", WalkUp, 5},
-    {"Key5ModsWU", "", WalkUp, 6},
-    {"Key6ModsWU", "", WalkUp, 7},
-    {"Flags0WU", kFlagsComment, WalkUp, 8},
-    {"Reserved2WU", "", WalkUp, 9},
-    {"Key1CodeWU", kCodesComment, WalkUp, 10},
-    {"Key2CodeWU", "", WalkUp, 11},
-    {"Key3CodeWU", "", WalkUp, 12},
-    {"Key4CodeWU", "", WalkUp, 13},
-    {"Key5CodeWU", "", WalkUp, 14},
-    {"Key6CodeWU", "", WalkUp, 15},
+    {"KeyCountWU", kKeyCountComment, WalkUp, 0,
+     KeyCount, Byte, Settable, kKeyCountWUCheck, {}, kKeyCountWireBits},
+    {"InterKeyDelayWU", kDelayComment, WalkUp, 1, Milliseconds, Converted, Settable, kDelayWUCheck},
+    {"Key1ModsWU", kModsComment, WalkUp, 2, KeyModifiers},
+    {"Key2ModsWU", "", WalkUp, 3, KeyModifiers},
+    {"Key3ModsWU", "", WalkUp, 4, KeyModifiers},
+    {"Key4ModsWU", "", WalkUp, 5, KeyModifiers},
+    {"Key5ModsWU", "", WalkUp, 6, KeyModifiers},
+    {"Key6ModsWU", "", WalkUp, 7, KeyModifiers},
+    {"Flags0WU", kFlagsComment, WalkUp, 8,
+     Flags, Byte, Settable, {}, kFlags0WUBits, kFlags0WireBits},
+    {"Reserved2WU", "", WalkUp, 9, Reserved, Byte, SensorKept},
+    {"Key1CodeWU", kCodesComment, WalkUp, 10, KeyCode},
+    {"Key2CodeWU", "", WalkUp, 11, KeyCode},
+    {"Key3CodeWU", "", WalkUp, 12, KeyCode},
+    {"Key4CodeWU", "", WalkUp, 13, KeyCode},
+    {"Key5CodeWU", "", WalkUp, 14, KeyCode},
+    {"Key6CodeWU", "", WalkUp, 15, KeyCode},
 
-    {"Reserved1I", "", Idle, 0},
-    {"PressRateI", "Periodic Press Rate (1 second units) - Zero disables (default)", Idle, 1},
-    {"Key1ModsI", "Key 1 modifier bit flags", Idle, 2},
-    {"Key1CodeI", "Key 1 code", Idle, 3},
-    {"FlagsI", kFlagsComment, Idle, 4},
-    {"DMTODeltaI", "DeadMan T0Delta, 3.472 * Distance (in) = DMTODelta", Idle, 5},
-    {"DMTOTmI", "DeadMan Time (seconds) - Time till Declared Dead while Deltas never exceeded",
-     Idle, 6},
-    {"SNBlankTmI", "Sonar drive blanking time (43usec units)", Idle, 7},
+    {"Reserved1I", "", Idle, 0, Reserved, Byte, SensorKept, {}, {}, kReserved1IWireBits},
+    {"PressRateI", "Periodic Press Rate (1 second units) - Zero disables (default)", Idle, 1,
+     Period},
+    {"Key1ModsI", "Key 1 modifier bit flags", Idle, 2, KeyModifiers},
+    {"Key1CodeI", "Key 1 code", Idle, 3, KeyCode},
+    {"FlagsI", kFlagsComment, Idle, 4, Flags, Byte, Settable, {}, kFlagsIBits},
+    {"DMTODeltaI", "DeadMan T0Delta, 3.472 * Distance (in) = DMTODelta", Idle, 5, EchoTicks},
+    {"DMTOTmI", "DeadMan Time (seconds) - Time till Declared Dead while Deltas never exceeded", Idle, 6,
+     Seconds},
+    {"SNBlankTmI", "Sonar drive blanking time (43usec units)", Idle, 7, BlankingTime},
 }};
+// clang-format on
 
 namespace {
 
@@ -95,6 +130,23 @@ constexpr bool RowsFollowRecordOrder() {
   return row == kTemplateFields.size();
 }
 static_assert(RowsFollowRecordOrder());
+
+// Flag bits belong to flag words only, every word the library converts on
+// the wire is bounded by a check (so no other limit applies to it), and only
+// a byte word can lose bits on the way.
+constexpr bool ColumnsAgree() {
+  for (const TemplateField& field : kTemplateFields) {
+    if ((field.unit == Flags) == field.bits.empty()) return false;
+    if (field.wire == Converted && field.check.code == 0) return false;
+    if (field.access != Settable && field.check.code != 0) return false;
+    // The bits a write carries are the lowest ones.
+    if (field.wireBits != 0xFF && (field.wire != Byte || (field.wireBits & (field.wireBits + 1)))) {
+      return false;
+    }
+  }
+  return true;
+}
+static_assert(ColumnsAgree());
 
 constexpr char AsciiLower(char c) {
   return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c;
@@ -133,6 +185,15 @@ decltype(auto) WordIn(Set& records, const TemplateField& field) {
 const TemplateField* FindTemplateField(std::string_view name) {
   for (const TemplateField& field : kTemplateFields) {
     if (EqualIgnoringAsciiCase(field.name, name)) return &field;
+  }
+  return nullptr;
+}
+
+const TemplateField* FindCheckedField(std::uint32_t status) {
+  const std::uint32_t code = status & kCheckCodeMask;
+  if (code == 0) return nullptr;
+  for (const TemplateField& field : kTemplateFields) {
+    if (field.check.code == code) return &field;
   }
   return nullptr;
 }

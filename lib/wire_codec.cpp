@@ -1,6 +1,7 @@
 #include "wire_codec.h"
 
 #include <kv7700/sensor_facts.h>
+#include <kv7700/template_fields.h>
 
 #include <cmath>
 
@@ -8,10 +9,6 @@ namespace kv::wire {
 
 namespace {
 
-constexpr std::uint8_t kSonarFlagsMask = 0x7F;
-constexpr std::uint8_t kKeyCountMask = 0x0F;
-constexpr std::uint8_t kFlags0Mask = 0x0F;
-constexpr std::uint8_t kReserved1IMask = 0x0F;
 constexpr unsigned kPingRateUnitMs = 4;
 constexpr unsigned kDelayShift = 6;  // inter-key delays travel in 64 ms units
 
@@ -28,7 +25,7 @@ std::uint8_t Masked(unsigned value, std::uint8_t mask) {
 template <class R>
 Data PackKeys(const R& record) {
   Data data{};
-  data[0] = Masked(record.*KeyRecord<R>::kCount, kKeyCountMask);
+  data[0] = Masked(record.*KeyRecord<R>::kCount, kKeyCountWireBits);
   data[1] = Low8((record.*KeyRecord<R>::kDelay) >> kDelayShift);
   for (std::size_t i = 0; i < 6; ++i) data[2 + i] = Low8(record.*KeyRecord<R>::kMods[i]);
   return data;
@@ -37,7 +34,7 @@ Data PackKeys(const R& record) {
 template <class R>
 Data PackCodes(const R& record, std::uint16_t word9) {
   Data data{};
-  data[0] = Masked(record.*KeyRecord<R>::kFlags0, kFlags0Mask);
+  data[0] = Masked(record.*KeyRecord<R>::kFlags0, kFlags0WireBits);
   data[1] = Low8(word9);
   for (std::size_t i = 0; i < 6; ++i) data[2 + i] = Low8(record.*KeyRecord<R>::kCodes[i]);
   return data;
@@ -45,7 +42,7 @@ Data PackCodes(const R& record, std::uint16_t word9) {
 
 template <class R>
 void UnpackKeys(const Data& data, R* record) {
-  record->*KeyRecord<R>::kCount = data[0] & kKeyCountMask;
+  record->*KeyRecord<R>::kCount = data[0] & kKeyCountWireBits;
   record->*KeyRecord<R>::kDelay = static_cast<std::uint16_t>(data[1] << kDelayShift);
   for (std::size_t i = 0; i < 6; ++i) record->*KeyRecord<R>::kMods[i] = data[2 + i];
 }
@@ -91,7 +88,7 @@ std::uint16_t TicksToInches(std::uint8_t ticks) {
 }
 
 Data PackSonar(const tsSonarParms& r) {
-  return Data{Masked(r.LEDFlagsS, kSonarFlagsMask),
+  return Data{Masked(r.LEDFlagsS, kLedFlagsWireBits),
               Low8(r.PingRateS / kPingRateUnitMs),
               Low8(r.Reserved1S),
               InchesToTicks(r.MinDistS),
@@ -118,7 +115,7 @@ Data PackWalkUpCodes(const tsWalkUpParms& record, std::uint16_t lastReserved2WU)
 }
 
 Data PackIdle(const tsIdleParms& r, std::uint16_t lastReserved1I) {
-  return Data{Masked(lastReserved1I, kReserved1IMask),
+  return Data{Masked(lastReserved1I, kReserved1IWireBits),
               Low8(r.PressRateI),
               Low8(r.Key1ModsI),
               Low8(r.Key1CodeI),
@@ -129,7 +126,7 @@ Data PackIdle(const tsIdleParms& r, std::uint16_t lastReserved1I) {
 }
 
 void UnpackSonar(const Data& data, tsSonarParms* r) {
-  r->LEDFlagsS = data[0] & kSonarFlagsMask;
+  r->LEDFlagsS = data[0] & kLedFlagsWireBits;
   r->PingRateS = static_cast<std::uint16_t>(data[1] * kPingRateUnitMs);
   r->Reserved1S = data[2];
   r->MinDistS = TicksToInches(data[3]);

@@ -46,6 +46,27 @@ TEST(SetTest, ASetIsSeenByShowInALaterRun) {
   EXPECT_EQ(shown["tsSonarParms"]["MinDistS"], 14);  // untouched
 }
 
+// The widest values each kind of word takes reach the sensor unchanged and
+// come back in the next run.
+TEST(SetTest, TheLargestValueAWordTakesSurvivesTheWrite) {
+  TempDir dir;
+  const std::string sensor = dir.Path("sensor.json");
+  const ToolResult set = RunTool({"--simulate=" + sensor, "set", "LEDFlagsS=127", "Flags0WA=15",
+                                  "Flags0WU=15", "KeyCountWA=6", "StartDlyS=255", "FlagsI=255",
+                                  "PingRateS=1020", "MaxDistS=60", "InterKeyDelayWU=16320"});
+  ASSERT_EQ(set.exitCode, 0) << set.err;
+  const nlohmann::json shown = Show(sensor);
+  EXPECT_EQ(shown["tsSonarParms"]["LEDFlagsS"], 127);
+  EXPECT_EQ(shown["tsSonarParms"]["StartDlyS"], 255);
+  EXPECT_EQ(shown["tsSonarParms"]["PingRateS"], 1020);
+  EXPECT_EQ(shown["tsSonarParms"]["MaxDistS"], 60);
+  EXPECT_EQ(shown["tsWalkAwayParms"]["Flags0WA"], 15);
+  EXPECT_EQ(shown["tsWalkAwayParms"]["KeyCountWA"], 6);
+  EXPECT_EQ(shown["tsWalkUpParms"]["Flags0WU"], 15);
+  EXPECT_EQ(shown["tsWalkUpParms"]["InterKeyDelayWU"], 16320);
+  EXPECT_EQ(shown["tsIdleParms"]["FlagsI"], 255);
+}
+
 TEST(SetTest, WritesOnlyTheRecordsItTouches) {
   const ToolResult result = RunTool({"--simulate", "--trace", "set", "StartDlyS=7"});
   ASSERT_EQ(result.exitCode, 0) << result.err;
@@ -116,6 +137,10 @@ INSTANTIATE_TEST_SUITE_P(
                       BadSet{{"PingRateS=fast"}, 2, {"'fast' is not a value for PingRateS"}},
                       BadSet{{"PingRateS=70000"}, 2, {"0 to 65535"}},
                       BadSet{{"StartDlyS=256"}, 2, {"StartDlyS", "one byte, 0 to 255"}},
+                      // A write would drop the high bits of these flag words.
+                      BadSet{{"LEDFlagsS=128"}, 2, {"LEDFlagsS", "low 7 bits, 0 to 127"}},
+                      BadSet{{"Flags0WA=16"}, 2, {"Flags0WA", "low 4 bits, 0 to 15"}},
+                      BadSet{{"Flags0WU=0x80"}, 2, {"Flags0WU", "low 4 bits, 0 to 15"}},
                       BadSet{{"Reserved2WU=1"}, 2, {"Reserved2WU is reserved"}},
                       BadSet{
                           {"reserved1s=41"}, 2, {"Reserved1S is the sensor's 40 kHz cycle count"}},

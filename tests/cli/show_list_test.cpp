@@ -58,6 +58,66 @@ TEST(ShowTest, DeviceOptionChoosesTheSensor) {
   EXPECT_EQ(document["tsSonarParms"]["PingRateS"], 400);
 }
 
+// The line of `field` in a field listing ("  NAME  VALUE  NOTE" or
+// "  NAME  OLD -> NEW  NOTE"), or "" when there is none.
+std::string FieldLine(const std::string& text, const std::string& field) {
+  std::size_t start = text.find("\n  " + field + " ");
+  if (start == std::string::npos) return "";
+  start += 1;
+  return text.substr(start, text.find('\n', start) - start);
+}
+
+struct FieldNote {
+  std::string field;
+  std::string note;  // what the line ends with, after two blanks
+};
+
+void ExpectNotes(const std::string& text, const std::vector<FieldNote>& notes) {
+  for (const FieldNote& expected : notes) {
+    EXPECT_THAT(FieldLine(text, expected.field), ::testing::EndsWith("  " + expected.note)) << text;
+  }
+}
+
+// Each unit of the field table as people read it, on firmware that packs both
+// debounce delays into ORDBTmS (factory values: ORDBTmS 10, nothing in range).
+TEST(ShowTest, NamesTheUnitOfEveryKindOfFieldOnOldFirmware) {
+  const ToolResult result =
+      RunTool({"--simulate", "show"}, {.env = {{"KV7700_SIMULATE_FIRMWARE", "0142"}}});
+  ASSERT_EQ(result.exitCode, 0) << result.err;
+  ExpectNotes(result.out, {{"LEDFlagsS", "flags 0x00"},
+                           {"PingRateS", "ms"},
+                           {"Reserved1S", "40 kHz cycles (read-only)"},
+                           {"MaxDistS", "in"},
+                           {"ORDBTmS", "packed on this firmware: in-range 0, out-of-range 10 s"},
+                           {"IRDBTmS", "unused on this firmware"},
+                           {"StartDlyS", "s"},
+                           {"KeyCountWA", "keys"},
+                           {"Key1ModsWA", "LCTL+LALT"},
+                           {"Key2ModsWA", "none"},
+                           {"Reserved2WU", "reserved"},
+                           {"Reserved1I", "reserved"},
+                           {"PressRateI", "s (keep-alive key off)"},
+                           {"DMTOTmI", "s"},
+                           {"SNBlankTmI", "x 43 us"}});
+}
+
+// Flag bits by meaning (bits without one are left out), debounce units by
+// the minutes flags, echo ticks in inches: the notes of changed fields.
+TEST(SetTest, DryRunNamesFlagBitsAndDerivedUnits) {
+  const ToolResult result =
+      RunTool({"--simulate", "set", "--dry-run", "LEDFlagsS=0x45", "Flags0WA=1", "ORDBTmS=3",
+               "Flags0WU=1", "IRDBTmS=4", "FlagsI=3", "DMTODeltaI=35", "PressRateI=60"});
+  ASSERT_EQ(result.exitCode, 0) << result.err;
+  ExpectNotes(result.out, {{"LEDFlagsS", "flags 0x45: indicator 1 off, indicator 3 off"},
+                           {"Flags0WA", "flags 0x01: ORDBTmS in minutes"},
+                           {"ORDBTmS", "min"},
+                           {"Flags0WU", "flags 0x01: IRDBTmS in minutes"},
+                           {"IRDBTmS", "min"},
+                           {"FlagsI", "flags 0x03: dead-target detection, near target is a fault"},
+                           {"DMTODeltaI", "echo ticks (about 10 in)"},
+                           {"PressRateI", "s"}});
+}
+
 TEST(ListTest, NamesEverySensorWithPathIdentityAndFirmware) {
   const ToolResult text = RunTool({"--simulate", "--simulate", "list"},
                                   {.env = {{"KV7700_SIMULATE_FIRMWARE", "0144"}}});

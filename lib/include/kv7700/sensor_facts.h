@@ -12,6 +12,10 @@ namespace kv {
 // LED indicator switches, and in-range and out-of-range delays in words of
 // their own (0 to 255 s); older firmware packs both delays into ORDBTmS.
 inline constexpr std::uint16_t kFwSeparateDelays = 0x0143;
+// Below it ORDBTmS holds both delays, in-range in the high nibble and
+// out-of-range in the low one, and IRDBTmS is unused.
+inline constexpr unsigned kPackedInRangeShift = 4;
+inline constexpr std::uint16_t kPackedDelayMask = 0x0F;
 // Answers the live range query (0x8F).
 inline constexpr std::uint16_t kFwRangeReading = 0x0144;
 // Keeps user defaults (commands 0xD0 and 0xE0).

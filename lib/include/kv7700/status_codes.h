@@ -23,6 +23,10 @@ inline constexpr std::uint32_t kErrKeyCountWA = 0x1010;
 inline constexpr std::uint32_t kErrDelayWA = 0x1011;
 inline constexpr std::uint32_t kErrKeyCountWU = 0x1020;
 inline constexpr std::uint32_t kErrDelayWU = 0x1021;
+// The parts of a DevError below its group bits: the code of a failed exchange,
+// or of a failed record check.
+inline constexpr std::uint32_t kExchangeCodeMask = 0xFFF;
+inline constexpr std::uint32_t kCheckCodeMask = 0xFFFF;
 // DevError: operation groups.
 inline constexpr std::uint32_t kGroupRead = 0x20000;
 inline constexpr std::uint32_t kGroupWrite = 0x40000;

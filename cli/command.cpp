@@ -1,0 +1,29 @@
+#include "command.h"
+
+#include <CLI/CLI.hpp>
+
+namespace kv::cli {
+
+void SensorCommand::Execute(Context& context) {
+  CheckArguments();
+  Session& session = context.session;
+  session.OpenAll();
+  const int device = context.options.device;
+  if (needs_ == Needs::Configuration) {
+    Run(context, ReadSensor(session, device));
+    return;
+  }
+  session.Select(device);
+  const Sensor sensor{device, session.Info(device), session.Describe(device), {}};
+  Run(context, sensor);
+}
+
+CLI::App* AddSensorCommand(CLI::App& app, Command* chosen, const std::string& name,
+                           const std::string& help, std::shared_ptr<SensorCommand> command) {
+  CLI::App* sub = app.add_subcommand(name, help);
+  sub->callback(
+      [chosen, command] { *chosen = [command](Context& context) { command->Execute(context); }; });
+  return sub;
+}
+
+}  // namespace kv::cli
