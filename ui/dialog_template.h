@@ -61,7 +61,7 @@ struct DialogTemplate {
 
 // Reads one template from its JSON text; throws std::runtime_error saying
 // what is wrong when the text is not a valid template.
-DialogTemplate ParseDialogTemplate(std::string_view json);
+DialogTemplate ParseDialogTemplate(std::string_view text);
 
 // Every built-in template, parsed once.
 const std::vector<DialogTemplate>& DialogTemplates();

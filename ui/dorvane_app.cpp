@@ -51,11 +51,6 @@ void CDorvaneApp::SetLibraryIdentity(const LibraryIdentity* identity) {
   identity_ = identity ? identity : &LinkedLibrary();
 }
 
-void CDorvaneApp::Library(const Activity& activity, const std::function<void()>& work) {
-  EventGate::Scope busy(gate_);
-  runner_->Run(work, activity);
-}
-
 void CDorvaneApp::ClearState() {
   LibVersionMajor = LibVersionMinor = LibVersionBuild = 0;
   DeviceFw = 0;
@@ -74,16 +69,14 @@ void CDorvaneApp::ClearState() {
 }
 
 bool CDorvaneApp::InitInstance(WindowHost& ownerless) {
-  int available = 0;
-  Library({"Loading the sensor library", 0}, [&] { available = identity_->ApiAvailable(); });
-  if (!available) {
+  const Activity loading{"Loading the sensor library", 0};
+  if (!Library(loading, [&] { return identity_->ApiAvailable(); })) {
     ownerless.ShowMessage({"Failed to load API module!", "Error", MessageIcon::Warning});
     return false;
   }
   ClearState();
   std::uint16_t major = 0, minor = 0, build = 0;
-  Library({"Loading the sensor library", 0},
-          [&] { identity_->GetLibVersion(&major, &minor, &build); });
+  Library(loading, [&] { identity_->GetLibVersion(&major, &minor, &build); });
   LibVersionMajor = static_cast<std::int16_t>(major);
   LibVersionMinor = static_cast<std::int16_t>(minor);
   LibVersionBuild = static_cast<std::int16_t>(build);
@@ -127,12 +120,10 @@ void CDorvaneApp::ExitInstance() {
 }
 
 int CDorvaneApp::PushConfigToLib() {
-  int result = 0;
-  Library({"Storing the configuration", 0}, [&] {
-    result = SetSonarParms(&EditSonar) && SetWalkAwayParms(&EditWalkAway) &&
-             SetWalkUpParms(&EditWalkUp) && SetIdleParms(&EditIdle);
+  return Library({"Storing the configuration", 0}, [&]() -> int {
+    return SetSonarParms(&EditSonar) && SetWalkAwayParms(&EditWalkAway) &&
+           SetWalkUpParms(&EditWalkUp) && SetIdleParms(&EditIdle);
   });
-  return result;
 }
 
 void CDorvaneApp::PullInLibrary() {
@@ -170,9 +161,7 @@ int CDorvaneApp::RefreshInLibrary() {
 }
 
 int CDorvaneApp::RefreshConfigFmDev() {
-  int result = 0;
-  Library(kReading, [&] { result = RefreshInLibrary(); });
-  return result;
+  return Library(kReading, [&] { return RefreshInLibrary(); });
 }
 
 int CDorvaneApp::LoadConfigJustRead() {
@@ -190,52 +179,41 @@ int CDorvaneApp::LoadConfigJustRead() {
 }
 
 int CDorvaneApp::PushSonarToDev() {
-  int result = 0;
-  Library(kWriting, [&] {
-    if (SetSonarParms(&EditSonar)) {
-      SonarPending = 0;
-      result = WriteDevCfg();
+  return Library(kWriting, [&] {
+    if (!SetSonarParms(&EditSonar)) {
+      return 0;
     }
+    SonarPending = 0;
+    return WriteDevCfg();
   });
-  return result;
 }
 
 int CDorvaneApp::PushWalkAwayToDev() {
-  int result = 0;
-  Library(kWriting, [&] {
-    if (SetWalkAwayParms(&EditWalkAway)) {
-      WalkAwayPending = 0;
-      result = WriteDevCfg();
+  return Library(kWriting, [&] {
+    if (!SetWalkAwayParms(&EditWalkAway)) {
+      return 0;
     }
+    WalkAwayPending = 0;
+    return WriteDevCfg();
   });
-  return result;
 }
 
 int CDorvaneApp::PushWalkUpToDev() {
-  int result = 0;
-  Library(kWriting, [&] {
-    if (SetWalkUpParms(&EditWalkUp)) {
-      WalkUpPending = 0;
-      result = WriteDevCfg();
+  return Library(kWriting, [&] {
+    if (!SetWalkUpParms(&EditWalkUp)) {
+      return 0;
     }
+    WalkUpPending = 0;
+    return WriteDevCfg();
   });
-  return result;
 }
 
 int CDorvaneApp::PushIdleToDev() {
-  int result = 0;
-  Library(kWriting, [&] {
-    if (SetIdleParms(&EditIdle)) {
-      result = WriteDevCfg();
-    }
-  });
-  return result;
+  return Library(kWriting, [&] { return SetIdleParms(&EditIdle) ? WriteDevCfg() : 0; });
 }
 
 int CDorvaneApp::MemoryCommandAndRefresh(int (*command)(), const Activity& activity) {
-  int result = 0;
-  Library(activity, [&] { result = command() && RefreshInLibrary() != 0; });
-  return result;
+  return Library(activity, [&]() -> int { return command() && RefreshInLibrary() != 0; });
 }
 
 int CDorvaneApp::ResetAllAndRefresh() {
@@ -267,12 +245,10 @@ int CDorvaneApp::SaveCloneData() {
 }
 
 int CDorvaneApp::WriteCloneData() {
-  int result = 0;
-  Library({"Writing the saved configuration", 4 * 3 * kExchangeMs}, [&] {
-    result = SetSonarParms(&CloneSonar) && SetWalkAwayParms(&CloneWalkAway) &&
-             SetWalkUpParms(&CloneWalkUp) && SetIdleParms(&CloneIdle) && WriteDevCfg();
+  return Library({"Writing the saved configuration", 4 * 3 * kExchangeMs}, [&]() -> int {
+    return SetSonarParms(&CloneSonar) && SetWalkAwayParms(&CloneWalkAway) &&
+           SetWalkUpParms(&CloneWalkUp) && SetIdleParms(&CloneIdle) && WriteDevCfg();
   });
-  return result;
 }
 
 std::string CDorvaneApp::FormatCaption() const {
@@ -302,26 +278,21 @@ void CDorvaneApp::SetFwVariant(std::int32_t firmware) {
 }
 
 int CDorvaneApp::OpenAllDevices() {
-  int result = 0;
-  Library({"Opening the sensors", 2 * kConfigReadMs}, [&] {
+  return Library({"Opening the sensors", 2 * kConfigReadMs}, [&] {
     std::uint32_t firmware = 0;
-    result = kv::OpenAllDevices(&firmware);
+    const int result = kv::OpenAllDevices(&firmware);
     DeviceFw = static_cast<std::int32_t>(firmware);
+    return result;
   });
-  return result;
 }
 
 int CDorvaneApp::DeviceArrived(const std::string& path) {
-  int result = 0;
-  Library({"Opening the sensor", 2 * kExchangeMs},
-          [&] { result = kv::DeviceArrived(path.c_str()); });
-  return result;
+  return Library({"Opening the sensor", 2 * kExchangeMs},
+                 [&] { return kv::DeviceArrived(path.c_str()); });
 }
 
 int CDorvaneApp::DeviceRemoved(const std::string& path) {
-  int result = 0;
-  Library({"Closing the sensor", 0}, [&] { result = kv::DeviceRemoved(path.c_str()); });
-  return result;
+  return Library({"Closing the sensor", 0}, [&] { return kv::DeviceRemoved(path.c_str()); });
 }
 
 std::vector<std::string> CDorvaneApp::AccessDeniedPaths() {
@@ -331,34 +302,24 @@ std::vector<std::string> CDorvaneApp::AccessDeniedPaths() {
 }
 
 int CDorvaneApp::GetHidGuid(Guid* guid) {
-  int result = 0;
-  Library({"", 0}, [&] { result = kv::GetHidGuid(guid); });
-  return result;
+  return Library({"", 0}, [&] { return kv::GetHidGuid(guid); });
 }
 
 int CDorvaneApp::SendControl(std::uint32_t halt) {
-  int result = 0;
-  Library({halt ? "Halting key sends" : "Resuming key sends", kExchangeMs},
-          [&] { result = kv::SendControl(halt); });
-  return result;
+  return Library({halt ? "Halting key sends" : "Resuming key sends", kExchangeMs},
+                 [&] { return kv::SendControl(halt); });
 }
 
 int CDorvaneApp::GetRangeInfo(RangeInfo* out) {
-  int result = 0;
-  Library({"Reading the distance", 2 * kExchangeMs}, [&] { result = kv::GetRangeInfo(out); });
-  return result;
+  return Library({"Reading the distance", 2 * kExchangeMs}, [&] { return kv::GetRangeInfo(out); });
 }
 
 std::uint32_t CDorvaneApp::GetDevError() {
-  std::uint32_t result = 0;
-  Library({"", 0}, [&] { result = kv::GetDevError(); });
-  return result;
+  return Library({"", 0}, [&] { return kv::GetDevError(); });
 }
 
 int CDorvaneApp::CloseAllDevices() {
-  int result = 0;
-  Library({"Closing the sensors", 0}, [&] { result = kv::CloseAllDevices(); });
-  return result;
+  return Library({"Closing the sensors", 0}, [&] { return kv::CloseAllDevices(); });
 }
 
 }  // namespace kv::ui

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "dialog_host.h"
@@ -133,8 +134,11 @@ class CDorvaneApp {
   int ReadDevCfgFmFile(const std::string& path);
 
  private:
-  // Runs library work through the runner, with handlers held off meanwhile.
-  void Library(const Activity& activity, const std::function<void()>& work);
+  // Runs library work through the runner, with handlers held off meanwhile,
+  // and returns what the work returned (its zero value if the runner never
+  // ran it).
+  template <typename Work>
+  auto Library(const Activity& activity, Work&& work) -> std::invoke_result_t<Work&>;
   void ClearState();
   // The bodies of PullConfigFmLib and RefreshConfigFmDev, for use inside
   // library work (work never hands further work to the runner).
@@ -150,5 +154,18 @@ class CDorvaneApp {
   std::vector<std::unique_ptr<PropertyPage>> pages_;
   std::unique_ptr<PropSheet> sheet_;
 };
+
+template <typename Work>
+auto CDorvaneApp::Library(const Activity& activity, Work&& work) -> std::invoke_result_t<Work&> {
+  using Result = std::invoke_result_t<Work&>;
+  EventGate::Scope busy(gate_);
+  if constexpr (std::is_void_v<Result>) {
+    runner_->Run(work, activity);
+  } else {
+    Result result{};
+    runner_->Run([&] { result = work(); }, activity);
+    return result;
+  }
+}
 
 }  // namespace kv::ui

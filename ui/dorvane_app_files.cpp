@@ -4,15 +4,11 @@
 namespace kv::ui {
 
 int CDorvaneApp::WriteDevCfgToFile(const std::string& path) {
-  int result = 0;
-  Library({"Writing the file", 0}, [&] { result = kv::WriteDevCfgToFile(path.c_str()); });
-  return result;
+  return Library({"Writing the file", 0}, [&] { return kv::WriteDevCfgToFile(path.c_str()); });
 }
 
 int CDorvaneApp::ReadDevCfgFmFile(const std::string& path) {
-  int result = 0;
-  Library({"Reading the file", 0}, [&] { result = kv::ReadDevCfgFmFile(path.c_str()); });
-  return result;
+  return Library({"Reading the file", 0}, [&] { return kv::ReadDevCfgFmFile(path.c_str()); });
 }
 
 }  // namespace kv::ui

@@ -102,10 +102,15 @@ TEST(SetTest, JsonListsTheChangesAndTheWrittenRecords) {
 }
 
 struct BadSet {
+  const char* name;
   std::vector<std::string> assignments;
   int exitCode;
   std::vector<std::string> inMessage;
 };
+
+void PrintTo(const BadSet& bad, std::ostream* out) {
+  *out << bad.name;
+}
 
 class SetRefusalTest : public ::testing::TestWithParam<BadSet> {};
 
@@ -132,25 +137,31 @@ TEST_P(SetRefusalTest, RefusesWithAMessageAndWritesNothing) {
 
 INSTANTIATE_TEST_SUITE_P(
     BadInput, SetRefusalTest,
-    ::testing::Values(BadSet{{"PingRateS=300", "PingRat=300"}, 2, {"no field named 'PingRat'"}},
-                      BadSet{{"PingRateS"}, 2, {"not NAME=VALUE"}},
-                      BadSet{{"PingRateS=fast"}, 2, {"'fast' is not a value for PingRateS"}},
-                      BadSet{{"PingRateS=70000"}, 2, {"0 to 65535"}},
-                      BadSet{{"StartDlyS=256"}, 2, {"StartDlyS", "one byte, 0 to 255"}},
-                      // A write would drop the high bits of these flag words.
-                      BadSet{{"LEDFlagsS=128"}, 2, {"LEDFlagsS", "low 7 bits, 0 to 127"}},
-                      BadSet{{"Flags0WA=16"}, 2, {"Flags0WA", "low 4 bits, 0 to 15"}},
-                      BadSet{{"Flags0WU=0x80"}, 2, {"Flags0WU", "low 4 bits, 0 to 15"}},
-                      BadSet{{"Reserved2WU=1"}, 2, {"Reserved2WU is reserved"}},
-                      BadSet{
-                          {"reserved1s=41"}, 2, {"Reserved1S is the sensor's 40 kHz cycle count"}},
-                      BadSet{{"PingRateS=300", "pingrates=400"}, 2, {"more than once"}},
-                      BadSet{{"StartDlyS=9", "PingRateS=150"},
-                             1,
-                             {"SetSonarParms refused PingRateS = 150", "00201000", "200 to 1020",
-                              "Nothing was written"}},
-                      BadSet{{"KeyCountWU=7"}, 1, {"KeyCountWU = 7", "00201020", "0 to 6"}},
-                      BadSet{{"InterKeyDelayWA=10"}, 1, {"InterKeyDelayWA = 10", "64 to 16320"}}));
+    ::testing::Values(
+        BadSet{"UnknownName", {"PingRateS=300", "PingRat=300"}, 2, {"no field named 'PingRat'"}},
+        BadSet{"NoEqualsSign", {"PingRateS"}, 2, {"not NAME=VALUE"}},
+        BadSet{"NotANumber", {"PingRateS=fast"}, 2, {"'fast' is not a value for PingRateS"}},
+        BadSet{"Beyond16Bits", {"PingRateS=70000"}, 2, {"0 to 65535"}},
+        BadSet{"ByteFieldBeyond255", {"StartDlyS=256"}, 2, {"StartDlyS", "one byte, 0 to 255"}},
+        // A write would drop the high bits of these flag words.
+        BadSet{"LedFlagsBeyond7Bits", {"LEDFlagsS=128"}, 2, {"LEDFlagsS", "low 7 bits, 0 to 127"}},
+        BadSet{"WalkAwayFlagsBeyond4Bits", {"Flags0WA=16"}, 2, {"Flags0WA", "low 4 bits, 0 to 15"}},
+        BadSet{"WalkUpFlagsBeyond4Bits", {"Flags0WU=0x80"}, 2, {"Flags0WU", "low 4 bits, 0 to 15"}},
+        BadSet{"ReservedWord", {"Reserved2WU=1"}, 2, {"Reserved2WU is reserved"}},
+        BadSet{
+            "CycleCount", {"reserved1s=41"}, 2, {"Reserved1S is the sensor's 40 kHz cycle count"}},
+        BadSet{"NameTwice", {"PingRateS=300", "pingrates=400"}, 2, {"more than once"}},
+        BadSet{"PingRateBelowLimit",
+               {"StartDlyS=9", "PingRateS=150"},
+               1,
+               {"SetSonarParms refused PingRateS = 150", "00201000", "200 to 1020",
+                "Nothing was written"}},
+        BadSet{"KeyCountAboveSix", {"KeyCountWU=7"}, 1, {"KeyCountWU = 7", "00201020", "0 to 6"}},
+        BadSet{"InterKeyDelayBelowLimit",
+               {"InterKeyDelayWA=10"},
+               1,
+               {"InterKeyDelayWA = 10", "64 to 16320"}}),
+    [](const ::testing::TestParamInfo<BadSet>& info) { return info.param.name; });
 
 }  // namespace
 }  // namespace kv::cli::testing

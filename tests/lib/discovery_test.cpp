@@ -70,6 +70,7 @@ class DiscoveryTest : public testing::LibraryTest {
   static std::string PathOf(int index) { return GetLibState().Slots[index].DevicePath.data(); }
   static std::vector<std::string> TablePaths() {
     std::vector<std::string> paths;
+    paths.reserve(static_cast<std::size_t>(GetDeviceCount()));
     for (int i = 0; i < GetDeviceCount(); ++i) paths.push_back(PathOf(i));
     return paths;
   }
@@ -109,6 +110,7 @@ TEST_F(DiscoveryTest, OpensAndReadsEverySensorInListOrder) {
 
 TEST_F(DiscoveryTest, SeventeenthSensorIsNotOpened) {
   std::vector<std::string> paths;
+  paths.reserve(17);
   for (int i = 0; i < 17; ++i) paths.push_back(Plug());
   ASSERT_EQ(OpenAllDevices(nullptr), 1);
   EXPECT_EQ(GetDeviceCount(), kMaxDevices);

@@ -48,6 +48,7 @@ class DeviceTableTest : public ::testing::Test {
   // Handles of slots 0 .. DeviceCount - 1.
   static std::vector<hid::Handle> Handles() {
     std::vector<hid::Handle> handles;
+    handles.reserve(static_cast<std::size_t>(GetDeviceCount()));
     for (int i = 0; i < GetDeviceCount(); ++i) handles.push_back(GetLibState().Slots[i].Handle);
     return handles;
   }

@@ -101,8 +101,12 @@ class MemoryDialogHost final : public DialogHost {
   bool FireTimer(std::uint32_t id);
 
   // --- File dialogs: answered from the script, else cancelled. ---
-  void AnswerNextOpenFile(std::optional<std::string> path) { openAnswers_.push_back(path); }
-  void AnswerNextSaveFile(std::optional<std::string> path) { saveAnswers_.push_back(path); }
+  void AnswerNextOpenFile(std::optional<std::string> path) {
+    openAnswers_.push_back(std::move(path));
+  }
+  void AnswerNextSaveFile(std::optional<std::string> path) {
+    saveAnswers_.push_back(std::move(path));
+  }
   int OpenFileAsked() const { return openAsked_; }
   int SaveFileAsked() const { return saveAsked_; }
 

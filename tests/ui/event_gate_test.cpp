@@ -14,21 +14,21 @@ using ::testing::ElementsAre;
 TEST(EventGateTest, EventsRunAtOnceWhenIdleAndWaitForTheOutermostHandler) {
   EventGate gate;
   std::vector<std::string> log;
-  gate.Deliver([&] { log.push_back("idle"); });
+  gate.Deliver([&] { log.emplace_back("idle"); });
   {
     EventGate::Scope handler(gate);
     {
       EventGate::Scope libraryCall(gate);
-      gate.Deliver([&] { log.push_back("first"); });
+      gate.Deliver([&] { log.emplace_back("first"); });
     }
     gate.Deliver([&] {
-      log.push_back("second");
+      log.emplace_back("second");
       // An event raised while held events run waits its turn too.
-      gate.Deliver([&] { log.push_back("third"); });
+      gate.Deliver([&] { log.emplace_back("third"); });
       EXPECT_TRUE(gate.Busy());
     });
     EXPECT_EQ(gate.HeldCount(), 2u);
-    log.push_back("handler ends");
+    log.emplace_back("handler ends");
   }
   EXPECT_THAT(log, ElementsAre("idle", "handler ends", "first", "second", "third"));
   EXPECT_FALSE(gate.Busy());

@@ -29,7 +29,10 @@ TEST_P(HaltKeySendsTest, IsResumedBeforeTheSheetCloses) {
   EXPECT_TRUE(host->HaltKeySendsChecked());  // the box is not cleared
 }
 
-INSTANTIATE_TEST_SUITE_P(CancelAndCloseButton, HaltKeySendsTest, ::testing::Bool());
+INSTANTIATE_TEST_SUITE_P(CancelAndCloseButton, HaltKeySendsTest, ::testing::Bool(),
+                         [](const ::testing::TestParamInfo<bool>& info) {
+                           return info.param ? "CloseButton" : "Cancel";
+                         });
 
 TEST_F(SheetTest, UntickingResumesAndAnUntickedBoxSendsNothingOnClose) {
   auto sensor = Plug(0x0144);

@@ -7,7 +7,6 @@
 namespace kv::ui::testing {
 namespace {
 
-using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 
 const std::vector<std::string> kRefreshToEveryPage = {

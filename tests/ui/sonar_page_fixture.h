@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
+#include <array>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -69,14 +69,10 @@ class SonarPageTest : public SheetTest {
   }
   std::size_t Reports() const { return sensor->Trace().size(); }
 
-  bool AnythingPending() const {
-    return app.SonarPending || app.IdlePendingSonar || app.WalkAwayPendingSonar ||
-           app.WalkUpPendingSonar;
-  }
-
-  // Inches as the library sends them: echo ticks, rounded half up.
-  static std::uint8_t Ticks(int inches) {
-    return static_cast<std::uint8_t>(std::floor(inches * emu::kTicksPerInch + 0.5));
+  // The page's four pending flags: sonar, idle, walk-away, walk-up.
+  std::array<std::uint32_t, 4> PendingFlags() const {
+    return {app.SonarPending, app.IdlePendingSonar, app.WalkAwayPendingSonar,
+            app.WalkUpPendingSonar};
   }
 
   std::shared_ptr<emu::EmulatedSensor> sensor;

@@ -1,6 +1,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <array>
+
 #include "sonar_page_fixture.h"
 
 namespace kv::ui::testing {
@@ -50,13 +52,14 @@ struct DistanceCase {
   const char *min, *max;
   int shownMin, shownMax;
   bool accepted;  // the library takes a minimum of 1 to 59 and a maximum of 15 to 60
+  std::uint8_t sentMin, sentMax;  // echo ticks, 3.472222 an inch, rounded half up
 };
 
 TEST_F(SonarPageTest, DistancesAreCorrectedWrittenBackAndRefusalsReported) {
-  const DistanceCase cases[] = {{"0", "0", 1, 2, false},
-                                {"30", "30", 30, 31, true},
-                                {"70", "70", 59, 60, true},
-                                {"70", "50", 70, 71, false}};
+  const DistanceCase cases[] = {{"0", "0", 1, 2, false, 0, 0},
+                                {"30", "30", 30, 31, true, 104, 108},  // 104.17, 107.64
+                                {"70", "70", 59, 60, true, 205, 208},  // 204.86, 208.33
+                                {"70", "50", 70, 71, false, 0, 0}};
   Start(0x0144);
   for (const auto& c : cases) {
     SCOPED_TRACE(std::string(c.min) + "/" + c.max);
@@ -71,8 +74,8 @@ TEST_F(SonarPageTest, DistancesAreCorrectedWrittenBackAndRefusalsReported) {
     EXPECT_EQ(Page().GetNumber(SNRPage::kIdMinDistance), static_cast<std::uint32_t>(c.shownMin));
     EXPECT_EQ(Page().GetNumber(SNRPage::kIdMaxDistance), static_cast<std::uint32_t>(c.shownMax));
     if (c.accepted) {
-      EXPECT_EQ(Block(kSonarBlock)[kMinByte], Ticks(c.shownMin));
-      EXPECT_EQ(Block(kSonarBlock)[kMaxByte], Ticks(c.shownMax));
+      EXPECT_EQ(Block(kSonarBlock)[kMinByte], c.sentMin);
+      EXPECT_EQ(Block(kSonarBlock)[kMaxByte], c.sentMax);
       EXPECT_THAT(Commits(), ElementsAre(0x01));
       EXPECT_THAT(Page().Record().MessageTexts(), IsEmpty());
       EXPECT_THAT(Page().Record().Pauses(), ElementsAre(1000));
@@ -108,8 +111,8 @@ TEST_F(SonarPageTest, ADistanceTheLibraryRefusesIsReportedAndKeepsTheSheetOpen) 
   // Mended, the next OK writes and closes.
   Page().Type(SNRPage::kIdMinDistance, "40");
   EXPECT_TRUE(host->PressOk());
-  EXPECT_EQ(Block(kSonarBlock)[kMinByte], Ticks(40));
-  EXPECT_EQ(Block(kSonarBlock)[kMaxByte], Ticks(60));
+  EXPECT_EQ(Block(kSonarBlock)[kMinByte], 139);  // 40 inches: 138.89 ticks
+  EXPECT_EQ(Block(kSonarBlock)[kMaxByte], 208);  // 60 inches: 208.33 ticks
   EXPECT_THAT(Commits(), ElementsAre(0x01));
 }
 
@@ -165,7 +168,7 @@ TEST_F(SonarPageTest, DeadTargetDeltaIsShownInWholeInchesWithoutMarkingAnything)
   Start(0x0144, [](emu::Memory& memory) { memory[kIdleBlock][5] = 35; });
   EXPECT_EQ(Page().GetText(SNRPage::kIdDeadDelta), "11");
   EXPECT_EQ(app.EditIdle.DMTODeltaI, 38);
-  EXPECT_FALSE(AnythingPending());
+  EXPECT_THAT(PendingFlags(), ElementsAre(0, 0, 0, 0));
   EXPECT_FALSE(Page().Modified());
 
   EXPECT_TRUE(host->PressApply());
@@ -174,6 +177,7 @@ TEST_F(SonarPageTest, DeadTargetDeltaIsShownInWholeInchesWithoutMarkingAnything)
 }
 
 struct MinutesCase {
+  const char* name;
   int box;
   int mask;
   std::size_t block;
@@ -181,7 +185,7 @@ struct MinutesCase {
 };
 
 void PrintTo(const MinutesCase& c, std::ostream* out) {
-  *out << "box " << c.box;
+  *out << c.name;
 }
 
 class SonarMinutesTest : public SonarPageTest, public ::testing::WithParamInterface<MinutesCase> {};
@@ -203,10 +207,11 @@ TEST_P(SonarMinutesTest, AMinutesBoxAloneWritesOnlyItsKeyRecord) {
 
 INSTANTIATE_TEST_SUITE_P(
     Boxes, SonarMinutesTest,
-    ::testing::Values(MinutesCase{SNRPage::kIdOutOfRangeMinutes, 0x06, kWalkAwayFlags,
+    ::testing::Values(MinutesCase{"OutOfRange", SNRPage::kIdOutOfRangeMinutes, 0x06, kWalkAwayFlags,
                                   &CDorvaneApp::WalkAwayPendingSonar},
-                      MinutesCase{SNRPage::kIdInRangeMinutes, 0x18, kWalkUpFlags,
-                                  &CDorvaneApp::WalkUpPendingSonar}));
+                      MinutesCase{"InRange", SNRPage::kIdInRangeMinutes, 0x18, kWalkUpFlags,
+                                  &CDorvaneApp::WalkUpPendingSonar}),
+    [](const ::testing::TestParamInfo<MinutesCase>& info) { return info.param.name; });
 
 TEST_F(SonarPageTest, AKeyRecordEditedOnBothPagesIsWrittenOnceWithBothChanges) {
   Start(0x0144);
@@ -265,14 +270,13 @@ TEST_F(SonarPageTest, AdvancedSettingsEnableSevenControlsUntilTheNextRefresh) {
 TEST_F(SonarPageTest, ARefreshFromAFileMarksEveryRecordPending) {
   Start(0x0144);
   Page().Command(CMD_REFRESH_PAGES, 1);
-  EXPECT_TRUE(app.SonarPending && app.IdlePendingSonar && app.WalkAwayPendingSonar &&
-              app.WalkUpPendingSonar);
+  EXPECT_THAT(PendingFlags(), ElementsAre(1, 1, 1, 1));
   EXPECT_TRUE(Page().Modified());
 
   EXPECT_TRUE(host->PressApply());
   EXPECT_THAT(Commits(), ElementsAre(0x01, 0x20, 0x06, 0x18));
   EXPECT_THAT(Page().Record().Pauses(), ElementsAre(1000, 1000, 1000, 1000));
-  EXPECT_FALSE(AnythingPending());
+  EXPECT_THAT(PendingFlags(), ElementsAre(0, 0, 0, 0));
 }
 
 TEST_F(SonarPageTest, ReactivationRefillsAndDropsPendingEditsOfOtherRecords) {
@@ -280,28 +284,35 @@ TEST_F(SonarPageTest, ReactivationRefillsAndDropsPendingEditsOfOtherRecords) {
     const char* what;
     std::function<void(MemoryDialogHost&)> edit;
     std::function<bool(const CDorvaneApp&)> kept;
+    std::array<std::uint32_t, 4> pending;  // sonar, idle, walk-away, walk-up
   };
   const Case cases[] = {
-      {"dead target", [](MemoryDialogHost& page) { page.Click(SNRPage::kIdDetectDeadTarget); },
-       [](const CDorvaneApp& app) { return (app.EditIdle.FlagsI & 1) != 0; }},
-      {"dead time", [](MemoryDialogHost& page) { page.Type(SNRPage::kIdDeadTime, "42"); },
-       [](const CDorvaneApp& app) { return app.EditIdle.DMTOTmI == 42; }},
+      {"dead target",
+       [](MemoryDialogHost& page) { page.Click(SNRPage::kIdDetectDeadTarget); },
+       [](const CDorvaneApp& app) { return (app.EditIdle.FlagsI & 1) != 0; },
+       {0, 1, 0, 0}},
+      {"dead time",
+       [](MemoryDialogHost& page) { page.Type(SNRPage::kIdDeadTime, "42"); },
+       [](const CDorvaneApp& app) { return app.EditIdle.DMTOTmI == 42; },
+       {0, 1, 0, 0}},
       {"out-of-range minutes",
        [](MemoryDialogHost& page) { page.Click(SNRPage::kIdOutOfRangeMinutes); },
-       [](const CDorvaneApp& app) { return (app.EditWalkAway.Flags0WA & 1) != 0; }},
-      {"in-range minutes", [](MemoryDialogHost& page) { page.Click(SNRPage::kIdInRangeMinutes); },
-       [](const CDorvaneApp& app) { return (app.EditWalkUp.Flags0WU & 1) != 0; }},
+       [](const CDorvaneApp& app) { return (app.EditWalkAway.Flags0WA & 1) != 0; },
+       {0, 0, 1, 0}},
+      {"in-range minutes",
+       [](MemoryDialogHost& page) { page.Click(SNRPage::kIdInRangeMinutes); },
+       [](const CDorvaneApp& app) { return (app.EditWalkUp.Flags0WU & 1) != 0; },
+       {0, 0, 0, 1}},
   };
   Start(0x0144);
   AdvancedSettings(true);
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     c.edit(Page());
-    ASSERT_TRUE(AnythingPending());
-    ASSERT_FALSE(app.SonarPending);
+    ASSERT_EQ(PendingFlags(), c.pending);
     host->ChooseTab(0);
     host->ChooseTab(kSonarTab);
-    EXPECT_FALSE(AnythingPending());
+    EXPECT_THAT(PendingFlags(), ElementsAre(0, 0, 0, 0));
     EXPECT_FALSE(Page().Modified());
     EXPECT_TRUE(c.kept(app));
   }
@@ -327,7 +338,7 @@ TEST_F(SonarPageTest, WithoutAConfigurationActivationDropsEverythingPending) {
   app.ConfigLoaded = 0;
   host->ChooseTab(0);
   host->ChooseTab(kSonarTab);
-  EXPECT_FALSE(AnythingPending());
+  EXPECT_THAT(PendingFlags(), ElementsAre(0, 0, 0, 0));
   EXPECT_FALSE(Page().Modified());
   EXPECT_EQ(Page().GetText(SNRPage::kIdMinDistance), "20");  // no refill
 }
@@ -367,26 +378,26 @@ TEST_P(SonarFailedWriteTest, IsReportedKeptPendingAndKeepsOkFromClosing) {
   // The next OK writes what failed, and closes.
   sensor->ClearTrace();
   EXPECT_TRUE(host->PressOk());
-  EXPECT_FALSE(AnythingPending());
+  EXPECT_THAT(PendingFlags(), ElementsAre(0, 0, 0, 0));
   EXPECT_EQ(Commits().size(), 1u);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Records, SonarFailedWriteTest,
     ::testing::Values(
-        FailedWriteCase{"sonar",
+        FailedWriteCase{"Sonar",
                         [](MemoryDialogHost& page) { page.Type(SNRPage::kIdMinDistance, "20"); },
                         2,
                         "Failed to Write the device Features (Sonar)!",
                         &CDorvaneApp::SonarPending,
                         {}},
-        FailedWriteCase{"idle",
+        FailedWriteCase{"Idle",
                         [](MemoryDialogHost& page) { page.Type(SNRPage::kIdDeadTime, "42"); },
                         1,
                         "Failed to Write the device Features (Idle)!",
                         &CDorvaneApp::IdlePendingSonar,
                         {}},
-        FailedWriteCase{"idle after sonar",
+        FailedWriteCase{"IdleAfterSonar",
                         [](MemoryDialogHost& page) {
                           page.Type(SNRPage::kIdMinDistance, "20");
                           page.Type(SNRPage::kIdDeadTime, "42");
@@ -395,18 +406,19 @@ INSTANTIATE_TEST_SUITE_P(
                         "Failed to Write the device Features (Idle)!",
                         &CDorvaneApp::IdlePendingSonar,
                         {0x01}},
-        FailedWriteCase{"walk-away",
+        FailedWriteCase{"WalkAway",
                         [](MemoryDialogHost& page) { page.Click(SNRPage::kIdOutOfRangeMinutes); },
                         3,
                         "Failed to Write the device Features (WalkAway)!",
                         &CDorvaneApp::WalkAwayPendingSonar,
                         {}},
-        FailedWriteCase{"walk-up",
+        FailedWriteCase{"WalkUp",
                         [](MemoryDialogHost& page) { page.Click(SNRPage::kIdInRangeMinutes); },
                         5,
                         "Failed to Write the device Features (WalkUp)!",
                         &CDorvaneApp::WalkUpPendingSonar,
-                        {}}));
+                        {}}),
+    [](const ::testing::TestParamInfo<FailedWriteCase>& info) { return info.param.what; });
 
 TEST_F(SonarPageTest, ApplyWritesTheSonarThenTheIdleRecordWithAPauseAfterEach) {
   Start(0x0144);
@@ -423,7 +435,7 @@ TEST_F(SonarPageTest, ApplyWritesTheSonarThenTheIdleRecordWithAPauseAfterEach) {
   EXPECT_THAT(Page().Record().Pauses(), ElementsAre(1000, 1000));
   // Each record: its request, 250 ms for the sensor, its data, the commit.
   EXPECT_EQ(clock.NowMs() - before, 2 * 1000u + 2 * 250u);
-  EXPECT_EQ(Block(kSonarBlock)[kMinByte], Ticks(20));
+  EXPECT_EQ(Block(kSonarBlock)[kMinByte], 69);  // 20 inches: 69.44 ticks
   const emu::Block idle = Block(kIdleBlock);
   EXPECT_EQ(idle[4], 0x02);        // FlagsI: near target is a fault
   EXPECT_EQ(idle[5], 34);          // 10 inches x 3.472

@@ -87,7 +87,7 @@ void BusyRunner::WorkerLoop() {
   }
 }
 
-void BusyRunner::Finished(std::uint64_t number, std::exception_ptr error) {
+void BusyRunner::Finished(std::uint64_t number, const std::exception_ptr& error) {
   doneNumber_ = number;
   if (error) {
     errors_[number] = error;

@@ -65,7 +65,7 @@ class BusyRunner final : public LibraryRunner {
   class InputBlocker;
   void WorkerLoop();
   // Window thread: the worker finished job `number`.
-  void Finished(std::uint64_t number, std::exception_ptr error);
+  void Finished(std::uint64_t number, const std::exception_ptr& error);
   // Window thread: waits, taking no user input, until job `number` is done.
   void WaitFor(std::uint64_t number, QEventLoop& loop);
 

@@ -6,6 +6,7 @@
 #include <QScreen>
 #include <QSlider>
 #include <QVBoxLayout>
+#include <cmath>
 
 #include "window_services.h"
 
@@ -60,7 +61,7 @@ void SimulationPanel::AddRow(std::size_t index) {
   target->setSingleStep(1);
   target->setPageStep(kStepInches);
   target->setMinimumWidth(160);
-  target->setValue(static_cast<int>(simulation_.TargetInches(index) + 0.5));
+  target->setValue(static_cast<int>(std::lround(simulation_.TargetInches(index))));
   target->setAccessibleName(name->text() + tr(": target distance in inches"));
   auto* distance = new QLabel(TargetText(target->value()), this);
   auto* nearer = new QPushButton(tr("Nearer"), this);

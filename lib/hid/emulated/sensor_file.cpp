@@ -19,7 +19,7 @@ using Json = nlohmann::ordered_json;
 
 constexpr int kFormat = 1;
 // Far above any real sensor file: refuses to slurp a device or a huge file.
-constexpr std::size_t kMaxFileBytes = 64 * 1024;
+constexpr std::size_t kMaxFileBytes = std::size_t{64} * 1024;
 constexpr const char* kBlockKeys[6] = {"0x80", "0x81", "0x82", "0x83", "0x84", "0x85"};
 
 // What is wrong with a file's content; caught before it leaves this file.

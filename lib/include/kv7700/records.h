@@ -72,10 +72,10 @@ struct tsIdleParms {
   bool operator==(const tsIdleParms&) const = default;
 };
 
-static_assert(sizeof(tsSonarParms) == 8 * 2);
-static_assert(sizeof(tsWalkAwayParms) == 16 * 2);
-static_assert(sizeof(tsWalkUpParms) == 16 * 2);
-static_assert(sizeof(tsIdleParms) == 8 * 2);
+static_assert(sizeof(tsSonarParms) == 8 * sizeof(std::uint16_t));
+static_assert(sizeof(tsWalkAwayParms) == 16 * sizeof(std::uint16_t));
+static_assert(sizeof(tsWalkUpParms) == 16 * sizeof(std::uint16_t));
+static_assert(sizeof(tsIdleParms) == 8 * sizeof(std::uint16_t));
 
 // Word-wise access to a record: RecordWords<R>::kWords[i] is word i.
 template <class R>

@@ -22,6 +22,10 @@ struct KeyPageCase {
   const char* writeFailure;
 };
 
+void PrintTo(const KeyPageCase& c, std::ostream* out) {
+  *out << c.name;
+}
+
 class KeyPagesQtTest : public testing::OneSensorWindowTest<::testing::TestWithParam<KeyPageCase>> {
  protected:
   std::uint8_t SensorCode1() {

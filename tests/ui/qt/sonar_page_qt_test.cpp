@@ -5,7 +5,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTabWidget>
-#include <cmath>
 
 #include "hid/emulated/emulated_sensor.h"
 #include "one_sensor_window.h"
@@ -29,9 +28,6 @@ class SonarPageQtTest : public testing::OneSensorWindowTest<> {
   void Enter(int id, const char* text) {
     static_cast<QLineEdit*>(sonar->Widget(id))->setText(QString::fromLatin1(text));
   }
-  static std::uint8_t Ticks(int inches) {
-    return static_cast<std::uint8_t>(std::floor(inches * emu::kTicksPerInch + 0.5));
-  }
 
   QtDialogHost* sonar = nullptr;
 };
@@ -50,7 +46,7 @@ TEST_F(SonarPageQtTest, ShowsTheSensorAndAppliesTheUsersEdits) {
   testing::ClickAsUser(window->ApplyButton());
 
   const emu::Memory working = Working();
-  EXPECT_EQ(working[0][3], Ticks(20));
+  EXPECT_EQ(working[0][3], 69);           // MinDistS: 20 inches are 69.44 echo ticks
   EXPECT_EQ(working[2][0] & 0x01, 0x01);  // Flags0WA: the out-of-range delay counts minutes
   EXPECT_FALSE(window->ApplyButton()->isEnabled());
   EXPECT_THAT(messages, IsEmpty());
