@@ -76,9 +76,9 @@ void RunClone(Context& context, const CloneOptions& options) {
         context.out.Line(changes.empty() ? "No value changes on " + sensor + "."
                                          : "Changes on " + sensor + ":");
         for (const std::string& line : changes) context.out.Line(line);
-        context.out.Line(options.dryRun
-                             ? "Dry run: nothing was written to " + sensor + "."
-                             : "Wrote the configuration of " + source + " to " + sensor + ".");
+        std::string done = options.dryRun ? "Dry run: nothing was written to "
+                                          : "Wrote the configuration of " + source + " to ";
+        context.out.Line(done.append(sensor).append("."));
       }
     } catch (const CliError& error) {
       // The other targets still get their copy.

@@ -19,7 +19,7 @@ void SensorCommand::Execute(Context& context) {
 }
 
 CLI::App* AddSensorCommand(CLI::App& app, Command* chosen, const std::string& name,
-                           const std::string& help, std::shared_ptr<SensorCommand> command) {
+                           const std::string& help, const std::shared_ptr<SensorCommand>& command) {
   CLI::App* sub = app.add_subcommand(name, help);
   sub->callback(
       [chosen, command] { *chosen = [command](Context& context) { command->Execute(context); }; });

@@ -64,7 +64,7 @@ class SensorCommand {
 // Adds the subcommand `name`, which runs `command` when chosen; returns it so
 // the caller can add the command's options.
 CLI::App* AddSensorCommand(CLI::App& app, Command* chosen, const std::string& name,
-                           const std::string& help, std::shared_ptr<SensorCommand> command);
+                           const std::string& help, const std::shared_ptr<SensorCommand>& command);
 
 // Each adds one subcommand (or a small group) to the application.
 void AddListCommand(CLI::App& app, Command* chosen);

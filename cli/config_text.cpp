@@ -91,7 +91,7 @@ std::vector<std::string> ChangeLines(const Configuration& before, const Configur
     std::snprintf(values, sizeof values, "%5u -> %-5u", change.before, change.after);
     std::string note = ValueNote(*change.field, after, firmware);
     if (IsKeyField(*change.field)) {
-      note = ValueNote(*change.field, before, firmware) + " -> " + note;
+      note = ValueNote(*change.field, before, firmware).append(" -> ").append(note);
     }
     lines.push_back("  " + Padded(std::string(change.field->name), 16) + values + "  " + note);
   }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <csignal>
 #include <cstdio>
+#include <exception>
 #include <string>
 #include <vector>
 
@@ -39,7 +40,7 @@ std::string CommandName(const CLI::App& app) {
 // of one: where the command should stand.
 std::string CommandWord(int argc, char** argv) {
   for (int i = 1; i < argc; ++i) {
-    const std::string word = argv[i];
+    std::string word = argv[i];
     if (word == "--device") {
       ++i;  // its value
     } else if (word.empty() || word[0] != '-') {
@@ -148,5 +149,14 @@ int Run(int argc, char** argv) {
 }  // namespace kv::cli
 
 int main(int argc, char** argv) {
-  return kv::cli::Run(argc, argv);
+  // Anything unforeseen is reported as a failure, never an abort that would
+  // skip keeping the emulated sensors' files and leave a core behind.
+  try {
+    return kv::cli::Run(argc, argv);
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "kv7700ctl: unexpected failure: %s\n", e.what());
+  } catch (...) {
+    std::fprintf(stderr, "kv7700ctl: unexpected failure\n");
+  }
+  return 1;
 }

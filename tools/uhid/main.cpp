@@ -10,6 +10,7 @@
 // sensor is a keyboard, which the console's keyboard handler opens at once;
 // the foreign device is a security key, opened only by a host. --trace adds
 // every feature report: "set 00 80 00 ...", "get 00 00 32 ...".
+#include <kv7700/sensor_identity.h>
 #include <unistd.h>
 
 #include <CLI/CLI.hpp>
@@ -20,7 +21,6 @@
 
 #include "feature_answers.h"
 #include "hid/emulated/sensor_file.h"
-#include <kv7700/sensor_identity.h>
 #include "hidraw_node.h"
 #include "report_descriptor.h"
 #include "uhid_device.h"
@@ -217,5 +217,10 @@ int main(int argc, char** argv) {
     return 2;
   }
   CatchStopSignals();
-  return Run(options);
+  try {
+    return Run(options);
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "kv7700-uhid-sensor: unexpected failure: %s\n", e.what());
+    return 1;
+  }
 }
