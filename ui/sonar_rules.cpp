@@ -29,15 +29,16 @@ Distances CorrectDistances(std::uint32_t minEdit, std::uint32_t maxEdit) {
 }
 
 std::uint16_t PackDelays(std::uint32_t inRange, std::uint32_t outOfRange) {
-  return static_cast<std::uint16_t>(((inRange & 0xF) << 4) | (outOfRange & 0xF));
+  return static_cast<std::uint16_t>(((inRange & kPackedDelayMask) << kPackedInRangeShift) |
+                                    (outOfRange & kPackedDelayMask));
 }
 
 std::uint32_t PackedInRange(std::uint16_t ordbTm) {
-  return (ordbTm >> 4) & 0xF;
+  return (ordbTm >> kPackedInRangeShift) & kPackedDelayMask;
 }
 
 std::uint32_t PackedOutOfRange(std::uint16_t ordbTm) {
-  return ordbTm & 0xF;
+  return ordbTm & kPackedDelayMask;
 }
 
 std::uint16_t DeadDeltaTicks(std::uint32_t inches) {
