@@ -127,7 +127,7 @@ int OpenAllDevices(std::uint32_t* firmware) {
   const ReadOutcome outcome = ReadInStep(0, state.DeviceCount);
   for (std::int16_t index = 0; index < state.DeviceCount; ++index) {
     if (outcome.failedStep[index] == kConfigReadExchanges) continue;
-    for (std::int16_t later = index + 1; later < state.DeviceCount; ++later) {
+    for (int later = index + 1; later < state.DeviceCount; ++later) {
       state.Slots[later] = unread[later];
     }
     KeepReservedWordsOf(0, index, outcome);

@@ -65,7 +65,7 @@ void AccessHelp::SetRuleDirectories(std::vector<std::string> directories, FileEx
 
 std::string AccessHelp::InstalledRule() const {
   for (const std::string& directory : directories_) {
-    const std::string path = directory + "/" + kRuleFileName;
+    std::string path = directory + "/" + kRuleFileName;
     if (exists_(path)) {
       return path;
     }

@@ -179,9 +179,7 @@ int Run(const Options& options) {
   return 0;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
+int Main(int argc, char** argv) {
   CLI::App app{
       "A virtual KV7700 on /dev/uhid, answering with the emulated sensor's firmware; runs until "
       "SIGINT or SIGTERM, which unplugs it"};
@@ -217,10 +215,18 @@ int main(int argc, char** argv) {
     return 2;
   }
   CatchStopSignals();
+  return Run(options);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
   try {
-    return Run(options);
+    return Main(argc, argv);
   } catch (const std::exception& e) {
     std::fprintf(stderr, "kv7700-uhid-sensor: unexpected failure: %s\n", e.what());
-    return 1;
+  } catch (...) {
+    std::fprintf(stderr, "kv7700-uhid-sensor: unexpected failure\n");
   }
+  return 1;
 }
