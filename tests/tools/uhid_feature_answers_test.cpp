@@ -1,13 +1,13 @@
 // The virtual sensor's answers to the kernel: the firmware model's bytes,
 // whole, with the leading report-id byte, and its 250 ms answer delay intact.
 #include <gtest/gtest.h>
+#include <kv7700/clock.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
 
-#include <kv7700/clock.h>
 #include "feature_answers.h"
 #include "hidraw_node.h"
 #include "report_descriptor.h"
