@@ -1,5 +1,6 @@
 // clone --from N --to M|all: one sensor's configuration written to others.
 #include <CLI/CLI.hpp>
+#include <algorithm>
 #include <charconv>
 #include <memory>
 #include <optional>
@@ -7,6 +8,7 @@
 #include "command.h"
 #include "config_text.h"
 #include "output.h"
+#include "sensor.h"
 
 namespace kv::cli {
 
@@ -43,6 +45,32 @@ std::vector<int> Targets(std::optional<int> single, int from, int count) {
   return targets;
 }
 
+// One target of the clone: read, stored, then written with the others.
+struct Target {
+  int index = 0;
+  std::string name;
+  Json result;
+  Configuration before;
+  std::uint16_t firmware = 0;
+  std::string error;  // why this target was not written
+};
+
+// Reads a target from the cache and stores the source's records in it.
+Target Prepare(Session& session, int index, const Configuration& config,
+               const std::vector<RecordKind>& records) {
+  Target target{index, session.Describe(index), {{"index", index}}, {}, 0, {}};
+  try {
+    const Sensor to = ReadSensor(session, index);
+    target.result = SensorJson(to.info);
+    target.before = to.config;
+    target.firmware = to.info.firmware;
+    StoreRecords(config, records, target.name);
+  } catch (const CliError& error) {
+    target.error = error.what();
+  }
+  return target;
+}
+
 void RunClone(Context& context, const CloneOptions& options) {
   const std::optional<int> single = ParseTarget(options);
   Session& session = context.session;
@@ -50,43 +78,53 @@ void RunClone(Context& context, const CloneOptions& options) {
   const Sensor from = ReadSensor(session, options.from);
   const std::string& source = from.name;
   const Configuration& config = from.config;
-  const std::vector<int> targets = Targets(single, options.from, session.Count());
-  for (int target : targets) session.Select(target);  // every target exists
+  const std::vector<int> indices = Targets(single, options.from, session.Count());
+  for (int index : indices) session.Select(index);  // every target exists
 
-  Json results = Json::array();
-  std::string failures;
-  const std::vector<RecordKind> records(kWriteOrder.begin(), kWriteOrder.end());
   if (!context.out.IsJson()) {
     context.out.Line("Key sequences to be written from " + source + ":");
     for (const std::string& line : KeySequenceLines(config)) context.out.Line(line);
   }
-  for (int target : targets) {
-    const std::string sensor = session.Describe(target);
-    Json result = {{"index", target}};
-    try {
-      const Sensor to = ReadSensor(session, target);
-      result = SensorJson(to.info);
-      const Configuration& before = to.config;
-      StoreRecords(config, records, sensor);
-      if (!options.dryRun) WriteConfiguration(records, sensor);
-      result["changes"] = ChangesJson(before, config);
-      result["written"] = !options.dryRun;
-      if (!context.out.IsJson()) {
-        const std::vector<std::string> changes = ChangeLines(before, config, to.info.firmware);
-        context.out.Line(changes.empty() ? "No value changes on " + sensor + "."
-                                         : "Changes on " + sensor + ":");
-        for (const std::string& line : changes) context.out.Line(line);
-        std::string done = options.dryRun ? "Dry run: nothing was written to "
-                                          : "Wrote the configuration of " + source + " to ";
-        context.out.Line(done.append(sensor).append("."));
-      }
-    } catch (const CliError& error) {
-      // The other targets still get their copy.
-      result["written"] = false;
-      result["error"] = error.what();
-      failures += (failures.empty() ? "" : "\n") + std::string(error.what());
+  const std::vector<RecordKind> records(kWriteOrder.begin(), kWriteOrder.end());
+  std::vector<Target> targets;
+  std::vector<int> ready;  // the targets that took the records
+  for (int index : indices) {
+    targets.push_back(Prepare(session, index, config, records));
+    if (targets.back().error.empty()) ready.push_back(index);
+  }
+  // All targets are written at once: the sensor's waits overlap.
+  if (!options.dryRun && !ready.empty()) {
+    const std::vector<std::uint32_t> errors = WriteConfigurations(records, ready);
+    for (std::size_t n = 0; n < ready.size(); ++n) {
+      if (errors[n] == 0) continue;
+      Target& target = *std::find_if(targets.begin(), targets.end(),
+                                     [&](const Target& t) { return t.index == ready[n]; });
+      target.error = DeviceFailure("WriteDevCfg", target.name, errors[n]).what();
     }
-    results.push_back(result);
+  }
+
+  Json results = Json::array();
+  std::string failures;
+  for (Target& target : targets) {
+    if (!target.error.empty()) {
+      // The other targets still got their copy.
+      target.result["written"] = false;
+      target.result["error"] = target.error;
+      failures += (failures.empty() ? "" : "\n") + target.error;
+      results.push_back(target.result);
+      continue;
+    }
+    target.result["changes"] = ChangesJson(target.before, config);
+    target.result["written"] = !options.dryRun;
+    results.push_back(target.result);
+    if (context.out.IsJson()) continue;
+    const std::vector<std::string> changes = ChangeLines(target.before, config, target.firmware);
+    context.out.Line(changes.empty() ? "No value changes on " + target.name + "."
+                                     : "Changes on " + target.name + ":");
+    for (const std::string& line : changes) context.out.Line(line);
+    std::string done = options.dryRun ? "Dry run: nothing was written to "
+                                      : "Wrote the configuration of " + source + " to ";
+    context.out.Line(done.append(target.name).append("."));
   }
   if (context.out.IsJson()) {
     context.out.Document({{"source", options.from},

@@ -210,4 +210,22 @@ void WriteConfiguration(const std::vector<RecordKind>& records, const std::strin
   if (!ok) throw DeviceFailure("WriteDevCfg", sensor, GetDevError());
 }
 
+std::vector<std::uint32_t> WriteConfigurations(const std::vector<RecordKind>& records,
+                                               const std::vector<int>& indices) {
+  std::vector<std::int16_t> slots(indices.begin(), indices.end());
+  int reports = 1;  // the commit
+  for (RecordKind record : records) reports += ReportsOf(record);
+  {
+    ProgressScope progress("Writing to " + std::to_string(indices.size()) + " sensors",
+                           reports * static_cast<int>(indices.size()));
+    WriteDevCfgOfSensors(slots.data(), static_cast<std::int16_t>(slots.size()));
+  }
+  std::vector<std::uint32_t> errors;
+  for (std::int16_t slot : slots) {
+    SelectDevice(slot);
+    errors.push_back(GetDevError());
+  }
+  return errors;
+}
+
 }  // namespace kv::cli

@@ -85,4 +85,10 @@ void StoreRecords(const Configuration& config, const std::vector<RecordKind>& re
 // ones stored, for the progress display.
 void WriteConfiguration(const std::vector<RecordKind>& records, const std::string& sensor);
 
+// Sends the stored records of several sensors at once (one WriteDevCfg's
+// time for all of them). Returns, per sensor in `indices` order, its DevError
+// (0 when written).
+std::vector<std::uint32_t> WriteConfigurations(const std::vector<RecordKind>& records,
+                                               const std::vector<int>& indices);
+
 }  // namespace kv::cli

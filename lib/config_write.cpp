@@ -1,5 +1,9 @@
 // WriteDevCfg: sends every dirty record of the current sensor, then the
-// commit report that makes the sensor take them.
+// commit report that makes the sensor take them. Several sensors are written
+// in step: each one's request goes out, the 250 ms are waited once for all of
+// them, then each one's data report follows, so n sensors take the time of
+// one.
+#include <algorithm>
 #include <array>
 
 #include "exchange.h"
@@ -18,11 +22,14 @@ struct DataWrite {
 struct WritePlan {
   std::array<DataWrite, 6> writes{};
   std::size_t count = 0;
+  std::uint8_t mask = 0;  // the commit bits of the records sent so far
+  bool active = false;    // still being written: no report of it has failed
   void Add(std::uint8_t command, const wire::Data& data) { writes[count++] = {command, data}; }
 };
 
 WritePlan PlanWrite(const DeviceSlot& slot, const LibState& state) {
   WritePlan plan;
+  plan.active = true;
   if (slot.SonarDirty) plan.Add(wire::kCmdSonar, wire::PackSonar(slot.Sonar));
   if (slot.WalkAwayDirty) {
     plan.Add(wire::kCmdWalkAwayKeys, wire::PackWalkAwayKeys(slot.WalkAway));
@@ -38,33 +45,93 @@ WritePlan PlanWrite(const DeviceSlot& slot, const LibState& state) {
 
 // A failed write keeps every dirty flag and sends no commit, so the sensor
 // keeps its old configuration and the next write sends everything again.
-int Fail(DeviceSlot& slot) {
+void Fail(DeviceSlot& slot, WritePlan& plan) {
   slot.DevError |= kGroupWrite;
-  return 0;
+  plan.active = false;
+}
+
+// Writes the listed sensors together; each ends as its own WriteDevCfg would
+// have left it. The current sensor is left alone.
+int WriteInStep(const std::int16_t* indices, std::int16_t count) {
+  LibState& state = GetLibState();
+  const std::int16_t current = state.CurrentIndex;
+  std::array<WritePlan, kMaxDevices> plans{};
+  std::size_t longest = 0;
+  for (std::int16_t n = 0; n < count; ++n) {
+    DeviceSlot& slot = state.Slots[indices[n]];
+    slot.DevError = 0;
+    plans[indices[n]] = PlanWrite(slot, state);
+    longest = std::max(longest, plans[indices[n]].count);
+  }
+  // Runs `report` for every sensor still being written whose plan has a
+  // write at `step`; true when any of them sent its report.
+  const auto each = [&](std::size_t step, auto report) {
+    bool any = false;
+    for (std::int16_t n = 0; n < count; ++n) {
+      const std::int16_t index = indices[n];
+      WritePlan& plan = plans[index];
+      if (!plan.active || step >= plan.count) continue;
+      state.CurrentIndex = index;
+      if (report(plan.writes[step])) {
+        any = true;
+      } else {
+        Fail(state.Slots[index], plan);
+      }
+    }
+    return any;
+  };
+
+  for (std::size_t step = 0; step < longest; ++step) {
+    if (!each(step, [](const DataWrite& write) { return SendRequest(write.command) != 0; })) {
+      continue;
+    }
+    WaitForAnswers();
+    each(step, [&](const DataWrite& write) {
+      if (!SetFeature(wire::DataReport(write.data))) return false;
+      plans[state.CurrentIndex].mask |= wire::CommitBit(write.command);
+      return true;
+    });
+  }
+
+  int written = 1;
+  for (std::int16_t n = 0; n < count; ++n) {
+    const std::int16_t index = indices[n];
+    DeviceSlot& slot = state.Slots[index];
+    WritePlan& plan = plans[index];
+    state.CurrentIndex = index;
+    // Sent also with an empty mask; the sensor needs no time after it.
+    if (plan.active && !SetFeature(wire::CommitReport(plan.mask))) Fail(slot, plan);
+    if (!plan.active) {
+      written = 0;
+      continue;
+    }
+    slot.SonarDirty = 0;
+    slot.WalkAwayDirty = 0;
+    slot.WalkUpDirty = 0;
+    slot.IdleDirty = 0;
+  }
+  state.CurrentIndex = current;
+  return written;
 }
 
 }  // namespace
 
 int WriteDevCfg() {
-  LibState& state = GetLibState();
-  DeviceSlot& slot = CurrentSlot();
-  slot.DevError = 0;
+  const std::int16_t current = GetLibState().CurrentIndex;
+  return WriteInStep(&current, 1);
+}
 
-  const WritePlan plan = PlanWrite(slot, state);
-  std::uint8_t mask = 0;
-  for (std::size_t i = 0; i < plan.count; ++i) {
-    const DataWrite& write = plan.writes[i];
-    if (!WriteExchange(write.command, write.data)) return Fail(slot);
-    mask |= wire::CommitBit(write.command);
+int WriteDevCfgOfSensors(const std::int16_t* indices, std::int16_t count) {
+  const LibState& state = GetLibState();
+  if (count < 0 || (count > 0 && !indices)) return 0;
+  std::array<bool, kMaxDevices> listed{};
+  for (std::int16_t n = 0; n < count; ++n) {
+    const std::int16_t index = indices[n];
+    // Each open sensor at most once.
+    if (index < 0 || index >= state.DeviceCount || listed[index]) return 0;
+    listed[index] = true;
   }
-  // Sent also with an empty mask; the sensor needs no time after it.
-  if (!SetFeature(wire::CommitReport(mask))) return Fail(slot);
-
-  slot.SonarDirty = 0;
-  slot.WalkAwayDirty = 0;
-  slot.WalkUpDirty = 0;
-  slot.IdleDirty = 0;
-  return 1;
+  return WriteInStep(indices, count);
 }
 
 }  // namespace kv

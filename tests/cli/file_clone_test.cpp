@@ -114,6 +114,32 @@ TEST(CloneTest, WritesTheSourceToEveryOtherSensor) {
   EXPECT_EQ(Records(c), Records(b));
 }
 
+TEST(CloneTest, ATargetThatFailsDuringTheWriteLeavesTheOthersWritten) {
+  TempDir dir;
+  const std::vector<std::string> files = {dir.Path("a.json"), dir.Path("b.json"),
+                                          dir.Path("c.json"), dir.Path("d.json")};
+  ASSERT_EQ(RunTool({"--simulate=" + files[0], "set", "PingRateS=800"}).exitCode, 0);
+  for (std::size_t i = 1; i < files.size(); ++i) {
+    ASSERT_EQ(RunTool({"--simulate=" + files[i], "show"}).exitCode, 0);
+  }
+  const nlohmann::json before = Records(files[2]);
+  // Sensor 2 vanishes at the data report of its first record: its 16th
+  // report after the fourteen of the read at start.
+  ToolOptions options;
+  options.env = {{"KV7700_SIMULATE_FAULT", "vanish:16:2"}, {"KV7700_VIRTUAL_TIME", "1"}};
+  std::vector<std::string> args;
+  for (const std::string& file : files) args.push_back("--simulate=" + file);
+  args.insert(args.end(), {"clone", "--from", "0", "--to", "all"});
+  const ToolResult result = RunTool(args, options);
+  EXPECT_EQ(result.exitCode, 1);
+  EXPECT_THAT(result.err, AllOf(HasSubstr("WriteDevCfg"), HasSubstr("sensor 2")));
+  EXPECT_THAT(result.out, AllOf(HasSubstr("to sensor 1 ("), HasSubstr("to sensor 3 ("),
+                                Not(HasSubstr("to sensor 2 ("))));
+  EXPECT_EQ(Records(files[1]), Records(files[0]));
+  EXPECT_EQ(Records(files[3]), Records(files[0]));
+  EXPECT_EQ(Records(files[2]), before);
+}
+
 TEST(CloneTest, DryRunShowsTheChangesPerTargetAndWritesNothing) {
   TempDir dir;
   const std::string a = dir.Path("a.json");
