@@ -162,8 +162,14 @@ bool SameRow(const ControlTemplate& a, const ControlTemplate& b) {
 }  // namespace
 
 std::string AccessibleName(const DialogTemplate& dialog, const ControlTemplate& control) {
+  const ControlTemplate* source = AccessibleNameSource(dialog, control);
+  return source ? source->text : std::string();
+}
+
+const ControlTemplate* AccessibleNameSource(const DialogTemplate& dialog,
+                                            const ControlTemplate& control) {
   if (control.kind != ControlKind::Edit && control.kind != ControlKind::DropDownList) {
-    return control.text;
+    return &control;
   }
   // The nearest label ending to the left on the same row.
   const ControlTemplate* best = nullptr;
@@ -175,7 +181,7 @@ std::string AccessibleName(const DialogTemplate& dialog, const ControlTemplate& 
     }
   }
   if (best) {
-    return best->text;
+    return best;
   }
   // Some rows name the field after it: the nearest label to the right.
   for (const auto& label : dialog.controls) {
@@ -185,7 +191,7 @@ std::string AccessibleName(const DialogTemplate& dialog, const ControlTemplate& 
     }
   }
   if (best) {
-    return best->text;
+    return best;
   }
   // The smallest group box around it.
   for (const auto& group : dialog.controls) {
@@ -194,7 +200,7 @@ std::string AccessibleName(const DialogTemplate& dialog, const ControlTemplate& 
       best = &group;
     }
   }
-  return best ? best->text : std::string();
+  return best;
 }
 
 }  // namespace kv::ui

@@ -73,5 +73,10 @@ const DialogTemplate* FindDialogTemplate(int id);
 // that name the field after it, the label just after it); failing both, the
 // caption of the group box around it.
 std::string AccessibleName(const DialogTemplate& dialog, const ControlTemplate& control);
+// The control whose text that name is (the control itself, a label or a
+// group box), or nullptr when it has none: a host that changes that
+// control's text renames the control too.
+const ControlTemplate* AccessibleNameSource(const DialogTemplate& dialog,
+                                            const ControlTemplate& control);
 
 }  // namespace kv::ui

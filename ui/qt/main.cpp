@@ -1,9 +1,11 @@
 // kv7700-config: the KV7700 configurator's window.
 #include <QApplication>
+#include <QSessionManager>
 #include <QStringList>
 #include <cstdio>
 
 #include "command_line.h"
+#include "quit_signals.h"
 #include "session.h"
 #include "window_services.h"
 
@@ -32,6 +34,11 @@ int main(int argc, char** argv) {
   // The program ends with the sheet, even with the simulation panel open.
   QApplication::setQuitOnLastWindowClosed(false);
   session.SetClosedListener([] { QCoreApplication::quit(); });
+  // Logout, shutdown, Ctrl-C or kill: the sheet closes as Cancel does, so a
+  // sensor whose key sends the user halted is not left halted.
+  kv::ui::qt::QuitSignals quitSignals([&session] { session.RequestQuit(); });
+  QObject::connect(&application, &QGuiApplication::commitDataRequest,
+                   [&session](QSessionManager&) { session.RequestQuit(); });
   session.Show();
   QApplication::exec();
   return session.Finish();

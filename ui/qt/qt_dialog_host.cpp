@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QTimer>
 #include <algorithm>
+#include <utility>
 
 #include "control_widgets.h"
 #include "dialog_units.h"
@@ -64,6 +65,15 @@ void QtDialogHost::Build() {
     control.form = &form;
     control.widget = widget;
     Connect(control);
+  }
+  // A control named after another's text is renamed when that text changes.
+  for (const auto& [form, widget] : built) {
+    const ControlTemplate* source = AccessibleNameSource(template_, *form);
+    for (const auto& [other, sourceWidget] : built) {
+      if (other == source) {
+        namedAfter_[sourceWidget].push_back(widget);
+      }
+    }
   }
   // A group box frames the controls inside it, so it stays beneath them.
   for (QWidget* group : groups) {
@@ -139,8 +149,11 @@ void QtDialogHost::Connect(const Control& control) {
       break;
     case ControlKind::CheckBox:
     case ControlKind::RadioButton:
+      ConnectCheckable(id, static_cast<QAbstractButton*>(control.widget),
+                       control.form->kind == ControlKind::RadioButton);
+      break;
     case ControlKind::PushButton:
-      // Only the user clicks; setChecked raises nothing.
+      // Clicks, keys and the accessibility press action all click.
       connect(static_cast<QAbstractButton*>(control.widget), &QAbstractButton::clicked, this,
               [this, id] {
                 if (MayNotify()) {
@@ -159,6 +172,51 @@ void QtDialogHost::Connect(const Control& control) {
     case ControlKind::Label:
     case ControlKind::GroupBox:
       break;
+  }
+}
+
+void QtDialogHost::ConnectCheckable(int id, QAbstractButton* button, bool radio) {
+  // The user may change a box without clicking it: an accessibility toggle
+  // action (voice control, screen readers) toggles it directly. So every
+  // change that is not the program's own SetChecked tells the page; a radio
+  // button tells it when it becomes checked, not when a neighbour's check
+  // clears it.
+  connect(button, &QAbstractButton::pressed, this, [this] { clickToggled_ = false; });
+  connect(button, &QAbstractButton::toggled, this, [this, id, button, radio](bool checked) {
+    if (settingChecked_ || (radio && !checked)) {
+      return;
+    }
+    clickToggled_ = true;
+    if (MayNotify()) {
+      events_->NotifyClicked(id);
+    } else if (events_) {
+      // The page cannot hear it while library work runs: the box keeps
+      // what the page knows.
+      SetCheckedQuietly(button, !checked);
+    }
+  });
+  // A click on the radio button already checked changes nothing and still
+  // tells the page, as the platform does.
+  connect(button, &QAbstractButton::clicked, this, [this, id] {
+    const bool toggled = std::exchange(clickToggled_, false);
+    if (!toggled && MayNotify()) {
+      events_->NotifyClicked(id);
+    }
+  });
+}
+
+void QtDialogHost::SetCheckedQuietly(QAbstractButton* button, bool checked) {
+  QButtonGroup* group = button->group();
+  // Code sets this one button only, as on the platform: an exclusive group
+  // would refuse to uncheck its checked button, or uncheck the others.
+  if (group) {
+    group->setExclusive(false);
+  }
+  const bool setting = std::exchange(settingChecked_, true);
+  button->setChecked(checked);
+  settingChecked_ = setting;
+  if (group) {
+    group->setExclusive(true);
   }
 }
 
@@ -232,6 +290,13 @@ void QtDialogHost::SetText(int id, const std::string& text) {
     case ControlKind::DropDownList:
       break;
   }
+  // What a screen reader announces is what the screen shows.
+  const auto followers = namedAfter_.find(control->widget);
+  if (followers != namedAfter_.end()) {
+    for (QWidget* follower : followers->second) {
+      follower->setAccessibleName(value);
+    }
+  }
 }
 
 std::string QtDialogHost::GetText(int id) const {
@@ -262,17 +327,7 @@ void QtDialogHost::SetChecked(int id, bool checked) {
                    control->form->kind != ControlKind::RadioButton)) {
     return;
   }
-  auto* button = static_cast<QAbstractButton*>(control->widget);
-  QButtonGroup* group = button->group();
-  // Code sets this one button only, as on the platform: an exclusive group
-  // would refuse to uncheck its checked button, or uncheck the others.
-  if (group) {
-    group->setExclusive(false);
-  }
-  button->setChecked(checked);
-  if (group) {
-    group->setExclusive(true);
-  }
+  SetCheckedQuietly(static_cast<QAbstractButton*>(control->widget), checked);
 }
 
 bool QtDialogHost::IsChecked(int id) const {

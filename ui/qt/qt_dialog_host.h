@@ -6,6 +6,7 @@
 // user; QComboBox::activated only for the user's choice.
 #pragma once
 
+#include <QAbstractButton>
 #include <QWidget>
 #include <functional>
 #include <map>
@@ -78,6 +79,9 @@ class QtDialogHost final : public QWidget, public DialogHost {
   void Build();
   void WidenClippedTexts(const std::vector<std::pair<const ControlTemplate*, QWidget*>>& built);
   void Connect(const Control& control);
+  void ConnectCheckable(int id, QAbstractButton* button, bool radio);
+  // Checks or clears a box without telling the page.
+  void SetCheckedQuietly(QAbstractButton* button, bool checked);
   // Whether a notification raised now comes from the logic or the user, and
   // not from an event the window took while library work runs.
   bool MayNotify() const { return events_ && !services_.Runner().Busy(); }
@@ -91,6 +95,10 @@ class QtDialogHost final : public QWidget, public DialogHost {
   std::map<std::string, QButtonGroup*> radioGroups_;
   std::map<std::uint32_t, QTimer*> timers_;
   bool modified_ = false;
+  bool settingChecked_ = false;  // the program is checking a box
+  bool clickToggled_ = false;    // the click under way has toggled its box
+  // The controls whose accessible name is the key widget's text.
+  std::map<QWidget*, std::vector<QWidget*>> namedAfter_;
   std::function<void(bool)> modifiedListener_;
 };
 

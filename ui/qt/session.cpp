@@ -110,6 +110,14 @@ void Session::Show() {
   QTimer::singleShot(0, window_.get(), [this] { StartNow(); });
 }
 
+void Session::RequestQuit() {
+  if (window_) {
+    window_->RequestCancel();
+  } else if (closed_) {
+    closed_();
+  }
+}
+
 void Session::StartNow() {
   if (window_ && !started_) {
     started_ = true;

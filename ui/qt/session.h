@@ -40,6 +40,9 @@ class Session {
   void Show();
   // Runs the sheet's start-up now (tests and tools, instead of Show's).
   void StartNow();
+  // Closes the sheet as Cancel does (key sends the user halted are resumed)
+  // as soon as it is not busy: the desktop or a signal ends the program.
+  void RequestQuit();
   // Told when the sheet has closed.
   void SetClosedListener(std::function<void()> listener) { closed_ = std::move(listener); }
   // After the sheet closed: closes every sensor, keeps the emulated sensors

@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QTabWidget>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -81,9 +82,15 @@ void SheetWindow::BuildButtons() {
   halt_->setAccessibleName(halt_->text());
   halt_->setAccessibleDescription(QStringLiteral("id %1").arg(kIdHaltKeySends));
   halt_->setObjectName(QStringLiteral("id%1").arg(kIdHaltKeySends));
-  connect(halt_, &QCheckBox::clicked, this, [this] {
+  // Any change of the box, by click, key or an accessibility toggle action;
+  // the program never sets it. While the user may not act it keeps what the
+  // sheet knows.
+  connect(halt_, &QCheckBox::toggled, this, [this](bool checked) {
     if (UserMayAct()) {
       sheet_.NotifyHaltKeySendsClicked();
+    } else {
+      const QSignalBlocker quiet(halt_);
+      halt_->setChecked(!checked);
     }
   });
 

@@ -42,6 +42,8 @@ class SheetWindow final : public QDialog, public SheetHost, public ProgressView 
   // Told once, when the sheet has closed by OK or Cancel.
   void SetClosedListener(std::function<void()> listener) { closed_ = std::move(listener); }
   bool Finished() const { return finished_; }
+  // Cancel, as the close box gives it: runs when the sheet is idle.
+  void RequestCancel();
 
   // --- The window's parts, for tests and tools. ---
   QTabWidget* Tabs() const { return tabs_; }
@@ -77,7 +79,6 @@ class SheetWindow final : public QDialog, public SheetHost, public ProgressView 
   void ChooseTab(int index);
   void Ok();
   void Apply();
-  void RequestCancel();
   void Finish();
   void UpdateApply();
   // False for what the window took while library work runs.

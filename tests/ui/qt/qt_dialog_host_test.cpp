@@ -3,12 +3,16 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <QAccessible>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTimer>
+#include <atomic>
+#include <thread>
 
 #include "dialog_units.h"
 #include "qt_test_app.h"
@@ -74,6 +78,58 @@ TEST_F(QtDialogHostTest, ButtonsNotifyOnlyForTheUsersClick) {
   EXPECT_FALSE(misc.IsChecked(1039));
   EXPECT_FALSE(misc.IsChecked(1043));
   EXPECT_TRUE(misc.IsChecked(1041));
+}
+
+// What voice control and screen readers send: the accessibility interface's
+// actions, which toggle a box without clicking it.
+void DoAccessibleAction(QWidget* widget, const QString& action) {
+  QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(widget);
+  ASSERT_NE(accessible, nullptr);
+  ASSERT_NE(accessible->actionInterface(), nullptr);
+  ASSERT_TRUE(accessible->actionInterface()->actionNames().contains(action));
+  accessible->actionInterface()->doAction(action);
+  QApplication::processEvents();
+}
+
+TEST_F(QtDialogHostTest, AccessibilityActionsReachThePageAsClicksDo) {
+  QtDialogHost& misc = Dialog(110);
+  const QString toggle = QAccessibleActionInterface::toggleAction();
+  DoAccessibleAction(misc.Widget(1039), toggle);  // a check box, on
+  DoAccessibleAction(misc.Widget(1039), toggle);  // and off
+  DoAccessibleAction(misc.Widget(1041), toggle);  // a radio button: checks it
+  DoAccessibleAction(misc.Widget(1041), toggle);  // already checked: stays
+  testing::ClickAsUser(misc.Widget(1041));        // a click on it still tells
+  DoAccessibleAction(misc.Widget(1043), toggle);  // a second radio button
+  EXPECT_THAT(events.log,
+              ElementsAre("click 1039", "click 1039", "click 1041", "click 1041", "click 1043"));
+  EXPECT_FALSE(misc.IsChecked(1039));
+  EXPECT_TRUE(misc.IsChecked(1043));
+
+  // While library work runs the page cannot hear: the box keeps its state.
+  events.log.clear();
+  std::atomic<bool> acted{false};
+  QTimer::singleShot(0, &misc, [&] {
+    DoAccessibleAction(misc.Widget(1039), toggle);
+    acted = true;
+  });
+  runner_.Run(
+      [&] {
+        while (!acted) std::this_thread::yield();
+      },
+      {"Holding the window busy", 0});
+  EXPECT_THAT(events.log, IsEmpty());
+  EXPECT_FALSE(misc.IsChecked(1039));
+}
+
+TEST_F(QtDialogHostTest, ScreenReadersAnnounceTheTextTheScreenShows) {
+  QtDialogHost& sonar = Dialog(107);
+  const auto name = [&](int id) {
+    return QAccessible::queryAccessibleInterface(sonar.Widget(id))->text(QAccessible::Name);
+  };
+  ASSERT_EQ(name(1047), QStringLiteral("( 0 to 255 sec )"));
+  sonar.SetText(1047, "( 0 to 15 sec )");
+  EXPECT_EQ(name(1047), QStringLiteral("( 0 to 15 sec )"));
+  EXPECT_EQ(static_cast<QLabel*>(sonar.Widget(1047))->text(), QStringLiteral("( 0 to 15 sec )"));
 }
 
 TEST_F(QtDialogHostTest, ListsNotifyOnlyForTheUsersChoice) {

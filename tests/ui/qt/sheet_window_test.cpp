@@ -3,11 +3,16 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <QAccessible>
+#include <QApplication>
 #include <QCheckBox>
 #include <QPushButton>
 #include <QTabWidget>
+#include <csignal>
+#include <functional>
 
 #include "one_sensor_window.h"
+#include "quit_signals.h"
 
 namespace kv::ui::qt {
 namespace {
@@ -72,16 +77,53 @@ TEST_F(SheetWindowTest, FollowsTheSensorOutAndBackInThroughTheHotPlugMonitor) {
   EXPECT_THAT(messages, IsEmpty());
 }
 
+// Every way the sheet can end while the user has halted the key sends.
+struct WayOut {
+  const char* name;
+  std::function<void(SheetWindow&)> take;
+};
+
+void Raise(int signal) {
+  ::raise(signal);
+  for (int turns = 0; turns < 100; ++turns) QApplication::processEvents();
+}
+
+class SheetWayOutTest : public testing::OneSensorWindowTest<::testing::TestWithParam<WayOut>> {
+ protected:
+  SheetWayOutTest() : quitSignals_([this] { session->RequestQuit(); }) {}
+  QuitSignals quitSignals_;
+};
+
+TEST_P(SheetWayOutTest, ResumesTheKeySendsTheUserHalted) {
+  // Halted through the accessibility interface, as voice control would.
+  QAccessibleInterface* halt = QAccessible::queryAccessibleInterface(window->HaltKeySendsBox());
+  halt->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+  ASSERT_TRUE(Sensor().KeySendsHalted());
+  clock.ResetSlept();
+  GetParam().take(*window);
+  EXPECT_TRUE(window->Finished());
+  EXPECT_FALSE(window->isVisible());
+  EXPECT_FALSE(Sensor().KeySendsHalted());
+  EXPECT_GE(clock.SleptMs(), 2000u);  // the sensor's time to resume
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    EveryWay, SheetWayOutTest,
+    ::testing::Values(
+        WayOut{"CloseBox", [](SheetWindow& w) { w.close(); }},
+        WayOut{"Cancel", [](SheetWindow& w) { testing::ClickAsUser(w.CancelButton()); }},
+        WayOut{"Ok", [](SheetWindow& w) { testing::ClickAsUser(w.OkButton()); }},
+        WayOut{"Escape", [](SheetWindow& w) { testing::TypeAsUser(&w, Qt::Key_Escape); }},
+        WayOut{"SIGTERM", [](SheetWindow&) { Raise(SIGTERM); }},
+        WayOut{"SIGINT", [](SheetWindow&) { Raise(SIGINT); }},
+        WayOut{"SIGHUP", [](SheetWindow&) { Raise(SIGHUP); }}),
+    [](const ::testing::TestParamInfo<WayOut>& info) { return std::string(info.param.name); });
+
 TEST_F(SheetWindowTest, ClosingByTheTitleBarIsCancelAndResumesKeySends) {
   testing::ClickAsUser(window->HaltKeySendsBox());
   EXPECT_TRUE(Sensor().KeySendsHalted());
-  clock.ResetSlept();
   window->close();
-  EXPECT_TRUE(window->Finished());
-  EXPECT_FALSE(window->isVisible());
   EXPECT_THAT(KeySendCommands(), ElementsAre(0xB1, 0xB0));
-  EXPECT_FALSE(Sensor().KeySendsHalted());
-  EXPECT_GE(clock.SleptMs(), 2000u);  // the sensor's time to resume
 }
 
 }  // namespace
