@@ -35,7 +35,8 @@ class KeySendCommand final : public SensorCommand {
                             {"key_sends", halt_ ? "halted" : "resumed"}});
     } else if (halt_) {
       context.out.Line("Key sends halted on " + sensor.name +
-                       "; 'kv7700ctl resume' lets it type again.");
+                       ": it stays halted, typing nothing when you walk away or come back, until "
+                       "'kv7700ctl resume'.");
     } else {
       context.out.Line("Key sends resumed on " + sensor.name + ".");
     }

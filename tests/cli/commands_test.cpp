@@ -89,9 +89,10 @@ TEST(KeySendTest, HaltAndResumeSendTheControlReports) {
     const char* report;
     const char* said;
   };
-  for (const Case& c :
-       {Case{"halt", "set 00 b1 00 00 00 00 00 00 00", "Key sends halted on sensor 0"},
-        Case{"resume", "set 00 b0 00 00 00 00 00 00 00", "Key sends resumed"}}) {
+  for (const Case& c : {Case{"halt", "set 00 b1 00 00 00 00 00 00 00",
+                             "stays halted, typing nothing when you walk away or come back, until "
+                             "'kv7700ctl resume'"},
+                        Case{"resume", "set 00 b0 00 00 00 00 00 00 00", "Key sends resumed"}}) {
     const ToolResult result = RunTool({"--simulate", "--trace", c.command});
     EXPECT_EQ(result.exitCode, 0) << result.err;
     EXPECT_EQ(TraceLines(result.err).back(), c.report);
