@@ -7,6 +7,7 @@
 #include "command.h"
 #include "config_text.h"
 #include "output.h"
+#include "verify.h"
 
 namespace kv::cli {
 
@@ -16,6 +17,7 @@ struct CloneOptions {
   int from = 0;
   std::string to;
   bool dryRun = false;
+  bool verify = false;
 };
 
 // The sensor --to names, or nothing for 'all'; checked before any sensor is
@@ -68,9 +70,14 @@ void RunClone(Context& context, const CloneOptions& options) {
       result = SensorJson(to.info);
       const Configuration& before = to.config;
       StoreRecords(config, records, sensor);
-      if (!options.dryRun) WriteConfiguration(records, sensor);
+      if (!options.dryRun) {
+        WriteConfiguration(records, sensor);
+        if (options.verify)
+          VerifyWrite(ExpectedAfterWrite(config, before, records), records, sensor);
+      }
       result["changes"] = ChangesJson(before, config);
       result["written"] = !options.dryRun;
+      result["verified"] = !options.dryRun && options.verify;
       if (!context.out.IsJson()) {
         const std::vector<std::string> changes = ChangeLines(before, config, to.info.firmware);
         context.out.Line(changes.empty() ? "No value changes on " + sensor + "."
@@ -78,7 +85,8 @@ void RunClone(Context& context, const CloneOptions& options) {
         for (const std::string& line : changes) context.out.Line(line);
         std::string done = options.dryRun ? "Dry run: nothing was written to "
                                           : "Wrote the configuration of " + source + " to ";
-        context.out.Line(done.append(sensor).append("."));
+        done.append(sensor).append(!options.dryRun && options.verify ? " and read it back." : ".");
+        context.out.Line(done);
       }
     } catch (const CliError& error) {
       // The other targets still get their copy.
@@ -108,6 +116,8 @@ void AddCloneCommand(CLI::App& app, Command* chosen) {
       ->check(CLI::NonNegativeNumber);
   clone->add_option("--to", options->to, "Sensor to copy to, or 'all'")->required();
   clone->add_flag("--dry-run", options->dryRun, "Show what would change and write nothing");
+  clone->add_flag("--verify", options->verify,
+                  "Read each target back after writing and fail when it differs");
   clone->callback([chosen, options] {
     *chosen = [options](Context& context) { RunClone(context, *options); };
   });
