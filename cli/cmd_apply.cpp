@@ -110,7 +110,6 @@ void WritePlan(const Plan& plan, const std::string& sensor) {
     ok = ReadDevCfg();
   }
   if (!ok) throw DeviceFailure("ReadDevCfg", sensor, GetDevError());
-  ReuseLastRead();
   StoreRecords(plan.expected, plan.records, sensor);
   WriteConfiguration(plan.records, sensor);
   VerifyWrite(plan.expected, plan.records, sensor);
@@ -129,8 +128,6 @@ class Applier {
     try {
       const Sensor sensor = ReadSensor(session, index);
       result = {{"sensor", SensorJson(sensor.info)}};
-      // The reserved words a write carries are then this sensor's own.
-      ReuseLastRead();
       const Configuration loaded = LoadTemplate(options_.file, sensor.name);
       const Plan plan = MakePlan(sensor.config, loaded, sensor.info.firmware);
       const bool change = !plan.records.empty();

@@ -1,9 +1,11 @@
 // apply FILE: only the records that differ reach the sensor, a second apply
 // sends nothing, a refused file sends nothing, and a write the sensor does
-// not keep is a failure; --verify on set, load and clone likewise.
+// not keep is a failure; --verify on set, load and clone likewise. Every
+// write keeps the target's own reserved words.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <nlohmann/json.hpp>
 
 #include "tool_runner.h"
@@ -195,6 +197,36 @@ TEST(ApplyTest, AllDryRunAndPathChooseTheSensors) {
   const ToolResult nowhere = RunTool({"--simulate", "apply", "--path", "/dev/hidraw9", file});
   EXPECT_EQ(nowhere.exitCode, 1);
   EXPECT_THAT(nowhere.err, HasSubstr("no sensor is open at /dev/hidraw9"));
+}
+
+// Sensor 1 holds reserved words of its own (Reserved2WU 0x33, Reserved1I 7),
+// and is read after sensor 0: a write to sensor 0 keeps sensor 0's.
+TEST(ApplyTest, AWriteCarriesTheTargetsOwnReservedWords) {
+  TempDir dir;
+  const std::string a = dir.Path("a.json");
+  const std::string b = dir.Path("b.json");
+  const std::string file = dir.Path("site.txt");
+  WriteFile(file, "Key1CodeWU = 4\nPressRateI = 5\n");
+  const std::vector<std::vector<std::string>> cases = {
+      {"set", "Key1CodeWU=4", "PressRateI=5"},
+      {"load", file},
+      {"apply", file},
+  };
+  for (const std::vector<std::string>& command : cases) {
+    std::remove(a.c_str());
+    ASSERT_EQ(RunTool({"--simulate=" + a, "--simulate=" + b, "list"}).exitCode, 0);
+    nlohmann::json other = nlohmann::json::parse(ReadFile(b));
+    other["working"]["0x84"] = "00 33 00 00 00 00 00 00";
+    other["working"]["0x85"] = "07 00 00 00 00 00 00 00";
+    WriteFile(b, other.dump());
+    std::vector<std::string> args = {"--simulate=" + a, "--simulate=" + b};
+    args.insert(args.end(), command.begin(), command.end());
+    const ToolResult result = RunTool(args);
+    ASSERT_EQ(result.exitCode, 0) << command[0] << result.err;
+    const nlohmann::json written = nlohmann::json::parse(ReadFile(a));
+    EXPECT_EQ(written["working"]["0x84"], "00 00 04 00 00 00 00 00") << command[0];
+    EXPECT_EQ(written["working"]["0x85"], "00 05 00 00 00 00 00 00") << command[0];
+  }
 }
 
 }  // namespace
