@@ -103,7 +103,8 @@ Plan MakePlan(const Configuration& current, const Configuration& loaded, std::ui
 
 // The sensor's records are read again before the write: loading the file
 // stored all four in the cache, and only the differing ones may be sent.
-void WritePlan(const Plan& plan, const std::string& sensor) {
+// `written` names the records once the sensor has acknowledged them.
+void WritePlan(const Plan& plan, const std::string& sensor, Json* written) {
   int ok = 0;
   {
     ProgressScope progress("Reading " + sensor, 2 * kConfigReadExchanges);
@@ -112,6 +113,7 @@ void WritePlan(const Plan& plan, const std::string& sensor) {
   if (!ok) throw DeviceFailure("ReadDevCfg", sensor, GetDevError());
   StoreRecords(plan.expected, plan.records, sensor);
   WriteConfiguration(plan.records, sensor);
+  *written = RecordListJson(plan.records);
   VerifyWrite(plan.expected, plan.records, sensor);
 }
 
@@ -125,6 +127,7 @@ class Applier {
   void Apply(int index) {
     Session& session = context_.session;
     Json result = {{"index", index}};
+    Json written = Json::array();  // even when the read-back then fails
     try {
       const Sensor sensor = ReadSensor(session, index);
       result = {{"sensor", SensorJson(sensor.info)}};
@@ -132,19 +135,19 @@ class Applier {
       const Plan plan = MakePlan(sensor.config, loaded, sensor.info.firmware);
       const bool change = !plan.records.empty();
       Report(sensor, plan);
-      if (change && !options_.dryRun) WritePlan(plan, sensor.name);
-      const bool written = change && !options_.dryRun;
+      if (change && !options_.dryRun) WritePlan(plan, sensor.name, &written);
       result["status"] = change ? "changed" : "unchanged";
       result["changes"] = ChangesJson(plan.current, plan.expected);
       result["records"] = RecordListJson(plan.records);
-      result["written"] = written ? RecordListJson(plan.records) : Json::array();
-      result["verified"] = written;
+      result["written"] = written;
+      result["verified"] = !written.empty();
       result["adjusted"] = plan.adjusted;
       if (change) result["key_sequences"] = KeySequencesJson(plan.expected);
-      out_.Line(Outcome(sensor.name, plan, written));
+      out_.Line(Outcome(sensor.name, plan, !written.empty()));
       changed_ = changed_ || change;
     } catch (const CliError& error) {
       result["status"] = "failed";
+      result["written"] = written;
       result["error"] = error.what();
       failures_ += (failures_.empty() ? "" : "\n") + std::string(error.what());
       out_.Line(session.Describe(index) + ": failed");

@@ -155,6 +155,12 @@ TEST(ApplyTest, AWriteTheSensorDoesNotKeepIsAFailure) {
                                   HasSubstr("PingRateS: wrote 500, the sensor holds 200")))
         << c.args[0];
   }
+  // The sensor was written, so a fleet tool counts it as changed, and failed.
+  const ToolResult apply =
+      RunTool({"--simulate=" + dir.Path("s.json"), "--json", "apply", file}, forgetful);
+  const nlohmann::json sensor = Parse(apply)["sensors"][0];
+  EXPECT_EQ(sensor["status"], "failed");
+  EXPECT_EQ(sensor["written"], nlohmann::json::array({"tsSonarParms"}));
   // Cloning reads back every target.
   ASSERT_EQ(RunTool({"--simulate=" + dir.Path("s.json"), "set", "PingRateS=600"}).exitCode, 0);
   const ToolResult lost =
