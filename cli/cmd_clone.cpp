@@ -9,6 +9,7 @@
 #include "config_text.h"
 #include "output.h"
 #include "sensor.h"
+#include "verify.h"
 
 namespace kv::cli {
 
@@ -18,6 +19,7 @@ struct CloneOptions {
   int from = 0;
   std::string to;
   bool dryRun = false;
+  bool verify = false;
 };
 
 // The sensor --to names, or nothing for 'all'; checked before any sensor is
@@ -52,13 +54,14 @@ struct Target {
   Json result;
   Configuration before;
   std::uint16_t firmware = 0;
-  std::string error;  // why this target was not written
+  std::string error;     // why this target was not written, or failed its read-back
+  bool written = false;  // written but not kept as written
 };
 
 // Reads a target from the cache and stores the source's records in it.
 Target Prepare(Session& session, int index, const Configuration& config,
                const std::vector<RecordKind>& records) {
-  Target target{index, session.Describe(index), {{"index", index}}, {}, 0, {}};
+  Target target{index, session.Describe(index), {{"index", index}}, {}, 0, {}, false};
   try {
     const Sensor to = ReadSensor(session, index);
     target.result = SensorJson(to.info);
@@ -101,6 +104,18 @@ void RunClone(Context& context, const CloneOptions& options) {
                                      [&](const Target& t) { return t.index == ready[n]; });
       target.error = DeviceFailure("WriteDevCfg", target.name, errors[n]).what();
     }
+    // Read back one after another: a verified clone takes a read per target.
+    for (Target& target : targets) {
+      if (!options.verify || !target.error.empty()) continue;
+      try {
+        session.Select(target.index);
+        VerifyWrite(ExpectedAfterWrite(config, target.before, records), records, target.name);
+      } catch (const CliError& error) {
+        target.error = error.what();
+        target.result["changes"] = ChangesJson(target.before, config);
+        target.written = true;
+      }
+    }
   }
 
   Json results = Json::array();
@@ -108,7 +123,7 @@ void RunClone(Context& context, const CloneOptions& options) {
   for (Target& target : targets) {
     if (!target.error.empty()) {
       // The other targets still got their copy.
-      target.result["written"] = false;
+      target.result["written"] = target.written;
       target.result["error"] = target.error;
       failures += (failures.empty() ? "" : "\n") + target.error;
       results.push_back(target.result);
@@ -116,6 +131,7 @@ void RunClone(Context& context, const CloneOptions& options) {
     }
     target.result["changes"] = ChangesJson(target.before, config);
     target.result["written"] = !options.dryRun;
+    target.result["verified"] = !options.dryRun && options.verify;
     results.push_back(target.result);
     if (context.out.IsJson()) continue;
     const std::vector<std::string> changes = ChangeLines(target.before, config, target.firmware);
@@ -124,7 +140,8 @@ void RunClone(Context& context, const CloneOptions& options) {
     for (const std::string& line : changes) context.out.Line(line);
     std::string done = options.dryRun ? "Dry run: nothing was written to "
                                       : "Wrote the configuration of " + source + " to ";
-    context.out.Line(done.append(target.name).append("."));
+    done.append(target.name).append(!options.dryRun && options.verify ? " and read it back." : ".");
+    context.out.Line(done);
   }
   if (context.out.IsJson()) {
     context.out.Document({{"source", options.from},
@@ -146,6 +163,8 @@ void AddCloneCommand(CLI::App& app, Command* chosen) {
       ->check(CLI::NonNegativeNumber);
   clone->add_option("--to", options->to, "Sensor to copy to, or 'all'")->required();
   clone->add_flag("--dry-run", options->dryRun, "Show what would change and write nothing");
+  clone->add_flag("--verify", options->verify,
+                  "Read each target back after writing and fail when it differs");
   clone->callback([chosen, options] {
     *chosen = [options](Context& context) { RunClone(context, *options); };
   });

@@ -1,7 +1,6 @@
 // save FILE, load FILE: the template file of the current sensor.
 #include <kv7700/discovery.h>
 #include <kv7700/kv7700.h>
-#include <sys/stat.h>
 
 #include <CLI/CLI.hpp>
 #include <cerrno>
@@ -13,33 +12,12 @@
 #include "command.h"
 #include "config_text.h"
 #include "output.h"
+#include "template_input.h"
+#include "verify.h"
 
 namespace kv::cli {
 
 namespace {
-
-// A file to load must exist, be a regular file and be readable: checked
-// before any sensor is touched.
-void CheckReadable(const std::string& file) {
-  struct stat info;
-  if (stat(file.c_str(), &info) != 0) {
-    throw UsageError("cannot read '" + file + "': " + std::strerror(errno) + ".");
-  }
-  if (S_ISDIR(info.st_mode)) throw UsageError("cannot read '" + file + "': it is a folder.");
-  std::FILE* stream = std::fopen(file.c_str(), "r");
-  if (!stream) throw UsageError("cannot read '" + file + "': " + std::strerror(errno) + ".");
-  std::fclose(stream);
-}
-
-std::string LimitsOf(RecordKind record) {
-  std::string text;
-  for (const Field& field : AllFields()) {
-    if (field.record != record || field.check.code == 0) continue;
-    text += (text.empty() ? "" : ", ") + std::string(field.name) + " " +
-            std::to_string(field.check.low) + " to " + std::to_string(field.check.high);
-  }
-  return text;
-}
 
 class SaveCommand final : public SensorCommand {
  public:
@@ -67,6 +45,7 @@ class LoadCommand final : public SensorCommand {
  public:
   std::string file;
   bool dryRun = false;
+  bool verify = false;
 
  private:
   void CheckArguments() override { CheckReadable(file); }
@@ -97,7 +76,10 @@ class LoadCommand final : public SensorCommand {
       for (const std::string& line : KeySequenceLines(after)) context.out.Line(line);
     }
     const bool write = !dryRun && !accepted.empty();
-    if (write) WriteConfiguration(accepted, sensor.name);
+    if (write) {
+      WriteConfiguration(accepted, sensor.name);
+      if (verify) VerifyWrite(ExpectedAfterWrite(after, before, accepted), accepted, sensor.name);
+    }
 
     if (context.out.IsJson()) {
       context.out.Document({{"sensor", SensorJson(sensor.info)},
@@ -106,11 +88,13 @@ class LoadCommand final : public SensorCommand {
                             {"changes", ChangesJson(before, after)},
                             {"key_sequences", KeySequencesJson(after)},
                             {"refused", RecordListJson(refused)},
-                            {"written", write ? RecordListJson(accepted) : Json::array()}});
+                            {"written", write ? RecordListJson(accepted) : Json::array()},
+                            {"verified", write && verify}});
     } else if (dryRun) {
       context.out.Line("Dry run: nothing was written.");
     } else if (write) {
-      context.out.Line("Wrote " + RecordList(accepted) + " to " + sensor.name + ".");
+      context.out.Line("Wrote " + RecordList(accepted) + " to " + sensor.name +
+                       (verify ? " and read it back." : "."));
     }
     if (!refused.empty()) {
       std::string message;
@@ -140,6 +124,8 @@ void AddFileCommands(CLI::App& app, Command* chosen) {
       load);
   loadCommand->add_option("FILE", load->file, "Template file")->required();
   loadCommand->add_flag("--dry-run", load->dryRun, "Show what would change and write nothing");
+  loadCommand->add_flag("--verify", load->verify,
+                        "Read the sensor back after writing and fail when it differs");
 }
 
 }  // namespace kv::cli

@@ -13,6 +13,7 @@
 #include "command.h"
 #include "config_text.h"
 #include "output.h"
+#include "verify.h"
 
 namespace kv::cli {
 
@@ -120,6 +121,7 @@ class SetCommand final : public SensorCommand {
  public:
   std::vector<std::string> arguments;
   bool dryRun = false;
+  bool verify = false;
 
  private:
   // Every name and value is checked before anything is sent.
@@ -133,14 +135,18 @@ class SetCommand final : public SensorCommand {
       SetValue(&after, *assignment.field, assignment.value);
     }
     StoreRecords(after, touched, sensor.name);
-    if (!dryRun) WriteConfiguration(touched, sensor.name);
+    if (!dryRun) {
+      WriteConfiguration(touched, sensor.name);
+      if (verify) VerifyWrite(ExpectedAfterWrite(after, before, touched), touched, sensor.name);
+    }
 
     if (context.out.IsJson()) {
       context.out.Document({{"sensor", SensorJson(sensor.info)},
                             {"dry_run", dryRun},
                             {"changes", ChangesJson(before, after)},
                             {"key_sequences", KeySequencesJson(after)},
-                            {"written", dryRun ? Json::array() : RecordListJson(touched)}});
+                            {"written", dryRun ? Json::array() : RecordListJson(touched)},
+                            {"verified", !dryRun && verify}});
       return;
     }
     const std::vector<std::string> changes = ChangeLines(before, after, sensor.info.firmware);
@@ -150,7 +156,8 @@ class SetCommand final : public SensorCommand {
     if (dryRun) {
       context.out.Line("Dry run: nothing was written (" + RecordList(touched) + " would be).");
     } else {
-      context.out.Line("Wrote " + RecordList(touched) + " to " + sensor.name + ".");
+      context.out.Line("Wrote " + RecordList(touched) + " to " + sensor.name +
+                       (verify ? " and read it back." : "."));
     }
   }
 
@@ -168,6 +175,8 @@ void AddSetCommand(CLI::App& app, Command* chosen) {
       ->type_name("NAME=VALUE")
       ->required();
   set->add_flag("--dry-run", command->dryRun, "Show what would change and write nothing");
+  set->add_flag("--verify", command->verify,
+                "Read the sensor back after writing and fail when it differs");
 }
 
 }  // namespace kv::cli

@@ -72,6 +72,7 @@ void AddShowCommand(CLI::App& app, Command* chosen);
 void AddSetCommand(CLI::App& app, Command* chosen);
 void AddFileCommands(CLI::App& app, Command* chosen);  // save, load
 void AddCloneCommand(CLI::App& app, Command* chosen);
+void AddApplyCommand(CLI::App& app, Command* chosen);
 void AddRangeCommand(CLI::App& app, Command* chosen);
 void AddMemoryCommands(CLI::App& app, Command* chosen);   // reset, restore-defaults, save-defaults
 void AddKeySendCommands(CLI::App& app, Command* chosen);  // halt, resume

@@ -21,6 +21,7 @@ constexpr const char* kDescription =
     "  kv7700ctl show --json\n"
     "  kv7700ctl set PingRateS=300 MaxDistS=40\n"
     "  kv7700ctl --device 1 load office.txt --dry-run\n"
+    "  kv7700ctl apply --all site.txt\n"
     "  kv7700ctl --simulate show";
 
 constexpr const char* kFooter =
@@ -97,6 +98,7 @@ int Run(int argc, char** argv) {
   AddSetCommand(app, &chosen);
   AddFileCommands(app, &chosen);
   AddCloneCommand(app, &chosen);
+  AddApplyCommand(app, &chosen);
   AddRangeCommand(app, &chosen);
   AddMemoryCommands(app, &chosen);
   AddKeySendCommands(app, &chosen);

@@ -181,6 +181,9 @@ Sensor ReadSensor(Session& session, int index) {
   Sensor sensor{index, session.Info(index), session.Describe(index), {}};
   session.Select(index);
   sensor.config = CachedConfiguration(sensor.name);
+  // A write carries the reserved words of the sensor read last; with several
+  // sensors read in step that is another sensor, so take this one's.
+  ReuseLastRead();
   return sensor;
 }
 

@@ -68,7 +68,8 @@ struct Sensor {
 };
 
 // Selects sensor `index` of the open session, makes sure its configuration is
-// read and takes its cached records; the sensor stays current.
+// read and takes its cached records; the sensor stays current, and a write to
+// it carries its own reserved words.
 Sensor ReadSensor(Session& session, int index);
 
 // The cached records of the current sensor (read at open).

@@ -47,7 +47,7 @@ std::vector<std::string_view> Split(std::string_view text, char separator) {
 
 SimulationSettings::FaultPlan ParseFault(std::string_view text) {
   constexpr const char* kName = "KV7700_SIMULATE_FAULT";
-  constexpr const char* kForm = "refuse:N or vanish:N, optionally followed by :SENSOR";
+  constexpr const char* kForm = "refuse:N, vanish:N or forget:N, optionally followed by :SENSOR";
   const auto parts = Split(text, ':');
   SimulationSettings::FaultPlan plan;
   if (parts.size() < 2 || parts.size() > 3) throw BadVariable(kName, text, kForm);
@@ -55,6 +55,8 @@ SimulationSettings::FaultPlan ParseFault(std::string_view text) {
     plan.kind = emu::SensorFault::Refuse;
   } else if (parts[0] == "vanish") {
     plan.kind = emu::SensorFault::Vanish;
+  } else if (parts[0] == "forget") {
+    plan.kind = emu::SensorFault::Forget;
   } else {
     throw BadVariable(kName, text, kForm);
   }

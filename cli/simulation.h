@@ -6,7 +6,9 @@
 //   KV7700_SIMULATE_FIRMWARE=0400  firmware of newly made sensors (hex)
 //   KV7700_SIMULATE_TARGET=IN[:IN_PER_S]  the target in front of every sensor
 //   KV7700_SIMULATE_FAULT=KIND:N[:SENSOR]  sensor SENSOR (default 0) fails at
-//                                  its N-th exchange; KIND is refuse or vanish
+//                                  its N-th exchange; KIND is refuse or vanish,
+//                                  or forget: from then on writes are
+//                                  acknowledged but not stored
 //   KV7700_SIMULATE_DENIED=1       the sensors are present but not accessible
 //   KV7700_SIMULATE_PLUG=plug@MS,other@MS,unplug@MS  hot-plug events for
 //                                  monitor, MS after it starts watching

@@ -45,9 +45,15 @@ constexpr std::array<ReadStep, kStepCount> kReadSteps = {{
        CheckWalkUpParms(&slot.WalkUp, 1);
      }},
     {wire::kCmdWalkUpCodes,
-     [](const wire::Data& d, DeviceSlot& slot) { wire::UnpackWalkUpCodes(d, &slot.WalkUp); }},
+     [](const wire::Data& d, DeviceSlot& slot) {
+       wire::UnpackWalkUpCodes(d, &slot.WalkUp);
+       slot.ReadReserved2WU = slot.WalkUp.Reserved2WU;
+     }},
     {wire::kCmdIdle,
-     [](const wire::Data& d, DeviceSlot& slot) { wire::UnpackIdle(d, &slot.Idle); }},
+     [](const wire::Data& d, DeviceSlot& slot) {
+       wire::UnpackIdle(d, &slot.Idle);
+       slot.ReadReserved1I = slot.Idle.Reserved1I;
+     }},
     {wire::kCmdVersion,
      [](const wire::Data& d, DeviceSlot& slot) { slot.FwVersion = wire::UnpackVersion(d); }},
 }};

@@ -27,7 +27,13 @@ struct WritePlan {
   void Add(std::uint8_t command, const wire::Data& data) { writes[count++] = {command, data}; }
 };
 
-WritePlan PlanWrite(const DeviceSlot& slot, const LibState& state) {
+// The reserved words a walk-up or idle write sends back.
+struct ReservedWords {
+  std::uint16_t walkUp;
+  std::uint16_t idle;
+};
+
+WritePlan PlanWrite(const DeviceSlot& slot, ReservedWords words) {
   WritePlan plan;
   plan.active = true;
   if (slot.SonarDirty) plan.Add(wire::kCmdSonar, wire::PackSonar(slot.Sonar));
@@ -37,9 +43,9 @@ WritePlan PlanWrite(const DeviceSlot& slot, const LibState& state) {
   }
   if (slot.WalkUpDirty) {
     plan.Add(wire::kCmdWalkUpKeys, wire::PackWalkUpKeys(slot.WalkUp));
-    plan.Add(wire::kCmdWalkUpCodes, wire::PackWalkUpCodes(slot.WalkUp, state.LastReserved2WU));
+    plan.Add(wire::kCmdWalkUpCodes, wire::PackWalkUpCodes(slot.WalkUp, words.walkUp));
   }
-  if (slot.IdleDirty) plan.Add(wire::kCmdIdle, wire::PackIdle(slot.Idle, state.LastReserved1I));
+  if (slot.IdleDirty) plan.Add(wire::kCmdIdle, wire::PackIdle(slot.Idle, words.idle));
   return plan;
 }
 
@@ -51,8 +57,10 @@ void Fail(DeviceSlot& slot, WritePlan& plan) {
 }
 
 // Writes the listed sensors together; each ends as its own WriteDevCfg would
-// have left it. The current sensor is left alone.
-int WriteInStep(const std::int16_t* indices, std::int16_t count) {
+// have left it. `ownWords`: each sensor read is sent back its own reserved
+// words rather than those of the sensor read last. The current sensor is
+// left alone.
+int WriteInStep(const std::int16_t* indices, std::int16_t count, bool ownWords) {
   LibState& state = GetLibState();
   const std::int16_t current = state.CurrentIndex;
   std::array<WritePlan, kMaxDevices> plans{};
@@ -60,7 +68,9 @@ int WriteInStep(const std::int16_t* indices, std::int16_t count) {
   for (std::int16_t n = 0; n < count; ++n) {
     DeviceSlot& slot = state.Slots[indices[n]];
     slot.DevError = 0;
-    plans[indices[n]] = PlanWrite(slot, state);
+    ReservedWords words{state.LastReserved2WU, state.LastReserved1I};
+    if (ownWords && slot.RecordsValid) words = {slot.ReadReserved2WU, slot.ReadReserved1I};
+    plans[indices[n]] = PlanWrite(slot, words);
     longest = std::max(longest, plans[indices[n]].count);
   }
   // Runs `report` for every sensor still being written whose plan has a
@@ -118,7 +128,7 @@ int WriteInStep(const std::int16_t* indices, std::int16_t count) {
 
 int WriteDevCfg() {
   const std::int16_t current = GetLibState().CurrentIndex;
-  return WriteInStep(&current, 1);
+  return WriteInStep(&current, 1, false);
 }
 
 int WriteDevCfgOfSensors(const std::int16_t* indices, std::int16_t count) {
@@ -131,7 +141,7 @@ int WriteDevCfgOfSensors(const std::int16_t* indices, std::int16_t count) {
     if (index < 0 || index >= state.DeviceCount || listed[index]) return 0;
     listed[index] = true;
   }
-  return WriteInStep(indices, count);
+  return WriteInStep(indices, count, true);
 }
 
 }  // namespace kv

@@ -27,6 +27,12 @@ struct DeviceSlot {
   tsWalkAwayParms WalkAway;
   tsWalkUpParms WalkUp;
   tsIdleParms Idle;
+  // The reserved words as this sensor's own last read gave them (a Set
+  // operation may overwrite the records' copies); meaningful once
+  // RecordsValid is set. Writes to several sensors at once send each one
+  // its own.
+  std::uint16_t ReadReserved2WU = 0;
+  std::uint16_t ReadReserved1I = 0;
   std::array<char, kMaxPathLength + 1> DevicePath = {};  // always terminated
 };
 

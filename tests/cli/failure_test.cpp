@@ -121,11 +121,11 @@ TEST(FailureTest, UsageErrorsExitWithTwo) {
 
 TEST(FailureTest, AnUnknownCommandIsNamedWithTheKnownOnes) {
   for (const std::vector<std::string>& args :
-       {std::vector<std::string>{"frobnicate"}, {"--device", "1", "--json", "apply", "x.txt"}}) {
+       {std::vector<std::string>{"frobnicate"}, {"--device", "1", "--json", "deploy", "x.txt"}}) {
     const ToolResult result = RunTool(args);
     EXPECT_EQ(result.exitCode, 2);
     EXPECT_THAT(result.err, AllOf(HasSubstr("is not a command"),
-                                  HasSubstr("list, show, set, save, load, clone, range")));
+                                  HasSubstr("list, show, set, save, load, clone, apply, range")));
     EXPECT_THAT(result.err, ::testing::Not(HasSubstr("subcommand is required")));
   }
   EXPECT_THAT(RunTool({"frobnicate"}).err, HasSubstr("'frobnicate' is not a command"));

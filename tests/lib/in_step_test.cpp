@@ -5,6 +5,7 @@
 
 #include <string>
 #include <tuple>
+#include <utility>
 #include <vector>
 
 #include "hid/emulated/emulated_sensor.h"
@@ -194,13 +195,19 @@ class WriteInStepTest : public ReadInStepTest {
     return outcome;
   }
 
+  // Each sensor written by itself, sent back its own reserved words.
   static int WriteOneAfterAnother() {
-    const std::int16_t current = GetLibState().CurrentIndex;
+    LibState& state = GetLibState();
+    const std::int16_t current = state.CurrentIndex;
+    const auto words = std::make_pair(state.LastReserved2WU, state.LastReserved1I);
     int written = 1;
     for (std::int16_t i = 0; i < kSensors; ++i) {
       SelectDevice(i);
+      state.LastReserved2WU = state.Slots[i].ReadReserved2WU;
+      state.LastReserved1I = state.Slots[i].ReadReserved1I;
       written &= WriteDevCfg();
     }
+    std::tie(state.LastReserved2WU, state.LastReserved1I) = words;
     SelectDevice(current);
     return written;
   }
@@ -266,6 +273,23 @@ TEST_F(WriteInStepTest, AListThatIsNotOpenSensorsEachOnceSendsNothing) {
   const WriteOutcome written = Observe(WriteDevCfgOfSensors(kAll.data(), kSensors));
   EXPECT_EQ(written.result, 1);
   EXPECT_EQ(written.library.current, 2);
+}
+
+TEST_F(WriteInStepTest, EachSensorIsSentBackItsOwnReservedWords) {
+  PrepareWrite(-1, 0, emu::Fault::Refuse);
+  std::vector<std::pair<std::uint16_t, std::uint16_t>> words;
+  for (const DeviceSlot& slot : GetLibState().Slots) {
+    words.emplace_back(slot.ReadReserved2WU, slot.ReadReserved1I);
+  }
+  ASSERT_EQ(WriteDevCfgOfSensors(kAll.data(), kSensors), 1);
+  CloseAllDevices();
+  ASSERT_EQ(OpenAllDevices(nullptr), 1);  // read back
+  // The walk-up word differs from sensor to sensor (the idle word's wire
+  // bits are all clear in these sensors).
+  for (int i = 0; i < kSensors; ++i) {
+    EXPECT_EQ(GetLibState().Slots[i].ReadReserved2WU, words[i].first) << i;
+  }
+  EXPECT_NE(words[0].first, words[1].first);
 }
 
 }  // namespace

@@ -139,7 +139,11 @@ bool EmulatedSensor::InjectFault(Direction direction) {
                    : direction == Direction::Set ? it->setsLeft
                                                  : it->getsLeft;
     if (counter > 0 && --counter == 0) {
-      fails = true;
+      if (it->fault == Fault::Forget) {
+        forgetsWrites_ = true;
+      } else {
+        fails = true;
+      }
       if (it->fault == Fault::Vanish) vanished_ = true;
       it = faults_.erase(it);
     } else {
@@ -316,7 +320,7 @@ void EmulatedSensor::StageData(const Report& report) {
 }
 
 void EmulatedSensor::Commit(std::uint8_t mask) {
-  const std::uint8_t commit = mask & stagedMask_ & kBlockMaskBits;
+  const std::uint8_t commit = forgetsWrites_ ? 0 : mask & stagedMask_ & kBlockMaskBits;
   for (std::size_t n = 0; n < working_.size(); ++n) {
     if (commit & (1u << n)) working_[n] = staged_[n];
   }

@@ -58,6 +58,8 @@ struct TraceEntry {
 enum class Fault {
   Refuse,  // this one exchange fails, the sensor stays
   Vanish,  // this exchange and every later one fail, as when unplugged
+  Forget,  // this exchange and every later one are acknowledged, but no
+           // commit stores anything: a read-back shows the old configuration
 };
 
 // Every public operation is safe to call from any thread. The references
@@ -156,6 +158,7 @@ class EmulatedSensor {
   std::uint64_t targetSetAtMs_ = 0;
   bool halted_ = false;
   bool vanished_ = false;
+  bool forgetsWrites_ = false;  // a Forget fault has struck
 
   int lastCommand_ = -1;  // the block a data report would stage
   std::uint64_t lastCommandAtMs_ = 0;

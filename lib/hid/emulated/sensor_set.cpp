@@ -179,8 +179,10 @@ EmulatedSensor& SensorSet::Sensor(std::size_t index) {
 
 void SensorSet::FailAtExchange(std::size_t index, int exchange, SensorFault fault) {
   if (index >= entries_.size()) return;
-  entries_[index].sensor->FailAtExchange(
-      exchange, fault == SensorFault::Vanish ? Fault::Vanish : Fault::Refuse);
+  const Fault kind = fault == SensorFault::Vanish   ? Fault::Vanish
+                     : fault == SensorFault::Forget ? Fault::Forget
+                                                    : Fault::Refuse;
+  entries_[index].sensor->FailAtExchange(exchange, kind);
 }
 
 }  // namespace kv::emu

@@ -24,6 +24,7 @@ class EmulatedSensor;
 enum class SensorFault {
   Refuse,  // the one exchange fails, the sensor stays
   Vanish,  // that exchange and every later one fail, as when unplugged
+  Forget,  // from that exchange on writes are acknowledged but not stored
 };
 
 class SensorSet {

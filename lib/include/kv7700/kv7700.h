@@ -81,9 +81,11 @@ int ReuseLastRead();
 int WriteDevCfg();
 // WriteDevCfg for several open sensors at once (each listed once), in the
 // time of one: each ends with the DevError and dirty flags its own
-// WriteDevCfg would have left. 1 when every one was written; 0 when any
-// failed (see each one's DevError) or the list names a sensor twice or one
-// that is not open, in which case nothing is sent. The current sensor stays.
+// WriteDevCfg would have left. A sensor whose configuration was read is sent
+// back the reserved words of its own last read, not those of the sensor
+// read last. 1 when every one was written; 0 when any failed (see each
+// one's DevError) or the list names a sensor twice or one that is not open,
+// in which case nothing is sent. The current sensor stays.
 int WriteDevCfgOfSensors(const std::int16_t* indices, std::int16_t count);
 int FactoryResetDev();
 int RestoreUserDefaultsDev();

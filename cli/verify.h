@@ -1,0 +1,34 @@
+// Reading a sensor back after a write: what the sensor should hold, and the
+// check that it does. A write the sensor acknowledged but did not keep is a
+// failure, never a success.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "config_text.h"
+#include "fields.h"
+
+namespace kv::cli {
+
+// Whether a field takes part in comparisons: the words the sensor keeps for
+// itself (never sent from the cache) do not.
+bool Compared(const Field& field);
+
+// The fields of `records` that differ between `a` and `b`, leaving out the
+// words the sensor keeps for itself.
+std::vector<FieldChange> ComparedDifferences(const Configuration& a, const Configuration& b,
+                                             const std::vector<RecordKind>& records);
+
+// What the sensor holds once `records` of `wanted` are written to it, its
+// last read having given `before`: the written records as the sensor keeps
+// them, the others as they were.
+Configuration ExpectedAfterWrite(const Configuration& wanted, const Configuration& before,
+                                 const std::vector<RecordKind>& records);
+
+// Reads the current sensor again and checks that `records` hold what
+// `expected` says. Throws a failure naming every field that differs.
+void VerifyWrite(const Configuration& expected, const std::vector<RecordKind>& records,
+                 const std::string& sensor);
+
+}  // namespace kv::cli
