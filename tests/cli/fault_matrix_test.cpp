@@ -31,9 +31,9 @@ struct Segment {
 
 // How a command takes a failed read of the configuration at start-up.
 enum class WithoutConfiguration {
-  Stops,     // it needs the configuration: the read's failure ends it
-  Lists,     // list: the sensor is listed with the failure
-  GoesOn,    // range, halt, resume: they need no configuration
+  Stops,   // it needs the configuration: the read's failure ends it
+  Lists,   // list: the sensor is listed with the failure
+  GoesOn,  // range, halt, resume: they need no configuration
 };
 
 struct CommandCase {
@@ -110,7 +110,8 @@ TEST(FaultMatrixTest, EveryReportOfEveryCommandRefusedOrVanishing) {
        {"restore-defaults"},
        "",
        WithoutConfiguration::Stops,
-       {{Phase::Command, 1, "RestoreUserDefaultsDev"}, {Phase::Read, 14, "RestoreUserDefaultsDev"}}},
+       {{Phase::Command, 1, "RestoreUserDefaultsDev"},
+        {Phase::Read, 14, "RestoreUserDefaultsDev"}}},
       {"save-defaults",
        {"save-defaults"},
        "",
@@ -128,7 +129,11 @@ TEST(FaultMatrixTest, EveryReportOfEveryCommandRefusedOrVanishing) {
        WithoutConfiguration::GoesOn,
        {{Phase::Control, 1, "SendControl"}},
        true},
-      {"resume", {"resume"}, "", WithoutConfiguration::GoesOn, {{Phase::Control, 1, "SendControl"}}},
+      {"resume",
+       {"resume"},
+       "",
+       WithoutConfiguration::GoesOn,
+       {{Phase::Control, 1, "SendControl"}}},
   };
 
   for (const CommandCase& command : commands) {
@@ -158,8 +163,8 @@ TEST(FaultMatrixTest, EveryReportOfEveryCommandRefusedOrVanishing) {
             }
             // Vanished: the control report fails as well.
             EXPECT_EQ(result.exitCode, 1);
-            EXPECT_THAT(result.err, AllOf(HasSubstr(FailureText(command.segments[0], 0)),
-                                          HasSubstr(kAdvice)));
+            EXPECT_THAT(result.err,
+                        AllOf(HasSubstr(FailureText(command.segments[0], 0)), HasSubstr(kAdvice)));
             continue;
           }
           EXPECT_EQ(result.exitCode, 1) << result.out;
