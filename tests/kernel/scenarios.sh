@@ -86,6 +86,13 @@ plug again --file /tmp/sensor.json
 if kv7700ctl --json show >$out 2>&1 && grep -q '"PingRateS": *300' $out; then
   pass "the virtual sensor's file keeps its configuration"
 else fail "the virtual sensor's file keeps its configuration" "value lost" $out; fi
+
+# The sensor is busy for 2 s after a memory command and answers stale reports
+# until then: the values read back show that the tool waited.
+if kv7700ctl reset >$out 2>&1 && grep -q "PingRateS *300 -> 200" $out &&
+   kv7700ctl --json show >$out 2>&1 && grep -q '"PingRateS": *200' $out; then
+  pass "reset reads the factory configuration back"
+else fail "reset reads the factory configuration back" "not reset, or read back too soon" $out; fi
 unplug $pid
 
 # --- A sensor that answers short reports, beside a sound one ---

@@ -36,6 +36,16 @@ std::uint64_t Now() {
   return GetClock().NowMs();
 }
 
+// Report id 0, and no stray bytes behind a command (the commit's mask is its
+// one argument); data reports use all eight bytes.
+bool WellFormed(const Report& report) {
+  if (report[0] != 0) return false;
+  if (report[1] < kFirstCommand) return true;
+  const std::size_t firstPadding = report[1] == kCommit ? 3 : 2;
+  return std::all_of(report.begin() + static_cast<std::ptrdiff_t>(firstPadding), report.end(),
+                     [](std::uint8_t byte) { return byte == 0; });
+}
+
 }  // namespace
 
 EmulatedSensor::EmulatedSensor(std::uint16_t firmwareVersion)
@@ -200,9 +210,11 @@ bool EmulatedSensor::OnSetFeature(const Report& report) {
   TraceEntry entry;
   {
     std::lock_guard lock(mutex_);
-    // The sensor has no numbered reports: anything but report id 0 stalls.
-    const bool ok = !vanished_ && !InjectFault(Direction::Set) && report[0] == 0;
-    if (ok) {
+    // The sensor has no numbered reports and no command arguments but the
+    // commit mask: anything else stalls.
+    const bool ok = !vanished_ && !InjectFault(Direction::Set) && WellFormed(report);
+    // Still rewriting its memory: the report is taken and goes unheard.
+    if (ok && Now() >= busyUntilMs_) {
       if (report[1] >= kFirstCommand) {
         RunCommand(report[1], report);
       } else {
@@ -253,12 +265,15 @@ void EmulatedSensor::RunCommand(std::uint8_t command, const Report& report) {
       break;
     case kLoadFactory:
       working_ = factory_;
+      busyUntilMs_ = Now() + kMemoryBusyMs;
       break;
     case kLoadUser:
       working_ = user_;
+      busyUntilMs_ = Now() + kMemoryBusyMs;
       break;
     case kSaveUser:
       user_ = working_;
+      busyUntilMs_ = Now() + kMemoryBusyMs;
       break;
     case kHaltKeys:
       halted_ = true;

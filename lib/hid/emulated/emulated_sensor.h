@@ -16,7 +16,13 @@
 //   0x80 + n) to the working memory and ends the write: whatever else was
 //   staged is discarded. Without a commit nothing changes.
 // - 0xA0 loads the factory defaults, 0xD0 the user defaults, 0xE0 saves the
-//   working memory as the user defaults; all at once.
+//   working memory as the user defaults. The memory is rewritten at once, but
+//   the firmware then stays busy for 2000 ms: every report until then is
+//   accepted and ignored, so a request gets no answer prepared and its fetch
+//   returns the stale one the buffer held before.
+// - A command report carries nothing after its command byte (the commit: after
+//   its mask); one with a non-zero byte there is refused, as is any report
+//   whose report id is not 0.
 // - 0xB1 halts the key sends, 0xB0 resumes them. Other commands are ignored.
 #pragma once
 
@@ -43,6 +49,8 @@ Memory FactoryMemory();
 
 // How long the firmware takes to prepare an answer or accept a data report.
 inline constexpr std::uint64_t kAnswerDelayMs = 250;
+// How long the firmware is busy after a memory command (0xA0, 0xD0, 0xE0).
+inline constexpr std::uint64_t kMemoryBusyMs = 2000;
 // Echo ticks per inch of the sensor's distance measurement.
 inline constexpr double kTicksPerInch = 3.472222;
 
@@ -159,6 +167,7 @@ class EmulatedSensor {
   bool halted_ = false;
   bool vanished_ = false;
   bool forgetsWrites_ = false;  // a Forget fault has struck
+  std::uint64_t busyUntilMs_ = 0;  // end of the work after a memory command
 
   int lastCommand_ = -1;  // the block a data report would stage
   std::uint64_t lastCommandAtMs_ = 0;

@@ -138,14 +138,80 @@ TEST_F(EmulatedSensorTest, MemoryCommandsMoveWholeMemoriesAtOnce) {
   ASSERT_TRUE(Send(Request(0x90, 0x01)));
   ASSERT_TRUE(Send(Request(0xE0)));  // save as user defaults
   EXPECT_EQ(sensor.UserDefaults()[0], custom);
+  clock.Advance(kMemoryBusyMs);
 
   ASSERT_TRUE(Send(Request(0xA0)));  // factory defaults
   EXPECT_EQ(sensor.Working(), factory);
   EXPECT_EQ(sensor.UserDefaults()[0], custom) << "factory reset keeps the user defaults";
+  clock.Advance(kMemoryBusyMs);
   EXPECT_EQ(Read(0x80), factory[0]);
 
   ASSERT_TRUE(Send(Request(0xD0)));  // user defaults back
+  clock.Advance(kMemoryBusyMs);
   EXPECT_EQ(Read(0x80), custom);
+}
+
+TEST_F(EmulatedSensorTest, AfterAMemoryCommandEveryReportFor2000MsGoesUnheard) {
+  const Block custom{0, 60, 40, 10, 200, 5, 5, 0};
+  sensor.UserDefaults()[0] = custom;
+  for (const std::uint8_t command : {0xA0, 0xD0, 0xE0}) {
+    SCOPED_TRACE(::testing::Message() << "command 0x" << std::hex << int(command));
+    sensor.Working()[3] = Block{3, 3, 3, 3, 3, 3, 3, 3};
+    const Block stale = Read(0x83);
+    ASSERT_TRUE(Send(Request(command)));
+    const Memory after = sensor.Working();  // the memory is rewritten at once
+
+    // Until 2000 ms later the firmware is busy: a write or a halt is lost, and
+    // a request prepares nothing, so its fetch gets the stale answer.
+    clock.Advance(1000);
+    Write(0x85, Block{9, 9, 9, 9, 9, 9, 9, 9});
+    EXPECT_TRUE(Send(Request(0x90, 0x20)));
+    EXPECT_TRUE(Send(Request(0xB1)));
+    EXPECT_EQ(sensor.Working(), after);
+    EXPECT_FALSE(sensor.KeySendsHalted());
+    clock.Advance(kMemoryBusyMs - 1000 - 2 * kAnswerDelayMs - 1);
+    EXPECT_TRUE(Send(Request(0x80)));
+    clock.Advance(kAnswerDelayMs);
+    EXPECT_EQ(DataOf(Fetch()), stale);
+
+    // From 2000 ms on it answers again.
+    clock.Advance(1);
+    EXPECT_EQ(Read(0x80), after[0]);
+    EXPECT_TRUE(sensor.Trace().back().ok);
+  }
+}
+
+TEST_F(EmulatedSensorTest, CommandReportsWithStrayBytesAreRefusedAndHaveNoEffect) {
+  struct Case {
+    Report report;
+    bool accepted;
+  };
+  const Case cases[] = {
+      {Report{0, 0x80, 0, 0, 0, 0, 0, 0, 1}, false},
+      {Report{0, 0x8A, 1, 0, 0, 0, 0, 0, 0}, false},
+      {Report{0, 0x90, 0x01, 0, 0, 0, 0, 0, 0x80}, false},
+      {Report{0, 0x90, 0x01, 1, 0, 0, 0, 0, 0}, false},
+      {Report{0, 0xA0, 0, 0, 0, 0, 0x10, 0, 0}, false},
+      {Report{0, 0xB1, 0xB1, 0, 0, 0, 0, 0, 0}, false},
+      {Report{0, 0xFF, 0, 0, 0, 0, 0, 0, 2}, false},
+      {Report{0, 0x90, 0xFF, 0, 0, 0, 0, 0, 0}, true},  // the mask is the commit's argument
+      {Report{0, 0xB1, 0, 0, 0, 0, 0, 0, 0}, true},
+  };
+  for (const Case& c : cases) {
+    EmulatedSensor fresh{0x0144};
+    const Memory before = fresh.Working();
+    // A staged sonar block that a wrongly accepted commit would take.
+    ASSERT_TRUE(fresh.OnSetFeature(Request(0x80)));
+    clock.Advance(kAnswerDelayMs);
+    ASSERT_TRUE(fresh.OnSetFeature(Data(Block{0x7F, 1, 2, 3, 4, 5, 6, 7})));
+
+    EXPECT_EQ(fresh.OnSetFeature(c.report), c.accepted) << ::testing::PrintToString(c.report);
+    EXPECT_EQ(fresh.Trace().back().ok, c.accepted);
+    if (c.accepted) continue;
+    EXPECT_EQ(fresh.Working(), before) << ::testing::PrintToString(c.report);
+    EXPECT_FALSE(fresh.KeySendsHalted());
+    EXPECT_FALSE(fresh.Vanished());
+  }
 }
 
 TEST_F(EmulatedSensorTest, RangeAnswerFromTheTarget) {
