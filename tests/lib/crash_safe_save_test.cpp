@@ -1,0 +1,172 @@
+// A save interrupted at any of its system calls, by a failure or by the
+// process dying there, leaves the old file or the new one, whole.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "file_output.h"
+#include "lib/template_test_support.h"
+
+namespace kv::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Counts the save's system calls; at call `stop` it fails the call, or ends
+// the process before or after making it.
+class Interrupter : public FileOutput {
+ public:
+  enum class Mode { Count, Fail, DieBefore, DieAfter };
+  Interrupter(Mode mode, int stop) : mode_(mode), stop_(stop) {}
+  int Calls() const { return calls_; }
+
+  std::FILE* Open(const char* path, const char* mode) override {
+    return Make([&] { return FileOutput::Open(path, mode); });
+  }
+  std::FILE* OpenExisting(const char* path) override {
+    return Make([&] { return FileOutput::OpenExisting(path); });
+  }
+  bool Write(std::FILE* file, std::string_view bytes) override {
+    return Make([&] { return FileOutput::Write(file, bytes); });
+  }
+  bool Flush(std::FILE* file) override {
+    return Make([&] { return FileOutput::Flush(file); });
+  }
+  bool Truncate(std::FILE* file, long length) override {
+    return Make([&] { return FileOutput::Truncate(file, length); });
+  }
+  bool Sync(std::FILE* file) override {
+    return Make([&] { return FileOutput::Sync(file); });
+  }
+  bool Close(std::FILE* file) override {
+    // A failing close still releases the file, as fclose does.
+    return Make([&] { return FileOutput::Close(file); }, true);
+  }
+  bool Chown(std::FILE* file, uid_t owner, gid_t group) override {
+    return Make([&] { return FileOutput::Chown(file, owner, group); });
+  }
+  bool Chmod(std::FILE* file, mode_t mode) override {
+    return Make([&] { return FileOutput::Chmod(file, mode); });
+  }
+  bool CopyAcl(std::FILE* file, const char* from) override {
+    return Make([&] { return FileOutput::CopyAcl(file, from); });
+  }
+  bool Rename(const char* from, const char* to) override {
+    return Make([&] { return FileOutput::Rename(from, to); });
+  }
+  bool Remove(const char* path) override {
+    return Make([&] { return FileOutput::Remove(path); });
+  }
+  bool SyncFolder(const char* folder) override {
+    return Make([&] { return FileOutput::SyncFolder(folder); });
+  }
+
+ private:
+  // Makes the call, except at the stopping call: there the Fail mode
+  // reports EIO without making it (or, for a close, after making it), and
+  // the Die modes end the process before or after making it.
+  template <class Call>
+  auto Make(Call call, bool madeEvenWhenFailing = false) -> decltype(call()) {
+    ++calls_;
+    if (calls_ != stop_ || mode_ == Mode::Count) return call();
+    if (mode_ == Mode::DieBefore) _exit(0);
+    if (mode_ == Mode::DieAfter || madeEvenWhenFailing) call();
+    if (mode_ == Mode::DieAfter) _exit(0);
+    errno = EIO;
+    return {};
+  }
+
+  Mode mode_;
+  int stop_;
+  int calls_ = 0;
+};
+
+class CrashSafeSaveTest : public TemplateTest {
+ protected:
+  // Saves `path` with `output` in a child process; its exit status.
+  static int SaveInChild(Interrupter* output, const std::string& path) {
+    const pid_t child = fork();
+    if (child == 0) {
+      SetFileOutput(output);
+      const int saved = WriteDevCfgToFile(path.c_str());
+      _exit(saved == 1 ? 0 : 1);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  }
+};
+
+TEST_F(CrashSafeSaveTest, AnInterruptedSaveLeavesTheOldFileOrTheNewOneWhole) {
+  ASSERT_EQ(WriteDevCfgToFile(folder.File("expected").c_str()), 1);
+  const std::string newText = ReadWholeFile(folder.File("expected"));
+  fs::remove(folder.File("expected"));
+
+  struct Start {
+    const char* what;
+    std::string old;  // "" for no file
+    bool throughLink;
+  };
+  const std::vector<Start> starts = {
+      {"no file yet", "", false},
+      {"an empty file", "\n", false},
+      {"a short file", "short\n", false},
+      {"a longer file", newText + newText + newText, false},
+      {"a file of the same length", std::string(newText.size() - 1, 'x') + "\n", false},
+      {"a file behind a link", "linked\n", true},
+  };
+  int runs = 0;
+  for (const Start& start : starts) {
+    SCOPED_TRACE(start.what);
+    const std::string file = folder.File("template.txt");
+    const std::string path = start.throughLink ? folder.File("link.txt") : file;
+    auto reset = [&] {
+      std::error_code ec;
+      for (const auto& entry : fs::directory_iterator(folder.Path())) fs::remove(entry.path(), ec);
+      if (!start.old.empty()) WriteWholeFile(file, start.old);
+      if (start.throughLink) fs::create_symlink("template.txt", path);
+    };
+    reset();
+    Interrupter counter(Interrupter::Mode::Count, 0);
+    SetFileOutput(&counter);
+    ASSERT_EQ(WriteDevCfgToFile(path.c_str()), 1);
+    SetFileOutput(nullptr);
+    const int calls = counter.Calls();
+    ASSERT_GT(calls, 60);  // 59 lines and the calls around them
+
+    for (const auto mode :
+         {Interrupter::Mode::Fail, Interrupter::Mode::DieBefore, Interrupter::Mode::DieAfter}) {
+      for (int stop = 1; stop <= calls; ++stop) {
+        SCOPED_TRACE("mode " + std::to_string(static_cast<int>(mode)) + ", call " +
+                     std::to_string(stop) + " of " + std::to_string(calls));
+        reset();
+        Interrupter interrupter(mode, stop);
+        const int status = SaveInChild(&interrupter, path);
+        ++runs;
+        const std::string now = ReadWholeFile(file);
+        const bool isOld = start.old.empty() ? !fs::exists(file) : now == start.old;
+        ASSERT_TRUE(isOld || now == newText) << "the file holds " << now.size() << " bytes";
+        if (start.throughLink) {
+          ASSERT_TRUE(fs::is_symlink(fs::symlink_status(path)));
+        }
+        if (mode == Interrupter::Mode::Fail) {
+          // A failed call is reported and leaves no temporary file behind.
+          EXPECT_EQ(status, 1);
+          for (const auto& entry : fs::directory_iterator(folder.Path())) {
+            const std::string name = entry.path().filename().string();
+            EXPECT_FALSE(name.starts_with(".kv7700-")) << "a temporary file is left: " << name;
+          }
+        }
+      }
+    }
+  }
+  EXPECT_GE(runs, 1000);
+}
+
+}  // namespace
+}  // namespace kv::testing
