@@ -1,22 +1,21 @@
 #include "file_output.h"
 
-#include <fcntl.h>
-#include <sys/xattr.h>
-#include <unistd.h>
-
 #include <cerrno>
 #include <vector>
+
+#ifdef _WIN32
+#include <io.h>
+#include <windows.h>
+#else
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/xattr.h>
+#include <unistd.h>
+#endif
 
 namespace kv {
 
 namespace {
-
-// The extended attribute that holds a file's access ACL on Linux.
-constexpr const char* kAccessAcl = "system.posix_acl_access";
-
-bool NoAttribute(int error) {
-  return error == ENODATA || error == ENOTSUP;
-}
 
 FileOutput& SystemOutput() {
   static FileOutput output;
@@ -25,11 +24,75 @@ FileOutput& SystemOutput() {
 
 FileOutput* g_output = nullptr;
 
+#ifndef _WIN32
+// The extended attribute that holds a file's access ACL on Linux.
+constexpr const char* kAccessAcl = "system.posix_acl_access";
+
+bool NoAttribute(int error) {
+  return error == ENODATA || error == ENOTSUP;
+}
+#endif
+
 }  // namespace
 
 std::FILE* FileOutput::Open(const char* path, const char* mode) {
   return std::fopen(path, mode);
 }
+
+bool FileOutput::Write(std::FILE* file, std::string_view bytes) {
+  return std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+}
+
+bool FileOutput::Flush(std::FILE* file) {
+  return std::fflush(file) == 0;
+}
+
+bool FileOutput::Close(std::FILE* file) {
+  return std::fclose(file) == 0;
+}
+
+#ifdef _WIN32
+
+std::FILE* FileOutput::OpenExisting(const char* path) {
+  return std::fopen(path, "r+");  // opens without emptying; Windows files are readable
+}
+
+bool FileOutput::Truncate(std::FILE* file, long length) {
+  return _chsize_s(_fileno(file), length) == 0;
+}
+
+bool FileOutput::Sync(std::FILE* file) {
+  return _commit(_fileno(file)) == 0;
+}
+
+bool FileOutput::Chown(std::FILE*, std::uint32_t, std::uint32_t) {
+  return true;
+}
+
+bool FileOutput::Chmod(std::FILE*, std::uint32_t) {
+  return true;
+}
+
+bool FileOutput::CopyAcl(std::FILE*, const char*) {
+  return true;  // a new file inherits the folder's ACL, as the old one did
+}
+
+bool FileOutput::Rename(const char* from, const char* to) {
+  // rename() refuses an existing target on Windows.
+  if (MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
+  errno = GetLastError() == ERROR_ACCESS_DENIED ? EACCES : EIO;
+  return false;
+}
+
+bool FileOutput::Remove(const char* path) {
+  return std::remove(path) == 0;
+}
+
+bool FileOutput::SyncFolder(const char*) {
+  return true;  // MOVEFILE_WRITE_THROUGH made the rename durable
+}
+
+#else
 
 std::FILE* FileOutput::OpenExisting(const char* path) {
   const int fd = ::open(path, O_WRONLY | O_NOCTTY | O_CLOEXEC);
@@ -43,14 +106,6 @@ std::FILE* FileOutput::OpenExisting(const char* path) {
   return file;
 }
 
-bool FileOutput::Write(std::FILE* file, std::string_view bytes) {
-  return std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-}
-
-bool FileOutput::Flush(std::FILE* file) {
-  return std::fflush(file) == 0;
-}
-
 bool FileOutput::Truncate(std::FILE* file, long length) {
   return ::ftruncate(::fileno(file), static_cast<off_t>(length)) == 0;
 }
@@ -59,16 +114,12 @@ bool FileOutput::Sync(std::FILE* file) {
   return ::fsync(::fileno(file)) == 0;
 }
 
-bool FileOutput::Close(std::FILE* file) {
-  return std::fclose(file) == 0;
+bool FileOutput::Chown(std::FILE* file, std::uint32_t owner, std::uint32_t group) {
+  return ::fchown(::fileno(file), static_cast<uid_t>(owner), static_cast<gid_t>(group)) == 0;
 }
 
-bool FileOutput::Chown(std::FILE* file, uid_t owner, gid_t group) {
-  return ::fchown(::fileno(file), owner, group) == 0;
-}
-
-bool FileOutput::Chmod(std::FILE* file, mode_t mode) {
-  return ::fchmod(::fileno(file), mode) == 0;
+bool FileOutput::Chmod(std::FILE* file, std::uint32_t mode) {
+  return ::fchmod(::fileno(file), static_cast<mode_t>(mode)) == 0;
 }
 
 bool FileOutput::CopyAcl(std::FILE* file, const char* from) {
@@ -99,6 +150,8 @@ bool FileOutput::SyncFolder(const char* folder) {
   errno = error;
   return ok;
 }
+
+#endif
 
 FileOutput& GetFileOutput() {
   return g_output != nullptr ? *g_output : SystemOutput();

@@ -3,9 +3,7 @@
 // replaces the target only once every byte was written and is on the disk.
 #pragma once
 
-#include <sys/stat.h>
-#include <sys/types.h>
-
+#include <cstdint>
 #include <cstdio>
 #include <string_view>
 
@@ -29,8 +27,10 @@ class FileOutput {
   virtual bool Sync(std::FILE* file);
   // Always releases the file; false when closing reported an error.
   virtual bool Close(std::FILE* file);
-  virtual bool Chown(std::FILE* file, uid_t owner, gid_t group);
-  virtual bool Chmod(std::FILE* file, mode_t mode);
+  // Owner, group and mode bits as stat gives them (no-ops on Windows, whose
+  // files keep their rights in the folder's inherited ACL).
+  virtual bool Chown(std::FILE* file, std::uint32_t owner, std::uint32_t group);
+  virtual bool Chmod(std::FILE* file, std::uint32_t mode);
   // Gives `file` the access ACL of the file at `from` (none when it has none).
   virtual bool CopyAcl(std::FILE* file, const char* from);
   virtual bool Rename(const char* from, const char* to);

@@ -17,7 +17,9 @@ const char* Advice(int error) {
     case EROFS:
       return "The disk is mounted read-only: save to another disk, or remount it for writing.";
     case ENOSPC:
+#ifdef EDQUOT
     case EDQUOT:
+#endif
       return "The disk (or your share of it) is full: free some space and save again.";
     case ENOENT:
       return "The folder does not exist: create it first, or choose another.";

@@ -1,6 +1,6 @@
 // SaveTextFile: replace through a temporary where the folder allows it,
 // write in place where only the file may be written, and tell which.
-#include <unistd.h>
+#include <sys/stat.h>
 
 #include <cerrno>
 #include <filesystem>
@@ -9,6 +9,12 @@
 #include <system_error>
 
 #include "file_output.h"
+
+#ifdef _WIN32
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
 
 namespace kv {
 
@@ -39,6 +45,18 @@ bool FollowLinks(fs::path path, fs::path* out, int* error) {
   *error = ELOOP;
   return false;
 }
+
+#ifdef _WIN32
+int FileNumber(std::FILE* file) {
+  return _fileno(file);
+}
+constexpr int kMayWrite = 2;
+#else
+int FileNumber(std::FILE* file) {
+  return ::fileno(file);
+}
+constexpr int kMayWrite = W_OK;
+#endif
 
 // Failures that mean the folder will not take a new file from this user,
 // though the file itself may still be writable.
@@ -76,7 +94,7 @@ std::FILE* CreateTemporaryBeside(const fs::path& target, fs::path* temporary) {
     name += ".tmp";
     *temporary = target.parent_path() / name;
     errno = 0;
-    if (std::FILE* file = GetFileOutput().Open(temporary->c_str(), "wx")) return file;
+    if (std::FILE* file = GetFileOutput().Open(temporary->string().c_str(), "wx")) return file;
     if (errno != EEXIST) return nullptr;  // the folder refuses, not a clash
   }
   return nullptr;
@@ -95,7 +113,7 @@ enum class Replace { Done, Failed, InPlace };
 Replace KeepIdentity(std::FILE* file, const fs::path& target, const struct stat& old, int* error) {
   FileOutput& out = GetFileOutput();
   struct stat made {};
-  if (::fstat(::fileno(file), &made) != 0) {
+  if (::fstat(FileNumber(file), &made) != 0) {
     *error = errno;
     return Replace::Failed;
   }
@@ -104,7 +122,7 @@ Replace KeepIdentity(std::FILE* file, const fs::path& target, const struct stat&
     *error = errno;
     return errno == EPERM ? Replace::InPlace : Replace::Failed;
   }
-  if (!out.CopyAcl(file, target.c_str())) {
+  if (!out.CopyAcl(file, target.string().c_str())) {
     *error = errno;
     return errno == EPERM || errno == ENOTSUP ? Replace::InPlace : Replace::Failed;
   }
@@ -141,7 +159,7 @@ Replace ReplaceThroughTemporary(const fs::path& target, std::string_view text,
   } else if (!out.Close(file)) {
     outcome->error = errno != 0 ? errno : EIO;
     result = Replace::Failed;
-  } else if (!out.Rename(temporary.c_str(), target.c_str())) {
+  } else if (!out.Rename(temporary.string().c_str(), target.string().c_str())) {
     outcome->error = errno != 0 ? errno : EIO;
     result = Replace::Failed;
   } else {
@@ -153,7 +171,7 @@ Replace ReplaceThroughTemporary(const fs::path& target, std::string_view text,
     outcome->error = 0;
     return Replace::Done;
   }
-  out.Remove(temporary.c_str());
+  out.Remove(temporary.string().c_str());
   return result;
 }
 
@@ -164,7 +182,7 @@ bool WriteInPlace(const fs::path& target, std::string_view text, SaveOutcome* ou
   FileOutput& out = GetFileOutput();
   outcome->inPlace = true;
   outcome->fileMayBeIncomplete = false;
-  std::FILE* file = out.OpenExisting(target.c_str());
+  std::FILE* file = out.OpenExisting(target.string().c_str());
   if (file == nullptr) {
     outcome->error = errno != 0 ? errno : EIO;
     return false;
@@ -189,7 +207,7 @@ bool WriteInPlace(const fs::path& target, std::string_view text, SaveOutcome* ou
 // A device or a pipe takes the text as it comes; a folder refuses to open.
 bool WriteDirectly(const fs::path& target, std::string_view text, SaveOutcome* outcome) {
   FileOutput& out = GetFileOutput();
-  std::FILE* file = out.Open(target.c_str(), "w");
+  std::FILE* file = out.Open(target.string().c_str(), "w");
   if (file == nullptr || !WriteLines(file, text)) {
     outcome->error = file == nullptr ? (errno != 0 ? errno : EIO) : CloseAfterFailure(file);
     return false;
@@ -204,7 +222,7 @@ bool WriteDirectly(const fs::path& target, std::string_view text, SaveOutcome* o
 // Whether this user may write the file itself (renaming over a file needs
 // no right to write it, so this is asked first).
 bool MayWrite(const fs::path& target, int* error) {
-  if (::access(target.c_str(), W_OK) == 0) return true;
+  if (::access(target.string().c_str(), kMayWrite) == 0) return true;
   *error = errno;
   return false;
 }
@@ -218,7 +236,7 @@ bool Save(const char* path, std::string_view text, SaveOutcome* outcome) {
   fs::path target;
   if (!FollowLinks(path, &target, &outcome->error)) return false;
   struct stat old {};
-  if (::stat(target.c_str(), &old) != 0) {
+  if (::stat(target.string().c_str(), &old) != 0) {
     if (errno != ENOENT) {
       outcome->error = errno;
       return false;

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -47,10 +48,10 @@ class Interrupter : public FileOutput {
     // A failing close still releases the file, as fclose does.
     return Make([&] { return FileOutput::Close(file); }, true);
   }
-  bool Chown(std::FILE* file, uid_t owner, gid_t group) override {
+  bool Chown(std::FILE* file, std::uint32_t owner, std::uint32_t group) override {
     return Make([&] { return FileOutput::Chown(file, owner, group); });
   }
-  bool Chmod(std::FILE* file, mode_t mode) override {
+  bool Chmod(std::FILE* file, std::uint32_t mode) override {
     return Make([&] { return FileOutput::Chmod(file, mode); });
   }
   bool CopyAcl(std::FILE* file, const char* from) override {
