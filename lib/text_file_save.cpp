@@ -76,9 +76,14 @@ bool WriteLines(std::FILE* file, std::string_view text) {
   return out.Flush(file);
 }
 
+// The errno of the call that just failed (EIO when it set none).
+int LastError() {
+  return errno != 0 ? errno : EIO;
+}
+
 // Closes `file` after a failure, keeping the failure's errno.
 int CloseAfterFailure(std::FILE* file) {
-  const int error = errno != 0 ? errno : EIO;
+  const int error = LastError();
   GetFileOutput().Close(file);
   return error;
 }
@@ -135,6 +140,33 @@ Replace KeepIdentity(std::FILE* file, const fs::path& target, const struct stat&
   return Replace::Done;
 }
 
+// Writes the text to the temporary file, gives it the old file's identity
+// and syncs it; the file is closed in any case.
+Replace FillTemporary(std::FILE* file, const fs::path& target, std::string_view text,
+                      const struct stat* old, int* error) {
+  FileOutput& out = GetFileOutput();
+  Replace result = Replace::Done;
+  if (!WriteLines(file, text)) {
+    *error = LastError();
+    result = Replace::Failed;
+  } else if (old != nullptr) {
+    result = KeepIdentity(file, target, *old, error);
+  }
+  if (result == Replace::Done && !out.Sync(file)) {
+    *error = LastError();
+    result = Replace::Failed;
+  }
+  if (result != Replace::Done) {
+    CloseAfterFailure(file);
+    return result;
+  }
+  if (!out.Close(file)) {
+    *error = LastError();
+    return Replace::Failed;
+  }
+  return Replace::Done;
+}
+
 // Writes the text to a temporary file beside `target` and renames it over
 // `target`. `old` is the file being replaced, null when there is none.
 Replace ReplaceThroughTemporary(const fs::path& target, std::string_view text,
@@ -143,36 +175,25 @@ Replace ReplaceThroughTemporary(const fs::path& target, std::string_view text,
   fs::path temporary;
   std::FILE* file = CreateTemporaryBeside(target, &temporary);
   if (file == nullptr) {
-    outcome->error = errno != 0 ? errno : EIO;
+    outcome->error = LastError();
     return old != nullptr && FolderRefuses(outcome->error) ? Replace::InPlace : Replace::Failed;
   }
-  Replace result = Replace::Done;
-  if (!WriteLines(file, text)) {
-    outcome->error = CloseAfterFailure(file);
+  Replace result = FillTemporary(file, target, text, old, &outcome->error);
+  if (result == Replace::Done && !out.Rename(temporary.string().c_str(), target.string().c_str())) {
+    outcome->error = LastError();
     result = Replace::Failed;
-  } else if (old != nullptr &&
-             (result = KeepIdentity(file, target, *old, &outcome->error)) != Replace::Done) {
-    CloseAfterFailure(file);
-  } else if (!out.Sync(file)) {
-    outcome->error = CloseAfterFailure(file);
-    result = Replace::Failed;
-  } else if (!out.Close(file)) {
-    outcome->error = errno != 0 ? errno : EIO;
-    result = Replace::Failed;
-  } else if (!out.Rename(temporary.string().c_str(), target.string().c_str())) {
-    outcome->error = errno != 0 ? errno : EIO;
-    result = Replace::Failed;
-  } else {
-    if (!out.SyncFolder(FolderOf(target).c_str())) {
-      outcome->error = errno != 0 ? errno : EIO;
-      outcome->replacedNotSynced = true;
-      return Replace::Failed;
-    }
-    outcome->error = 0;
-    return Replace::Done;
   }
-  out.Remove(temporary.string().c_str());
-  return result;
+  if (result != Replace::Done) {
+    out.Remove(temporary.string().c_str());
+    return result;
+  }
+  if (!out.SyncFolder(FolderOf(target).c_str())) {
+    outcome->error = LastError();
+    outcome->replacedNotSynced = true;
+    return Replace::Failed;
+  }
+  outcome->error = 0;
+  return Replace::Done;
 }
 
 // The only way left when the folder refuses a new file: overwrite the file,
@@ -184,7 +205,7 @@ bool WriteInPlace(const fs::path& target, std::string_view text, SaveOutcome* ou
   outcome->fileMayBeIncomplete = false;
   std::FILE* file = out.OpenExisting(target.string().c_str());
   if (file == nullptr) {
-    outcome->error = errno != 0 ? errno : EIO;
+    outcome->error = LastError();
     return false;
   }
   outcome->fileMayBeIncomplete = true;
@@ -196,7 +217,7 @@ bool WriteInPlace(const fs::path& target, std::string_view text, SaveOutcome* ou
     return false;
   }
   if (!out.Close(file)) {
-    outcome->error = errno != 0 ? errno : EIO;
+    outcome->error = LastError();
     return false;
   }
   outcome->fileMayBeIncomplete = false;
@@ -209,11 +230,11 @@ bool WriteDirectly(const fs::path& target, std::string_view text, SaveOutcome* o
   FileOutput& out = GetFileOutput();
   std::FILE* file = out.Open(target.string().c_str(), "w");
   if (file == nullptr || !WriteLines(file, text)) {
-    outcome->error = file == nullptr ? (errno != 0 ? errno : EIO) : CloseAfterFailure(file);
+    outcome->error = file == nullptr ? (LastError()) : CloseAfterFailure(file);
     return false;
   }
   if (!out.Close(file)) {
-    outcome->error = errno != 0 ? errno : EIO;
+    outcome->error = LastError();
     return false;
   }
   return true;

@@ -103,7 +103,7 @@ class TemplateSaveAsUserTest : public TemplateTest {
 
   // A folder of the scratch folder, owned by root with `mode`.
   std::string Folder(const std::string& name, fs::perms mode) {
-    const std::string path = folder.File(name);
+    std::string path = folder.File(name);
     fs::create_directory(path);
     fs::permissions(path, mode);
     return path;
