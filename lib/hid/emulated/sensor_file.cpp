@@ -135,7 +135,8 @@ SensorImage ParseImage(const std::string& text) {
   Json doc;
   try {
     doc = Json::parse(text);
-  } catch (const Json::parse_error& e) {
+  } catch (const Json::exception& e) {
+    // A syntax error, or a number too large for any type (out_of_range).
     // Drop the library's "[json.exception.parse_error.101] " prefix.
     std::string why = e.what();
     const std::size_t end = why.find("] ");

@@ -111,6 +111,8 @@ TEST_F(SensorFileTest, AMalformedFileFailsClearlyAndIsLeftAlone) {
       {"", "parse error at line 1"},
       {"{\"format\": 1,", "parse error"},
       {"[1, 2]", "one JSON object"},
+      // A number too large for any type is refused, not thrown out of the reader.
+      {"[5116666666666666666666666666666666666666666666666666666666E666]", "number overflow"},
       {replaced("\"format\": 1", "\"format\": 2"), "\"format\" must be 1"},
       {replaced("\"format\": 1,", ""), "\"format\" is missing"},
       {replaced("\"0x18C8\"", "\"0x1234\""), "\"vendorId\" must be 0x18C8 or 0x04D8"},
