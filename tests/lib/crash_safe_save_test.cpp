@@ -1,6 +1,7 @@
 // A save interrupted at any of its system calls, by a failure or by the
 // process dying there, leaves the old file or the new one, whole.
 #include <gtest/gtest.h>
+#include <kv7700/save_report.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -167,6 +168,45 @@ TEST_F(CrashSafeSaveTest, AnInterruptedSaveLeavesTheOldFileOrTheNewOneWhole) {
     }
   }
   EXPECT_GE(runs, 1000);
+}
+
+TEST_F(CrashSafeSaveTest, ASaveInPlaceThatFailsSaysTheFileMayBeIncomplete) {
+  // A file with a second name is written in place, so that both keep it.
+  const std::string path = folder.File("template.txt");
+  WriteWholeFile(path, "old\n");
+  fs::create_hard_link(path, folder.File("second name.txt"));
+  const struct {
+    const char* what;
+    int stop;  // the failing call: 1 opens, then one write per line
+    bool incomplete;
+    const char* says;
+  } cases[] = {
+      {"the file cannot be opened", 1, false, "A file already there is left as it was."},
+      {"a write fails half-way", 30, true, "may now be incomplete: save it again"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    Interrupter interrupter(Interrupter::Mode::Fail, c.stop);
+    SetFileOutput(&interrupter);
+    EXPECT_EQ(WriteDevCfgToFile(path.c_str()), 0);
+    SetFileOutput(nullptr);
+    const SaveReport report = GetLastSaveReport();
+    EXPECT_FALSE(report.saved);
+    EXPECT_TRUE(report.inPlace);
+    EXPECT_EQ(report.error, EIO);
+    EXPECT_EQ(report.fileMayBeIncomplete, c.incomplete);
+    const std::string message = DescribeSaveFailure(path, report);
+    EXPECT_NE(message.find("could not write '" + path +
+                           "': Input/output error. The disk "
+                           "reported an error"),
+              std::string::npos)
+        << message;
+    EXPECT_NE(message.find(c.says), std::string::npos) << message;
+  }
+  ASSERT_EQ(WriteDevCfgToFile(path.c_str()), 1);
+  EXPECT_TRUE(GetLastSaveReport().saved);
+  EXPECT_EQ(DescribeSaveFailure(path, GetLastSaveReport()), "");
+  EXPECT_EQ(ReadWholeFile(folder.File("second name.txt")), ReadWholeFile(path));
 }
 
 }  // namespace
