@@ -85,6 +85,11 @@ std::vector<char> AclOf(const std::string& path) {
   return acl;
 }
 
+constexpr fs::perms kReadOnlyFolder = fs::perms::owner_all | fs::perms::group_read |
+                                      fs::perms::group_exec | fs::perms::others_read |
+                                      fs::perms::others_exec;
+constexpr fs::perms kSharedFolder = fs::perms::all;
+
 class TemplateSaveAsUserTest : public TemplateTest {
  protected:
   void SetUp() override {
@@ -95,6 +100,9 @@ class TemplateSaveAsUserTest : public TemplateTest {
     if (nobody == nullptr) GTEST_SKIP() << "there is no user 'nobody' to save as";
     uid_ = nobody->pw_uid;
     gid_ = nobody->pw_gid;
+    // Whatever the umask, the user may pass through the scratch folder but
+    // not write it.
+    fs::permissions(folder.Path(), kReadOnlyFolder);
     // The expected text: the same cache saved as root.
     ASSERT_EQ(WriteDevCfgToFile(folder.File("expected").c_str()), 1);
     expected_ = ReadWholeFile(folder.File("expected"));
@@ -135,11 +143,6 @@ class TemplateSaveAsUserTest : public TemplateTest {
   gid_t gid_ = 0;
   std::string expected_;
 };
-
-constexpr fs::perms kReadOnlyFolder = fs::perms::owner_all | fs::perms::group_read |
-                                      fs::perms::group_exec | fs::perms::others_read |
-                                      fs::perms::others_exec;
-constexpr fs::perms kSharedFolder = fs::perms::all;
 
 TEST_F(TemplateSaveAsUserTest, AWritableFileInAFolderTheUserMayNotWriteIsWrittenInPlace) {
   const std::string locked = Folder("locked", kReadOnlyFolder);
