@@ -141,6 +141,19 @@ TEST_F(SensorFileTest, AMalformedFileFailsClearlyAndIsLeftAlone) {
   }
 }
 
+TEST_F(SensorFileTest, SavingThroughADanglingLinkMakesTheFileItNamesAndKeepsTheLink) {
+  const std::string link = PathOf("link.json");
+  fs::create_symlink("kept.json", link);
+  SensorImage image;
+  image.firmwareVersion = 0x0144;
+  std::string error;
+  ASSERT_TRUE(SaveSensorFile(link, image, &error)) << error;
+  EXPECT_TRUE(fs::is_symlink(fs::symlink_status(link)));
+  SensorImage loaded;
+  ASSERT_TRUE(LoadSensorFile(PathOf("kept.json"), &loaded, &error)) << error;
+  ExpectSameImage(loaded, image);
+}
+
 TEST_F(SensorFileTest, FilesThatCannotBeHadAreReportedNotReplaced) {
   SensorImage image;
   std::string error;
