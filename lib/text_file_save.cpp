@@ -132,10 +132,10 @@ Replace KeepIdentity(std::FILE* file, const fs::path& target, const struct stat&
     return errno == EPERM || errno == ENOTSUP ? Replace::InPlace : Replace::Failed;
   }
   // After the owner, which clears the set-id bits, and the ACL, whose mask
-  // the group bits are.
+  // the group bits are. A file system without modes (FAT) may refuse.
   if (!out.Chmod(file, old.st_mode & 07777)) {
     *error = errno;
-    return Replace::Failed;
+    return errno == EPERM || errno == ENOTSUP ? Replace::InPlace : Replace::Failed;
   }
   return Replace::Done;
 }
