@@ -2,6 +2,7 @@
 // process dying there, leaves the old file or the new one, whole.
 #include <gtest/gtest.h>
 #include <kv7700/save_report.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -207,6 +208,66 @@ TEST_F(CrashSafeSaveTest, ASaveInPlaceThatFailsSaysTheFileMayBeIncomplete) {
   EXPECT_TRUE(GetLastSaveReport().saved);
   EXPECT_EQ(DescribeSaveFailure(path, GetLastSaveReport()), "");
   EXPECT_EQ(ReadWholeFile(folder.File("second name.txt")), ReadWholeFile(path));
+}
+
+// Refuses to give a new file the old one's owner, ACL or mode.
+class Refuses : public FileOutput {
+ public:
+  enum class Step { Chown, CopyAcl, Chmod };
+  Refuses(Step step, int error) : step_(step), error_(error) {}
+  bool Chown(std::FILE* file, std::uint32_t owner, std::uint32_t group) override {
+    return Refused(Step::Chown) ? false : FileOutput::Chown(file, owner, group);
+  }
+  bool CopyAcl(std::FILE* file, const char* from) override {
+    return Refused(Step::CopyAcl) ? false : FileOutput::CopyAcl(file, from);
+  }
+  bool Chmod(std::FILE* file, std::uint32_t mode) override {
+    return Refused(Step::Chmod) ? false : FileOutput::Chmod(file, mode);
+  }
+
+ private:
+  bool Refused(Step step) const {
+    if (step != step_) return false;
+    errno = error_;
+    return true;
+  }
+  Step step_;
+  int error_;
+};
+
+TEST_F(CrashSafeSaveTest, AnOwnerAclOrModeANewFileCannotTakeIsKeptByASaveInPlace) {
+  if (geteuid() != 0) GTEST_SKIP() << "needs root to give the old file another owner";
+  using Step = Refuses::Step;
+  const struct {
+    const char* what;
+    Step step;
+    int error;
+    bool saved;
+  } cases[] = {
+      {"the owner is refused", Step::Chown, EPERM, true},
+      {"the file system keeps no ACL", Step::CopyAcl, ENOTSUP, true},
+      {"the file system keeps no modes", Step::Chmod, EPERM, true},
+      {"the disk fails", Step::Chmod, EIO, false},
+  };
+  const std::string path = folder.File("template.txt");
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    WriteWholeFile(path, "old\n");
+    ASSERT_EQ(chown(path.c_str(), 65534, 65534), 0);  // someone else's: the owner must be given
+    struct stat before {};
+    stat(path.c_str(), &before);
+    Refuses refuses(c.step, c.error);
+    SetFileOutput(&refuses);
+    EXPECT_EQ(WriteDevCfgToFile(path.c_str()), c.saved ? 1 : 0);
+    SetFileOutput(nullptr);
+    struct stat after {};
+    stat(path.c_str(), &after);
+    EXPECT_EQ(after.st_ino, before.st_ino);
+    EXPECT_EQ(after.st_uid, 65534u);
+    EXPECT_EQ(GetLastSaveReport().inPlace, c.saved);
+    EXPECT_EQ(ReadWholeFile(path).starts_with("/--- Sonar"), c.saved);
+    EXPECT_EQ(folder.Entries(), std::vector<std::string>{"template.txt"});
+  }
 }
 
 }  // namespace
