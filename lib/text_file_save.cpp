@@ -230,7 +230,7 @@ bool WriteDirectly(const fs::path& target, std::string_view text, SaveOutcome* o
   FileOutput& out = GetFileOutput();
   std::FILE* file = out.Open(target.string().c_str(), "w");
   if (file == nullptr || !WriteLines(file, text)) {
-    outcome->error = file == nullptr ? (LastError()) : CloseAfterFailure(file);
+    outcome->error = file == nullptr ? LastError() : CloseAfterFailure(file);
     return false;
   }
   if (!out.Close(file)) {
