@@ -1,6 +1,8 @@
 // save FILE, load FILE: the template file of the current sensor.
 #include <kv7700/discovery.h>
 #include <kv7700/kv7700.h>
+#include <kv7700/save_report.h>
+#include <sys/stat.h>
 
 #include <CLI/CLI.hpp>
 #include <cerrno>
@@ -25,13 +27,8 @@ class SaveCommand final : public SensorCommand {
 
  private:
   void Run(Context& context, const Sensor& sensor) override {
-    errno = 0;
     if (!WriteDevCfgToFile(file.c_str())) {
-      const int error = errno;
-      throw Failure("WriteDevCfgToFile could not write '" + file + "'" +
-                    (error ? std::string(": ") + std::strerror(error) : std::string()) +
-                    ". Check that its folder exists and is writable and that the disk is not "
-                    "full; an existing file there is left as it was.");
+      throw Failure("WriteDevCfgToFile " + DescribeSaveFailure(file, GetLastSaveReport()));
     }
     if (context.out.IsJson()) {
       context.out.Document({{"sensor", SensorJson(sensor.info)}, {"file", file}});

@@ -1,14 +1,39 @@
 #include "file_output.h"
 
-#include <array>
-#include <filesystem>
-#include <random>
-#include <string>
-#include <system_error>
+#include <cerrno>
+#include <vector>
+
+#ifdef _WIN32
+#include <io.h>
+#include <windows.h>
+#else
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/xattr.h>
+#include <unistd.h>
+#endif
 
 namespace kv {
 
-namespace fs = std::filesystem;
+namespace {
+
+FileOutput& SystemOutput() {
+  static FileOutput output;
+  return output;
+}
+
+FileOutput* g_output = nullptr;
+
+#ifndef _WIN32
+// The extended attribute that holds a file's access ACL on Linux.
+constexpr const char* kAccessAcl = "system.posix_acl_access";
+
+bool NoAttribute(int error) {
+  return error == ENODATA || error == ENOTSUP;
+}
+#endif
+
+}  // namespace
 
 std::FILE* FileOutput::Open(const char* path, const char* mode) {
   return std::fopen(path, mode);
@@ -26,93 +51,114 @@ bool FileOutput::Close(std::FILE* file) {
   return std::fclose(file) == 0;
 }
 
-namespace {
+#ifdef _WIN32
 
-FileOutput& StdioOutput() {
-  static FileOutput output;
-  return output;
+std::FILE* FileOutput::OpenExisting(const char* path) {
+  return std::fopen(path, "r+");  // opens without emptying; Windows files are readable
 }
 
-FileOutput* g_output = nullptr;
+bool FileOutput::Truncate(std::FILE* file, long length) {
+  return _chsize_s(_fileno(file), length) == 0;
+}
 
-// Writes every line, then flushes and closes; the file is closed in any case.
-bool WriteAndClose(std::FILE* file, std::string_view text) {
-  FileOutput& out = GetFileOutput();
-  bool ok = true;
-  while (ok && !text.empty()) {
-    const std::size_t end = text.find('\n');
-    const std::size_t length = end == std::string_view::npos ? text.size() : end + 1;
-    ok = out.Write(file, text.substr(0, length));
-    text.remove_prefix(length);
+bool FileOutput::Sync(std::FILE* file) {
+  return _commit(_fileno(file)) == 0;
+}
+
+bool FileOutput::Chown(std::FILE*, std::uint32_t, std::uint32_t) {
+  return true;
+}
+
+bool FileOutput::Chmod(std::FILE*, std::uint32_t) {
+  return true;
+}
+
+bool FileOutput::CopyAcl(std::FILE*, const char*) {
+  return true;  // a new file inherits the folder's ACL, as the old one did
+}
+
+bool FileOutput::Rename(const char* from, const char* to) {
+  // rename() refuses an existing target on Windows.
+  if (MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
+  errno = GetLastError() == ERROR_ACCESS_DENIED ? EACCES : EIO;
+  return false;
+}
+
+bool FileOutput::Remove(const char* path) {
+  return std::remove(path) == 0;
+}
+
+bool FileOutput::SyncFolder(const char*) {
+  return true;  // MOVEFILE_WRITE_THROUGH made the rename durable
+}
+
+#else
+
+std::FILE* FileOutput::OpenExisting(const char* path) {
+  const int fd = ::open(path, O_WRONLY | O_NOCTTY | O_CLOEXEC);
+  if (fd < 0) return nullptr;
+  std::FILE* file = ::fdopen(fd, "w");  // "w" on a descriptor does not truncate
+  if (file == nullptr) {
+    const int error = errno;
+    ::close(fd);
+    errno = error;
   }
-  ok = ok && out.Flush(file);
-  return out.Close(file) && ok;
+  return file;
 }
 
-// A name in the target's folder that no file has yet; the exclusive open
-// ("x") makes sure of it, so a few tries are enough.
-std::FILE* CreateTemporaryBeside(const fs::path& target, fs::path* temporary) {
-  static constexpr char kHex[] = "0123456789abcdef";
-  std::random_device entropy;
-  for (int attempt = 0; attempt < 16; ++attempt) {
-    std::string name = ".kv7700-";
-    for (unsigned bits = entropy(), i = 0; i < 8; ++i, bits >>= 4) name += kHex[bits & 0xF];
-    name += ".tmp";
-    *temporary = target.parent_path() / name;
-    if (std::FILE* file = GetFileOutput().Open(temporary->string().c_str(), "wx")) return file;
-    std::error_code ec;
-    if (!fs::exists(*temporary, ec)) return nullptr;  // the folder refuses, not a clash
-  }
-  return nullptr;
+bool FileOutput::Truncate(std::FILE* file, long length) {
+  return ::ftruncate(::fileno(file), static_cast<off_t>(length)) == 0;
 }
 
-}  // namespace
+bool FileOutput::Sync(std::FILE* file) {
+  return ::fsync(::fileno(file)) == 0;
+}
+
+bool FileOutput::Chown(std::FILE* file, std::uint32_t owner, std::uint32_t group) {
+  return ::fchown(::fileno(file), static_cast<uid_t>(owner), static_cast<gid_t>(group)) == 0;
+}
+
+bool FileOutput::Chmod(std::FILE* file, std::uint32_t mode) {
+  return ::fchmod(::fileno(file), static_cast<mode_t>(mode)) == 0;
+}
+
+bool FileOutput::CopyAcl(std::FILE* file, const char* from) {
+  const ssize_t size = ::getxattr(from, kAccessAcl, nullptr, 0);
+  if (size < 0) return NoAttribute(errno);
+  std::vector<char> acl(static_cast<std::size_t>(size));
+  const ssize_t got = ::getxattr(from, kAccessAcl, acl.data(), acl.size());
+  if (got < 0) return NoAttribute(errno);
+  return ::fsetxattr(::fileno(file), kAccessAcl, acl.data(), static_cast<std::size_t>(got), 0) == 0;
+}
+
+bool FileOutput::Rename(const char* from, const char* to) {
+  return std::rename(from, to) == 0;
+}
+
+bool FileOutput::Remove(const char* path) {
+  return ::unlink(path) == 0;
+}
+
+bool FileOutput::SyncFolder(const char* folder) {
+  const int fd = ::open(folder, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return false;
+  // Some file systems cannot sync a folder and say so with EINVAL; there is
+  // nothing more to do on them.
+  const bool ok = ::fsync(fd) == 0 || errno == EINVAL;
+  const int error = errno;
+  ::close(fd);
+  errno = error;
+  return ok;
+}
+
+#endif
 
 FileOutput& GetFileOutput() {
-  return g_output != nullptr ? *g_output : StdioOutput();
+  return g_output != nullptr ? *g_output : SystemOutput();
 }
 
 void SetFileOutput(FileOutput* output) {
   g_output = output;
-}
-
-bool SaveTextFile(const char* path, std::string_view text) {
-  if (path == nullptr || *path == '\0') return false;
-  fs::path target(path);
-  std::error_code ec;
-  const fs::file_status status = fs::status(target, ec);
-  if (fs::exists(status) && !fs::is_regular_file(status)) {
-    // Nothing to protect and nothing to replace: a device or a pipe takes
-    // the text as it comes, and a folder refuses to open.
-    std::FILE* file = GetFileOutput().Open(path, "w");
-    return file != nullptr && WriteAndClose(file, text);
-  }
-  if (fs::is_regular_file(status)) {
-    // Renaming over a file needs no right to write it; a file this user may
-    // not write is refused as opening it for writing would refuse it.
-    std::FILE* probe = std::fopen(path, "r+");
-    if (probe == nullptr) return false;
-    std::fclose(probe);
-    // Replace the file a link leads to, keeping the link.
-    if (fs::is_symlink(fs::symlink_status(target, ec))) {
-      if (fs::path resolved = fs::canonical(target, ec); !ec) target = resolved;
-    }
-  }
-
-  fs::path temporary;
-  std::FILE* file = CreateTemporaryBeside(target, &temporary);
-  if (file == nullptr) return false;
-  bool ok = WriteAndClose(file, text);
-  if (ok && fs::is_regular_file(status)) {
-    // The new file keeps the access rights of the one it replaces.
-    fs::permissions(temporary, status.permissions(), ec);
-  }
-  if (ok) {
-    fs::rename(temporary, target, ec);
-    ok = !ec;
-  }
-  if (!ok) fs::remove(temporary, ec);
-  return ok;
 }
 
 }  // namespace kv

@@ -2,9 +2,11 @@
 // as 59 lines of plain text, and the reader that loads such a file back into
 // the cache through the records' Set operations.
 #include <kv7700/kv7700.h>
+#include <kv7700/save_report.h>
 #include <kv7700/template_fields.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <iterator>
 #include <string>
@@ -40,6 +42,9 @@ constexpr Section kSections[] = {
 };
 
 using Word16 = unsigned short;  // the type "%hu" prints
+
+// How the last save went, for the message of a failed one.
+SaveReport g_lastSave;
 
 std::string FormatTemplate(const RecordSet& records, std::uint16_t firmware) {
   std::string text;
@@ -124,7 +129,17 @@ void ApplyLine(std::string_view line, RecordSet* records) {
 
 int WriteDevCfgToFile(const char* path) {
   const DeviceSlot& slot = CurrentSlot();
-  return SaveTextFile(path, FormatTemplate(CachedRecords(slot), slot.FwVersion)) ? 1 : 0;
+  SaveOutcome outcome;
+  const bool saved =
+      SaveTextFile(path, FormatTemplate(CachedRecords(slot), slot.FwVersion), &outcome);
+  g_lastSave = {saved, outcome.error, outcome.inPlace, outcome.fileMayBeIncomplete,
+                outcome.replacedNotSynced};
+  errno = outcome.error;
+  return saved ? 1 : 0;
+}
+
+SaveReport GetLastSaveReport() {
+  return g_lastSave;
 }
 
 int ReadDevCfgFmFile(const char* path) {

@@ -79,12 +79,16 @@ TEST(SaveLoadTest, FilesThatCannotBeUsedAreRefusedBeforeTheSensorIsTouched) {
   struct Case {
     std::vector<std::string> args;
     int exitCode;
-    const char* message;
+    std::string message;
   };
   const Case cases[] = {
       {{"load", dir.Path("missing.txt")}, 2, "No such file or directory"},
       {{"load", dir.Path("")}, 2, "it is a folder"},
-      {{"save", dir.Path("no/such/folder/x.txt")}, 1, "WriteDevCfgToFile could not write"},
+      {{"save", dir.Path("no/such/folder/x.txt")},
+       1,
+       "WriteDevCfgToFile could not write '" + dir.Path("no/such/folder/x.txt") +
+           "': No such file or directory. The folder does not exist: create it first, or choose "
+           "another."},
   };
   for (const Case& c : cases) {
     std::vector<std::string> args = {"--simulate", "--trace"};

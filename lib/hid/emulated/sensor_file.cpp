@@ -6,9 +6,10 @@
 #include <filesystem>
 #include <fstream>
 #include <nlohmann/json.hpp>
-#include <random>
 #include <sstream>
 #include <stdexcept>
+
+#include "file_output.h"
 
 namespace kv::emu {
 
@@ -134,7 +135,8 @@ SensorImage ParseImage(const std::string& text) {
   Json doc;
   try {
     doc = Json::parse(text);
-  } catch (const Json::parse_error& e) {
+  } catch (const Json::exception& e) {
+    // A syntax error, or a number too large for any type (out_of_range).
     // Drop the library's "[json.exception.parse_error.101] " prefix.
     std::string why = e.what();
     const std::size_t end = why.find("] ");
@@ -161,13 +163,6 @@ SensorImage ParseImage(const std::string& text) {
 
 std::string SystemError() {
   return std::strerror(errno);
-}
-
-std::string UniqueSuffix() {
-  std::random_device random;
-  char text[24];
-  std::snprintf(text, sizeof text, ".tmp-%08x", static_cast<unsigned>(random()));
-  return text;
 }
 
 }  // namespace
@@ -236,41 +231,17 @@ bool LoadSensorFile(const std::string& path, SensorImage* image, std::string* er
 }
 
 bool SaveSensorFile(const std::string& path, const SensorImage& image, std::string* error) {
-  std::string scratch;
-  std::string& message = error ? *error : scratch;
-  std::error_code code;
-  // Through a symbolic link, the file it names is the one replaced.
-  fs::path target = path;
-  if (fs::is_symlink(fs::symlink_status(target, code))) {
-    target = fs::weakly_canonical(target, code);
-    if (code) {
-      message = "cannot write emulated sensor file " + path + ": " + code.message();
-      return false;
-    }
+  // The same safe save as a template file: through links, keeping the old
+  // file whole until the new one is on the disk.
+  SaveOutcome outcome;
+  if (SaveTextFile(path.c_str(), SensorImageToJson(image), &outcome)) return true;
+  if (error) {
+    *error =
+        "cannot write emulated sensor file " + path + ": " +
+        std::strerror(outcome.error != 0 ? outcome.error : EIO) +
+        (outcome.fileMayBeIncomplete ? " (it was written in place and may be incomplete)" : "");
   }
-  fs::path temporary = target;
-  temporary += UniqueSuffix();
-  {
-    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-    if (!out) {
-      message = "cannot write emulated sensor file " + path + ": " + SystemError();
-      return false;
-    }
-    out << SensorImageToJson(image);
-    out.close();
-    if (!out) {
-      message = "cannot write emulated sensor file " + path + ": " + SystemError();
-      fs::remove(temporary, code);
-      return false;
-    }
-  }
-  fs::rename(temporary, target, code);
-  if (code) {
-    message = "cannot write emulated sensor file " + path + ": " + code.message();
-    fs::remove(temporary, code);
-    return false;
-  }
-  return true;
+  return false;
 }
 
 SensorImage ImageOf(const EmulatedSensor& sensor, std::uint16_t vendorId,

@@ -111,6 +111,8 @@ TEST_F(SensorFileTest, AMalformedFileFailsClearlyAndIsLeftAlone) {
       {"", "parse error at line 1"},
       {"{\"format\": 1,", "parse error"},
       {"[1, 2]", "one JSON object"},
+      // A number too large for any type is refused, not thrown out of the reader.
+      {"[5116666666666666666666666666666666666666666666666666666666E666]", "number overflow"},
       {replaced("\"format\": 1", "\"format\": 2"), "\"format\" must be 1"},
       {replaced("\"format\": 1,", ""), "\"format\" is missing"},
       {replaced("\"0x18C8\"", "\"0x1234\""), "\"vendorId\" must be 0x18C8 or 0x04D8"},
@@ -137,6 +139,19 @@ TEST_F(SensorFileTest, AMalformedFileFailsClearlyAndIsLeftAlone) {
     EXPECT_NE(error.find(c.says), std::string::npos) << error;
     EXPECT_EQ(Contents(path), c.text) << "the user's file is never overwritten";
   }
+}
+
+TEST_F(SensorFileTest, SavingThroughADanglingLinkMakesTheFileItNamesAndKeepsTheLink) {
+  const std::string link = PathOf("link.json");
+  fs::create_symlink("kept.json", link);
+  SensorImage image;
+  image.firmwareVersion = 0x0144;
+  std::string error;
+  ASSERT_TRUE(SaveSensorFile(link, image, &error)) << error;
+  EXPECT_TRUE(fs::is_symlink(fs::symlink_status(link)));
+  SensorImage loaded;
+  ASSERT_TRUE(LoadSensorFile(PathOf("kept.json"), &loaded, &error)) << error;
+  ExpectSameImage(loaded, image);
 }
 
 TEST_F(SensorFileTest, FilesThatCannotBeHadAreReportedNotReplaced) {
