@@ -1,13 +1,13 @@
 // kv7700ctl: the KV7700 sensor library at a prompt and in scripts.
 #include <CLI/CLI.hpp>
 #include <algorithm>
-#include <csignal>
 #include <cstdio>
 #include <exception>
 #include <string>
 #include <vector>
 
 #include "command.h"
+#include "console.h"
 #include "environment.h"
 #include "output.h"
 
@@ -67,9 +67,7 @@ std::string UnknownCommandMessage(const std::vector<std::string>& names, const s
 }
 
 int Run(int argc, char** argv) {
-  // A reader that quits early (| head) must not kill the tool before it has
-  // kept its emulated sensors' files; the streaming commands stop instead.
-  std::signal(SIGPIPE, SIG_IGN);
+  PrepareConsole();
   CLI::App app{kDescription, "kv7700ctl"};
   app.footer(kFooter);
   app.fallthrough();

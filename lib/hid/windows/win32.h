@@ -12,9 +12,8 @@
 #include <windows.h>
 // windows.h first: these need its types.
 #include <hidsdi.h>
-#include <setupapi.h>
-
 #include <kv7700/kv7700.h>
+#include <setupapi.h>
 
 namespace kv::hid::windows_backend {
 
