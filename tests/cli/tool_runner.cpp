@@ -25,7 +25,13 @@ std::vector<std::string> ToolEnvironment(const ToolOptions& options,
   if (options.virtualTime) variables["KV7700_VIRTUAL_TIME"] = "1";
   for (const auto& [name, value] : options.env) variables[name] = value;
   std::vector<std::string> result;
-  for (const auto& [name, value] : variables) result.push_back(name + "=" + value);
+  result.reserve(variables.size());
+  for (const auto& [name, value] : variables) {
+    std::string entry = name;
+    entry += '=';
+    entry += value;
+    result.push_back(std::move(entry));
+  }
   return result;
 }
 

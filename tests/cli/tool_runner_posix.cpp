@@ -2,43 +2,24 @@
 // output, and a temporary folder from mkdtemp.
 #include <fcntl.h>
 #include <poll.h>
-#include <stdlib.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <stdexcept>
 
 #include "tool_runner.h"
 
-extern char** environ;
-
 namespace kv::cli::testing {
 
 namespace {
 
-std::vector<std::string> Environment(const ToolOptions& options) {
-  std::map<std::string, std::string> variables;
-  for (char** entry = environ; *entry; ++entry) {
-    const std::string text = *entry;
-    const std::size_t equals = text.find('=');
-    if (equals != std::string::npos) variables[text.substr(0, equals)] = text.substr(equals + 1);
-  }
-  // The tool's own variables come only from the test.
-  for (auto it = variables.begin(); it != variables.end();) {
-    it = it->first.starts_with("KV7700_") ? variables.erase(it) : std::next(it);
-  }
-  if (options.virtualTime) variables["KV7700_VIRTUAL_TIME"] = "1";
-  for (const auto& [name, value] : options.env) variables[name] = value;
-  std::vector<std::string> result;
-  for (const auto& [name, value] : variables) result.push_back(name + "=" + value);
-  return result;
-}
-
 std::vector<char*> Pointers(std::vector<std::string>& strings) {
   std::vector<char*> pointers;
+  pointers.reserve(strings.size() + 1);
   for (std::string& text : strings) pointers.push_back(text.data());
   pointers.push_back(nullptr);
   return pointers;
