@@ -7,6 +7,7 @@
 #include <kv7700/hotplug.h>
 
 #include <cstdio>
+#include <string>
 
 namespace kv::cli {
 
@@ -31,6 +32,10 @@ class InterruptGuard {
 };
 
 bool Interrupted();
+
+// What a system error number means, in words: an errno value on POSIX, a
+// GetLastError() code on Windows.
+std::string ErrorText(int error);
 
 // Waits until `object` is ready, `timeoutMs` have passed or Ctrl-C was
 // pressed; true only when it is ready.

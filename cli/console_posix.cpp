@@ -2,6 +2,7 @@
 #include <unistd.h>
 
 #include <csignal>
+#include <cstring>
 
 #include "console.h"
 
@@ -43,6 +44,10 @@ InterruptGuard::~InterruptGuard() {
 
 bool Interrupted() {
   return g_interrupted != 0;
+}
+
+std::string ErrorText(int error) {
+  return std::strerror(error);
 }
 
 bool WaitReady(hid::WaitObject object, int timeoutMs) {

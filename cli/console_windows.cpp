@@ -58,6 +58,19 @@ bool Interrupted() {
   return g_interrupted;
 }
 
+std::string ErrorText(int error) {
+  char text[256] = {};
+  const DWORD length =
+      ::FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                       static_cast<DWORD>(error), 0, text, sizeof text, nullptr);
+  std::string message(text, length);
+  while (!message.empty() && (message.back() == '\n' || message.back() == '\r' ||
+                              message.back() == '.' || message.back() == ' ')) {
+    message.pop_back();
+  }
+  return message.empty() ? "system error " + std::to_string(error) : message;
+}
+
 bool WaitReady(hid::WaitObject object, int timeoutMs) {
   HANDLE handles[2] = {object, g_interruptEvent};
   const DWORD count = g_interruptEvent ? 2 : 1;

@@ -2,7 +2,6 @@
 
 #include <kv7700/clock.h>
 
-#include <cstring>
 #include <deque>
 
 #include "console.h"
@@ -85,7 +84,7 @@ class MonitorPlugSource final : public PlugSource {
 
 CliError MonitorFailure(int error) {
   return Failure("the hot-plug monitor could not start: " +
-                 std::string(error ? std::strerror(error) : "unknown error") + ".");
+                 std::string(error ? ErrorText(error) : "unknown error") + ".");
 }
 
 }  // namespace
