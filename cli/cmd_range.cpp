@@ -1,13 +1,13 @@
 // range: live distance readings, once or every MS milliseconds.
 #include <kv7700/clock.h>
 #include <kv7700/kv7700.h>
-#include <unistd.h>
 
 #include <CLI/CLI.hpp>
 #include <cstdio>
 #include <memory>
 
 #include "command.h"
+#include "console.h"
 #include "output.h"
 #include "progress.h"
 
@@ -81,7 +81,7 @@ class RangeCommand final : public SensorCommand {
     const bool series = watchMs != 0 || count != 0;
     const Output& out = context.out;
     tsSonarParms sonar;
-    const bool bar = series && !out.IsJson() && isatty(STDOUT_FILENO) && GetSonarParms(&sonar);
+    const bool bar = series && !out.IsJson() && IsTerminal(stdout) && GetSonarParms(&sonar);
     InterruptGuard interrupts;
     Clock& clock = GetClock();
     int taken = 0;

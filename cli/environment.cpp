@@ -1,7 +1,8 @@
 #include "environment.h"
 
 #include <kv7700/hid.h>
-#include <unistd.h>
+
+#include "console.h"
 
 namespace kv::cli {
 
@@ -24,7 +25,7 @@ Environment::Environment(const GlobalOptions& options) {
     progressClock_ = std::make_unique<ProgressClock>(*base);
     SetClock(progressClock_.get());
   }
-  Progress::Instance().Enable(isatty(STDERR_FILENO) == 1);
+  Progress::Instance().Enable(IsTerminal(stderr));
   const bool trace = options.trace;
   platform_ = std::make_unique<ObservedPlatform>(
       *platform, [trace](ExchangeKind kind, const hid::Report& report, bool ok) {

@@ -1,11 +1,11 @@
 // kv7700ctl: the KV7700 sensor library at a prompt and in scripts.
-#include <csignal>
 #include <cstdio>
 #include <exception>
 #include <optional>
 #include <string>
 
 #include "command_line.h"
+#include "console.h"
 #include "environment.h"
 #include "output.h"
 
@@ -18,9 +18,7 @@ void PrintError(const std::string& command, const std::string& message) {
 }
 
 int Run(int argc, char** argv) {
-  // A reader that quits early (| head) must not kill the tool before it has
-  // kept its emulated sensors' files; the streaming commands stop instead.
-  std::signal(SIGPIPE, SIG_IGN);
+  PrepareConsole();
   CommandLine line;
   if (const std::optional<int> done = ParseCommandLine(line, argc, argv)) return *done;
   const GlobalOptions& options = line.options;

@@ -5,6 +5,8 @@
 
 #include <cstdio>
 
+#include "platform_advice.h"
+
 namespace kv::cli {
 
 void Output::Line(const std::string& text) const {
@@ -118,7 +120,7 @@ std::string AdviceForDevError(std::uint32_t devError) {
     case kErrGetNoEntry:
     case kErrSetNoEntry:
     case 0:
-      return "Reinstall the HID library (Debian package libhidapi-hidraw0) and try again.";
+      return HidLibraryAdvice();
     default:
       return "Run the command again with --trace to see every report exchanged.";
   }
@@ -132,7 +134,7 @@ std::string ExplainLibError(std::uint32_t libError) {
     case kLibErrSetupEntry:
       return "the device enumeration facility could not be loaded";
     case kLibErrHidLoad:
-      return "the HID library (hidapi) could not be loaded";
+      return "the HID library (" + HidLibraryName() + ") could not be loaded";
     case kLibErrHidEntry:
       return "the HID library lacks one of the calls the library needs";
     case kLibErrListFailed:

@@ -1,11 +1,10 @@
 #include "plug_source.h"
 
 #include <kv7700/clock.h>
-#include <poll.h>
 
-#include <cstring>
 #include <deque>
 
+#include "console.h"
 #include "output.h"
 #include "progress.h"
 #include "simulation.h"
@@ -72,8 +71,7 @@ class MonitorPlugSource final : public PlugSource {
 
   // Takes pending events, waiting up to `timeoutMs` for the first.
   void Take(int timeoutMs) {
-    pollfd watch = {monitor_->Fd(), POLLIN, 0};
-    if (poll(&watch, 1, timeoutMs) <= 0) return;
+    if (!WaitReady(monitor_->Fd(), timeoutMs)) return;
     for (hid::HotplugEvent& event : monitor_->ReadEvents()) pending_.push_back(std::move(event));
   }
 
@@ -86,7 +84,7 @@ class MonitorPlugSource final : public PlugSource {
 
 CliError MonitorFailure(int error) {
   return Failure("the hot-plug monitor could not start: " +
-                 std::string(error ? std::strerror(error) : "unknown error") + ".");
+                 std::string(error ? ErrorText(error) : "unknown error") + ".");
 }
 
 }  // namespace

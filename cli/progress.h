@@ -11,6 +11,8 @@
 #include <cstdint>
 #include <string>
 
+#include "console.h"
+
 namespace kv::cli {
 
 class Progress {
@@ -71,16 +73,6 @@ class ProgressClock final : public Clock {
 
 // --- Ctrl-C ------------------------------------------------------------------
 
-// Catches SIGINT and SIGTERM while alive; restores the previous handlers.
-class InterruptGuard {
- public:
-  InterruptGuard();
-  ~InterruptGuard();
-  InterruptGuard(const InterruptGuard&) = delete;
-  InterruptGuard& operator=(const InterruptGuard&) = delete;
-};
-
-bool Interrupted();
 // Waits `ms` on the clock in small steps; false when interrupted meanwhile.
 bool SleepUnlessInterrupted(std::uint64_t ms);
 

@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "output.h"
+#include "platform_advice.h"
 #include "progress.h"
 
 namespace kv::cli {
@@ -14,9 +15,8 @@ namespace {
 
 std::string NoSensorMessage(std::uint32_t libError) {
   return "OpenAllDevices found no sensor (status " + StatusWord(libError) + ": " +
-         ExplainLibError(libError) +
-         ").\nPlug a KV7700 sensor in (lsusb lists it as 18c8:2bfa or 04d8:2bfa), or try the "
-         "tool on an emulated sensor with --simulate.";
+         ExplainLibError(libError) + ").\nPlug a KV7700 sensor in (" + WhereTheSensorIsListed() +
+         "), or try the tool on an emulated sensor with --simulate.";
 }
 
 }  // namespace
@@ -26,15 +26,7 @@ std::string AccessDeniedMessage(const std::vector<std::string>& paths) {
   for (const std::string& path : paths) {
     message += "A KV7700 sensor is present at " + path + ", but this user may not open it.\n";
   }
-  message +=
-      "Install the udev rule that gives the user at the seat access, then unplug the sensor and "
-      "plug it back in:\n"
-      "  sudo install -m 644 res/70-kv7700.rules /etc/udev/rules.d/\n"
-      "  sudo udevadm control --reload-rules && sudo udevadm trigger\n"
-      "(res/70-kv7700.rules is in the source tree; the build's install step puts it in "
-      "lib/udev/rules.d under the install prefix. See \"Access to the sensor without root\" "
-      "in the README.)";
-  return message;
+  return message + AccessAdvice();
 }
 
 Session::~Session() {
@@ -59,8 +51,8 @@ void Session::OpenAll() {
   }
   for (const std::string& path : denied) {
     Progress::Instance().PrintLine("kv7700ctl: note: a sensor at " + path +
-                                   " is present but not accessible; install the udev rule "
-                                   "res/70-kv7700.rules to use it.");
+                                   " is present but not accessible; " + AccessAdviceInBrief() +
+                                   ".");
   }
   if (!result) {
     for (int i = 0; i < Count(); ++i) {

@@ -15,9 +15,10 @@ bool PathTooLongOrNull(const char* path) {
   return !path || ::strnlen(path, kMaxPathLength + 1) > kMaxPathLength;
 }
 
-// Paths are compared as the platform names them: exactly, on Linux.
+// Paths are compared as the platform names them: exactly on Linux, without
+// regard to case on Windows.
 bool SamePath(const DeviceSlot& slot, const char* path) {
-  return std::strcmp(slot.DevicePath.data(), path) == 0;
+  return hid::GetPlatform().PathsEqual(slot.DevicePath.data(), path);
 }
 
 int FindOpenSlot(const char* path) {

@@ -37,6 +37,8 @@ hid::Handle OpenDevicePath(const char* path, DeviceSlot* slot) {
   hid::OpenFailure why = hid::OpenFailure::None;
   const hid::Handle handle = state.HidLayer->Open(path, &why);
   if (handle == hid::kInvalidHandle) {
+    // Without its security descriptor the open was never tried.
+    if (why == hid::OpenFailure::NoSecurity) return hid::kInvalidHandle;
     state.LibError = kLibErrOpenFailed;
     NoteIfSensorDenied(path, why);
     return hid::kInvalidHandle;

@@ -56,7 +56,7 @@ int LoadSetupEntryPoints() {
   return 1;
 }
 
-// hidraw nodes carry their own permissions; an open needs no descriptor.
+// The HID layer makes any descriptor its platform's open needs.
 int MakeOpenSecurity([[maybe_unused]] SecurityAttributes* attributes) {
   return 1;
 }

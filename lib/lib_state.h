@@ -73,8 +73,9 @@ int SetFeature(const hid::Report& report);
 // Discovery internals.
 int LoadHidEntryPoints();
 int LoadSetupEntryPoints();
-// Linux has no security descriptor to make; kept so the open path reads as on
-// every platform. Fills nothing and returns 1.
+// The open's security descriptor is the HID layer's business (the Windows
+// layer makes one per open; hidraw nodes carry their own permissions); kept
+// so the open path reads as on every platform. Fills nothing and returns 1.
 struct SecurityAttributes {
   std::uint32_t length = 0;
 };

@@ -10,6 +10,7 @@
 namespace kv::cli::testing {
 namespace {
 
+using ::testing::ContainsRegex;
 using ::testing::HasSubstr;
 using ::testing::MatchesRegex;
 using ::testing::Not;
@@ -23,10 +24,10 @@ TEST(ShowTest, PrintsEveryFieldUnderItsRecordWithValueAndUnit) {
     EXPECT_THAT(result.out, HasSubstr(std::string("\n") + record + "\n"));
   }
   // Factory defaults, with units and key names.
-  EXPECT_THAT(result.out, MatchesRegex("(.|\n)*\n  PingRateS +200  ms\n(.|\n)*"));
-  EXPECT_THAT(result.out, MatchesRegex("(.|\n)*\n  MinDistS +14  in\n(.|\n)*"));
-  EXPECT_THAT(result.out, MatchesRegex("(.|\n)*\n  Key1ModsWA +5  LCTL\\+LALT\n(.|\n)*"));
-  EXPECT_THAT(result.out, MatchesRegex("(.|\n)*\n  Key1CodeWA +76  DELETE\n(.|\n)*"));
+  EXPECT_THAT(result.out, ContainsRegex("\n  PingRateS +200  ms\n"));
+  EXPECT_THAT(result.out, ContainsRegex("\n  MinDistS +14  in\n"));
+  EXPECT_THAT(result.out, ContainsRegex("\n  Key1ModsWA +5  LCTL\\+LALT\n"));
+  EXPECT_THAT(result.out, ContainsRegex("\n  Key1CodeWA +76  DELETE\n"));
   EXPECT_THAT(result.out, HasSubstr("walk-away:  LCTL+LALT+DELETE"));
   EXPECT_THAT(result.out, HasSubstr("walk-up:    none"));
   EXPECT_EQ(result.err, "");
@@ -182,6 +183,7 @@ TEST(TraceTest, EveryReportOfAReadIsOneLineOfNineHexBytes) {
 }
 
 TEST(ProgressTest, LongWorkShowsProgressOnATerminalOnly) {
+  if (!TerminalAvailable()) GTEST_SKIP() << "no terminal can be given to a child process here";
   // A configuration read takes 1.75 s: long enough for the display.
   const ToolResult terminal =
       RunTool({"--simulate", "show"}, {.env = {}, .virtualTime = true, .stderrOnTerminal = true});

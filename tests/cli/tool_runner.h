@@ -25,6 +25,15 @@ struct ToolOptions {
 
 ToolResult RunTool(const std::vector<std::string>& args, const ToolOptions& options = {});
 
+// Whether RunTool can give the tool a terminal as standard error (a
+// pseudo-terminal on POSIX; Windows has no such thing for a child process).
+bool TerminalAvailable();
+
+// The tool's environment: `inherited` ("NAME=value" each) without the tool's
+// own KV7700_ variables, then the test's.
+std::vector<std::string> ToolEnvironment(const ToolOptions& options,
+                                         const std::vector<std::string>& inherited);
+
 // A fresh folder under the system's temporary folder, removed with its files
 // when the object goes.
 class TempDir {

@@ -3,7 +3,11 @@
 // and pulling leaks neither descriptors nor handles.
 #include <gmock/gmock.h>
 #include <kv7700/hotplug.h>
+#if defined(_WIN32)
+#include <windows.h>
+#else
 #include <poll.h>
+#endif
 
 #include <filesystem>
 #include <thread>
@@ -18,7 +22,23 @@ using Kind = hid::HotplugEvent::Kind;
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 
-bool Readable(int fd) {
+#if defined(_WIN32)
+bool Readable(hid::WaitObject event) {
+  return ::WaitForSingleObject(event, 0) == WAIT_OBJECT_0;
+}
+
+std::size_t OpenDescriptorCount() {
+  DWORD count = 0;
+  ::GetProcessHandleCount(::GetCurrentProcess(), &count);
+  return count;
+}
+
+bool IsWaitObject(hid::WaitObject event) {
+  return event != nullptr;
+}
+constexpr const char* kInterfacePathStart = "\\\\?\\";
+#else
+bool Readable(hid::WaitObject fd) {
   pollfd watch{fd, POLLIN, 0};
   return ::poll(&watch, 1, 0) == 1 && (watch.revents & POLLIN);
 }
@@ -30,6 +50,12 @@ std::size_t OpenDescriptorCount() {
   }
   return count;
 }
+
+bool IsWaitObject(hid::WaitObject fd) {
+  return fd >= 0;
+}
+constexpr const char* kInterfacePathStart = "/dev/";
+#endif
 
 class HotplugTest : public testing::LibraryTest {};
 
@@ -76,11 +102,11 @@ TEST_F(HotplugTest, NativeMonitorStartsAndStaysQuietWithoutADeviceManager) {
   auto monitor = hid::CreateNativeHotplugMonitor(&error);
   ASSERT_NE(monitor, nullptr) << "error " << error;
   EXPECT_EQ(error, 0);
-  EXPECT_GE(monitor->Fd(), 0);
+  EXPECT_TRUE(IsWaitObject(monitor->Fd()));
   // No sensor is plugged during the test, so nothing concerns us; reading
   // must return at once whatever else the machine does.
   for (const auto& event : monitor->ReadEvents()) {
-    EXPECT_EQ(event.path.rfind("/dev/", 0), 0u) << event.path;
+    EXPECT_EQ(event.path.rfind(kInterfacePathStart, 0), 0u) << event.path;
   }
 }
 

@@ -20,7 +20,7 @@ class BusMonitor final : public hid::HotplugMonitor {
   BusMonitor& operator=(const BusMonitor&) = delete;
   ~BusMonitor() override { bus_.SetPlugListener(nullptr); }
 
-  int Fd() const override { return queue_->Fd(); }
+  hid::WaitObject Fd() const override { return queue_->Fd(); }
   std::vector<hid::HotplugEvent> ReadEvents() override { return queue_->ReadEvents(); }
 
  private:

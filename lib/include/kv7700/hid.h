@@ -34,6 +34,7 @@ enum class OpenFailure {
   None,
   NotFound,      // the path names no present device
   AccessDenied,  // present, but the user may not open it
+  NoSecurity,    // the open's security descriptor could not be made; nothing was tried
   Other,
 };
 
@@ -94,6 +95,9 @@ class Platform {
   // True when the path belongs to a sensor (vendor 0x18C8 or 0x04D8, product
   // 0x2BFA), decided without opening the device.
   virtual bool PathNamesSensor(const std::string& path) = 0;
+  // True when two interface paths name the same interface. Exact by default;
+  // Windows names one interface in upper and lower case alike.
+  virtual bool PathsEqual(const std::string& a, const std::string& b) { return a == b; }
 };
 
 // The platform in force. Until SetPlatform installs another, the native one

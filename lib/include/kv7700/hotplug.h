@@ -1,7 +1,8 @@
 // Arrival and removal of HID interfaces while the program runs, without a
-// toolkit and without polling: the caller watches one file descriptor (a
-// socket notifier in the window, poll(2) in the command-line tool) and, when
-// it is readable, takes the pending events. The caller passes each path to
+// toolkit and without polling: the caller watches one wait object (a file
+// descriptor watched by a socket notifier in the window and by poll(2) in the
+// command-line tool; on Windows an event handle) and, when it is ready, takes
+// the pending events. The caller passes each path to
 // DeviceArrived or DeviceRemoved, which decide whether it is a sensor's.
 #pragma once
 
@@ -10,6 +11,14 @@
 #include <vector>
 
 namespace kv::hid {
+
+#if defined(_WIN32)
+// A manual-reset event handle, signalled while events are pending.
+using WaitObject = void*;
+#else
+// A file descriptor, readable while events are pending.
+using WaitObject = int;
+#endif
 
 struct HotplugEvent {
   enum class Kind { Added, Removed };
@@ -21,16 +30,19 @@ struct HotplugEvent {
 class HotplugMonitor {
  public:
   virtual ~HotplugMonitor() = default;
-  // Readable while events are pending. Owned by the monitor; never -1.
-  virtual int Fd() const = 0;
+  // Ready while events are pending. Owned by the monitor; never -1 (null on
+  // Windows).
+  virtual WaitObject Fd() const = 0;
   // Takes every pending event, oldest first. Never blocks; an empty result
   // after a wake-up is normal (the readiness was for something filtered out).
   virtual std::vector<HotplugEvent> ReadEvents() = 0;
 };
 
-// The native monitor (udev on Linux: hidraw nodes). On a machine without a
+// The native monitor (udev on Linux: hidraw nodes; on Windows the device
+// notifications of the keyboard interface class). On a machine without a
 // device manager it starts and simply never reports anything. Null when it
-// cannot be created, with the error number in *error (when given).
+// cannot be created, with the error number in *error (when given; errno on
+// Linux, GetLastError() on Windows).
 std::unique_ptr<HotplugMonitor> CreateNativeHotplugMonitor(int* error);
 
 // A monitor fed by Post, from any thread: how an emulated bus raises the same

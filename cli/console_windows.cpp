@@ -1,0 +1,81 @@
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <io.h>
+#include <windows.h>
+
+#include <atomic>
+
+#include "console.h"
+
+namespace kv::cli {
+
+namespace {
+
+std::atomic<bool> g_interrupted{false};
+// Set by the handler, so a wait on a monitor ends at once. The handler runs
+// on a thread of its own, which the system starts for it.
+HANDLE g_interruptEvent = nullptr;
+
+BOOL WINAPI OnControl(DWORD kind) {
+  if (kind != CTRL_C_EVENT && kind != CTRL_BREAK_EVENT) return FALSE;
+  g_interrupted = true;
+  if (g_interruptEvent) ::SetEvent(g_interruptEvent);
+  return TRUE;
+}
+
+}  // namespace
+
+void PrepareConsole() {
+  // Nothing to do: a write to a closed pipe fails (and ends the streaming
+  // commands) without killing the process.
+}
+
+bool IsTerminal(std::FILE* stream) {
+  HANDLE handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream)));
+  DWORD mode = 0;
+  if (handle == INVALID_HANDLE_VALUE || !::GetConsoleMode(handle, &mode)) return false;
+  if (mode & ENABLE_VIRTUAL_TERMINAL_PROCESSING) return true;
+  // Consoles before Windows 10 take no control sequences: no progress line.
+  return ::SetConsoleMode(handle, mode | ENABLE_VIRTUAL_TERMINAL_PROCESSING) != 0;
+}
+
+InterruptGuard::InterruptGuard() {
+  g_interrupted = false;
+  if (!g_interruptEvent) g_interruptEvent = ::CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  if (g_interruptEvent) ::ResetEvent(g_interruptEvent);
+  ::SetConsoleCtrlHandler(OnControl, TRUE);
+}
+
+InterruptGuard::~InterruptGuard() {
+  ::SetConsoleCtrlHandler(OnControl, FALSE);
+}
+
+bool Interrupted() {
+  return g_interrupted;
+}
+
+std::string ErrorText(int error) {
+  char text[256] = {};
+  const DWORD length =
+      ::FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                       static_cast<DWORD>(error), 0, text, sizeof text, nullptr);
+  std::string message(text, length);
+  while (!message.empty() && (message.back() == '\n' || message.back() == '\r' ||
+                              message.back() == '.' || message.back() == ' ')) {
+    message.pop_back();
+  }
+  return message.empty() ? "system error " + std::to_string(error) : message;
+}
+
+bool WaitReady(hid::WaitObject object, int timeoutMs) {
+  HANDLE handles[2] = {object, g_interruptEvent};
+  const DWORD count = g_interruptEvent ? 2 : 1;
+  const DWORD timeout = timeoutMs < 0 ? INFINITE : static_cast<DWORD>(timeoutMs);
+  return ::WaitForMultipleObjects(count, handles, FALSE, timeout) == WAIT_OBJECT_0;
+}
+
+}  // namespace kv::cli

@@ -1,0 +1,8 @@
+# The version Debian 12 ships; any 3.x request is satisfied by it.
+set(PACKAGE_VERSION 3.11.2)
+if(PACKAGE_FIND_VERSION_MAJOR EQUAL 3)
+  set(PACKAGE_VERSION_COMPATIBLE TRUE)
+  if(PACKAGE_FIND_VERSION VERSION_EQUAL PACKAGE_VERSION)
+    set(PACKAGE_VERSION_EXACT TRUE)
+  endif()
+endif()

@@ -1,0 +1,33 @@
+// The HID layer over the HID class driver's library: interfaces opened with
+// CreateFileA, identity and feature reports through the HidD_ calls.
+#pragma once
+
+#include <kv7700/hid.h>
+
+#include "hid/windows/entry_points.h"
+
+namespace kv::hid::windows_backend {
+
+class WindowsHidLayer final : public HidLayer {
+ public:
+  // Keeps `module` loaded for as long as the layer lives.
+  WindowsHidLayer(LoadedModule module, const HidEntryPoints& entries)
+      : module_(std::move(module)), entries_(entries) {}
+
+  // Opens without read or write access (a keyboard's interface allows no
+  // more; feature reports need none), sharing read and write.
+  Handle Open(const std::string& path, OpenFailure* why) override;
+  void Close(Handle handle) override;
+  bool GetAttributes(Handle handle, Attributes* out) override;
+  bool GetFeature(Handle handle, Report* report) override;
+  bool SetFeature(Handle handle, const Report& report) override;
+
+ private:
+  LoadedModule module_;
+  HidEntryPoints entries_;
+};
+
+// What a failed CreateFileA's error means to discovery.
+OpenFailure OpenFailureOf(DWORD error);
+
+}  // namespace kv::hid::windows_backend
