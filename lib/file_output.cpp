@@ -1,6 +1,7 @@
 #include "file_output.h"
 
 #include <cerrno>
+#include <string>
 #include <vector>
 
 #ifdef _WIN32
@@ -77,10 +78,46 @@ bool FileOutput::CopyAcl(std::FILE*, const char*) {
   return true;  // a new file inherits the folder's ACL, as the old one did
 }
 
+namespace {
+
+// The wide form of a path for the system's calls. An absolute path near or
+// past MAX_PATH (260) gets the "\\?\" prefix, without which MoveFileEx
+// refuses it although the C library opened it.
+std::wstring SystemPath(const char* path) {
+  const int length = MultiByteToWideChar(CP_ACP, 0, path, -1, nullptr, 0);
+  std::wstring wide(length > 0 ? static_cast<std::size_t>(length - 1) : 0, L'\0');
+  if (length > 1) MultiByteToWideChar(CP_ACP, 0, path, -1, wide.data(), length);
+  for (wchar_t& c : wide) {
+    if (c == L'/') c = L'\\';
+  }
+  const bool absolute = wide.size() > 2 && wide[1] == L':' && wide[2] == L'\\';
+  if (absolute && wide.size() >= MAX_PATH - 12) wide.insert(0, L"\\\\?\\");
+  return wide;
+}
+
+int ErrnoOf(DWORD error) {
+  switch (error) {
+    case ERROR_ACCESS_DENIED:
+      return EACCES;
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+      return ENOENT;
+    case ERROR_FILENAME_EXCED_RANGE:
+      return ENAMETOOLONG;
+    default:
+      return EIO;
+  }
+}
+
+}  // namespace
+
 bool FileOutput::Rename(const char* from, const char* to) {
   // rename() refuses an existing target on Windows.
-  if (MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
-  errno = GetLastError() == ERROR_ACCESS_DENIED ? EACCES : EIO;
+  if (MoveFileExW(SystemPath(from).c_str(), SystemPath(to).c_str(),
+                  MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    return true;
+  }
+  errno = ErrnoOf(GetLastError());
   return false;
 }
 

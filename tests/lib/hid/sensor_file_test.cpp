@@ -7,6 +7,7 @@
 #include <fstream>
 #include <random>
 #include <sstream>
+#include <system_error>
 
 namespace kv::emu {
 namespace {
@@ -143,7 +144,10 @@ TEST_F(SensorFileTest, AMalformedFileFailsClearlyAndIsLeftAlone) {
 
 TEST_F(SensorFileTest, SavingThroughADanglingLinkMakesTheFileItNamesAndKeepsTheLink) {
   const std::string link = PathOf("link.json");
-  fs::create_symlink("kept.json", link);
+  std::error_code made;
+  fs::create_symlink("kept.json", link, made);
+  // Windows lets only privileged users make symbolic links.
+  if (made) GTEST_SKIP() << "no symbolic link can be made here: " << made.message();
   SensorImage image;
   image.firmwareVersion = 0x0144;
   std::string error;
