@@ -166,7 +166,7 @@ class EmulatedSensor {
   std::uint64_t targetSetAtMs_ = 0;
   bool halted_ = false;
   bool vanished_ = false;
-  bool forgetsWrites_ = false;  // a Forget fault has struck
+  bool forgetsWrites_ = false;     // a Forget fault has struck
   std::uint64_t busyUntilMs_ = 0;  // end of the work after a memory command
 
   int lastCommand_ = -1;  // the block a data report would stage
