@@ -18,6 +18,10 @@ bool MonitorHotPlugSource::Start(HotPlugSink& sink, unsigned long* error) {
   return true;
 }
 
+hid::WaitObject MonitorHotPlugSource::Fd() const {
+  return monitor_ ? monitor_->Fd() : kNoWaitObject;
+}
+
 void MonitorHotPlugSource::Drain() {
   if (!monitor_ || !sink_) {
     return;

@@ -12,6 +12,13 @@
 
 namespace kv::ui {
 
+// What Fd() gives before the monitor has started.
+#if defined(_WIN32)
+inline constexpr hid::WaitObject kNoWaitObject = nullptr;
+#else
+inline constexpr hid::WaitObject kNoWaitObject = -1;
+#endif
+
 class MonitorHotPlugSource final : public HotPlugSource {
  public:
   using Factory = std::function<std::unique_ptr<hid::HotplugMonitor>(int* error)>;
@@ -21,8 +28,9 @@ class MonitorHotPlugSource final : public HotPlugSource {
 
   // Creates the monitor; false with its error number when it cannot.
   bool Start(HotPlugSink& sink, unsigned long* error) override;
-  // The descriptor to watch once started, else -1.
-  int Fd() const { return monitor_ ? monitor_->Fd() : -1; }
+  // The wait object to watch once started (a descriptor; an event handle
+  // on Windows), else -1 (null on Windows).
+  hid::WaitObject Fd() const;
   // Hands every pending event to the sink, oldest first.
   void Drain();
 

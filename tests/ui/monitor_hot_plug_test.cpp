@@ -24,12 +24,12 @@ TEST(MonitorHotPlugSourceTest, HandsTheMonitorsEventsToTheSinkInOrder) {
     queue = monitor.get();
     return std::unique_ptr<hid::HotplugMonitor>(std::move(monitor));
   });
-  EXPECT_EQ(source.Fd(), -1);
+  EXPECT_EQ(source.Fd(), kNoWaitObject);
   LoggingSink sink;
   unsigned long error = 0;
   ASSERT_TRUE(source.Start(sink, &error));
   ASSERT_NE(queue, nullptr);
-  EXPECT_GE(source.Fd(), 0);
+  EXPECT_NE(source.Fd(), kNoWaitObject);
 
   queue->Post({hid::HotplugEvent::Kind::Added, "/dev/hidraw3"});
   queue->Post({hid::HotplugEvent::Kind::Removed, "/dev/hidraw1"});
@@ -47,7 +47,7 @@ TEST(MonitorHotPlugSourceTest, AMonitorThatCannotStartReportsItsErrorNumber) {
   unsigned long error = 0;
   EXPECT_FALSE(source.Start(sink, &error));
   EXPECT_EQ(error, static_cast<unsigned long>(EMFILE));
-  EXPECT_EQ(source.Fd(), -1);
+  EXPECT_EQ(source.Fd(), kNoWaitObject);
   source.Drain();
   EXPECT_TRUE(sink.log.empty());
 }

@@ -19,10 +19,10 @@ int main(int argc, char** argv) {
   for (qsizetype i = 1; i < given.size(); ++i) {
     arguments.push_back(kv::ui::qt::FromQt(given[i]));
   }
-  kv::ui::qt::Options options;
+  kv::ui::Options options;
   std::string error;
-  if (!kv::ui::qt::ParseCommandLine(arguments, &options, &error)) {
-    std::fprintf(stderr, "kv7700-config: %s\n\n%s", error.c_str(), kv::ui::qt::kUsage);
+  if (!kv::ui::ParseCommandLine(arguments, &options, &error)) {
+    std::fprintf(stderr, "kv7700-config: %s\n\n%s", error.c_str(), kv::ui::kUsage);
     return 2;
   }
 

@@ -63,7 +63,7 @@ int main(int argc, char** argv) {
   const int cycles = argc > 1 ? std::atoi(argv[1]) : 1000;
   kv::VirtualClock clock;
   kv::SetClock(&clock);
-  kv::ui::qt::Options options;
+  kv::ui::Options options;
   options.simulate = true;
   options.simulateFiles = {""};
   int status = 0;

@@ -59,7 +59,7 @@ int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
   }
   QApplication application(argc, argv);
-  kv::ui::qt::Options options;
+  kv::ui::Options options;
   options.simulate = true;
   options.simulateFiles = {""};
   kv::ui::qt::Session session(options);

@@ -24,7 +24,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: kv7700-measure-startup [sensors 1..16]\n");
     return 2;
   }
-  kv::ui::qt::Options options;
+  kv::ui::Options options;
   options.simulate = true;
   options.simulateFiles.assign(static_cast<std::size_t>(sensors), "");
   kv::ui::qt::Session session(options);

@@ -94,7 +94,7 @@ int main(int argc, char** argv) {
 
   kv::VirtualClock clock;
   kv::SetClock(&clock);
-  kv::ui::qt::Options options;
+  kv::ui::Options options;
   options.simulate = true;
   options.simulateFiles = {""};
   int status = 0;

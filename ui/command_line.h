@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-namespace kv::ui::qt {
+namespace kv::ui {
 
 struct Options {
   bool simulate = false;
@@ -13,7 +13,7 @@ struct Options {
   std::vector<std::string> simulateFiles;
 };
 
-// Reads the arguments after the program's name (Qt has taken its own). False
+// Reads the arguments after the program's name (a toolkit has taken its own). False
 // with `error` saying what is wrong.
 bool ParseCommandLine(const std::vector<std::string>& arguments, Options* options,
                       std::string* error);
@@ -21,4 +21,4 @@ bool ParseCommandLine(const std::vector<std::string>& arguments, Options* option
 // What the program accepts, for a wrong command line.
 extern const char kUsage[];
 
-}  // namespace kv::ui::qt
+}  // namespace kv::ui

@@ -1,6 +1,6 @@
 #include "command_line.h"
 
-namespace kv::ui::qt {
+namespace kv::ui {
 
 const char kUsage[] =
     "Usage: kv7700-config [--simulate[=FILE]]...\n"
@@ -36,4 +36,4 @@ bool ParseCommandLine(const std::vector<std::string>& arguments, Options* option
   return true;
 }
 
-}  // namespace kv::ui::qt
+}  // namespace kv::ui

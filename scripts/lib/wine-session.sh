@@ -1,0 +1,34 @@
+# Sourced by scripts/windows-test and scripts/screenshots: a fresh Wine prefix
+# and a virtual X display for this run only, both removed on exit.
+#
+#   wine_session_start   # sets WINEPREFIX, DISPLAY; $wine runs a program
+#   wine_session_stop
+
+wine=/usr/lib/wine/wine64
+
+wine_session_start() {
+  prefix=$(mktemp -d /tmp/kv7700-wine.XXXXXX)
+  export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" WINEARCH=win64
+  # A display number nobody uses; Xvfb writes the one it took.
+  local number_file=$prefix.display
+  Xvfb -displayfd 3 -screen 0 1280x900x24 -nolisten tcp 3>"$number_file" >/dev/null 2>&1 &
+  xvfb_pid=$!
+  local waited=0
+  while [ ! -s "$number_file" ] && [ $waited -lt 100 ]; do
+    sleep 0.1
+    waited=$((waited + 1))
+  done
+  export DISPLAY=":$(head -1 "$number_file")"
+  rm -f "$number_file"
+  local started=$SECONDS
+  "$wine" wineboot -i >/dev/null 2>&1
+  # Wine draws the windows' frames itself: there is no window manager.
+  "$wine" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+  echo "   Wine prefix $prefix on display $DISPLAY, made in $((SECONDS - started)) s"
+}
+
+wine_session_stop() {
+  WINEPREFIX=$prefix /usr/lib/wine/wineserver -k 2>/dev/null || true
+  [ -n "${xvfb_pid:-}" ] && kill "$xvfb_pid" 2>/dev/null || true
+  rm -rf "$prefix"
+}

@@ -1,0 +1,241 @@
+// kv7700-sheet-driver.exe: drives the running configurator as a user would,
+// from another process, with the keyboard (SendInput) as a keyboard user
+// does, and the platform's window queries. Used by scripts/windows-test (the smoke test) and
+// scripts/screenshots (the pictures of the native sheet).
+//
+//   kv7700-sheet-driver.exe smoke CAPTION VALUE
+//       finds the sheet by its caption, shows each page by the keyboard,
+//       types VALUE into the Sonar page's Maximum Detection Distance, applies
+//       it, closes with OK and waits for the program to end.
+//   kv7700-sheet-driver.exe screenshots CAPTION DIR
+//       saves the sheet with each page, and the simulation panel, as PNG.
+// clang-format off
+#include <windows.h>
+#include <commctrl.h>
+#include <prsht.h>
+// clang-format on
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "screen_capture.h"
+
+namespace {
+
+constexpr int kApplyNowId = 0x3021;
+constexpr int kPageCount = 4;
+constexpr int kSonarPage = 2;
+constexpr int kMaxDistanceEdit = 1027;
+constexpr DWORD kPatienceMs = 60000;
+constexpr int kPanelFirstPlugButton = 200;  // the simulation panel's "Pull out" of sensor 1
+
+int failures = 0;
+
+void Report(bool ok, const std::string& what) {
+  std::printf("%s %s\n", ok ? "PASS" : "FAIL", what.c_str());
+  std::fflush(stdout);
+  failures += ok ? 0 : 1;
+}
+
+std::wstring Widen(const std::string& text) {
+  const int length = MultiByteToWideChar(CP_UTF8, 0, text.c_str(), -1, nullptr, 0);
+  std::wstring wide(static_cast<std::size_t>(length), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, text.c_str(), -1, wide.data(), length);
+  wide.resize(wide.size() - 1);
+  return wide;
+}
+
+template <typename Condition>
+bool WaitFor(Condition condition, DWORD timeoutMs = kPatienceMs) {
+  const DWORD started = GetTickCount();
+  while (!condition()) {
+    if (GetTickCount() - started > timeoutMs) {
+      return false;
+    }
+    Sleep(50);
+  }
+  return true;
+}
+
+HWND Page(HWND sheet, int index) {
+  return reinterpret_cast<HWND>(SendMessageW(sheet, PSM_INDEXTOHWND, index, 0));
+}
+
+HWND CurrentPage(HWND sheet) {
+  return reinterpret_cast<HWND>(SendMessageW(sheet, PSM_GETCURRENTPAGEHWND, 0, 0));
+}
+
+void Key(WORD key, bool down) {
+  INPUT input{};
+  input.type = INPUT_KEYBOARD;
+  input.ki.wVk = key;
+  input.ki.dwFlags = down ? 0 : KEYEVENTF_KEYUP;
+  SendInput(1, &input, sizeof(input));
+}
+
+void Press(WORD key) {
+  Key(key, true);
+  Key(key, false);
+  Sleep(100);
+}
+
+std::string Text(HWND window) {
+  wchar_t text[256] = {};
+  SendMessageW(window, WM_GETTEXT, 256, reinterpret_cast<LPARAM>(text));
+  std::string narrow;
+  for (const wchar_t* c = text; *c; ++c) {
+    narrow.push_back(static_cast<char>(*c));
+  }
+  return narrow;
+}
+
+HWND FindSheet(const std::string& caption) {
+  HWND sheet = nullptr;
+  const std::wstring wide = Widen(caption);
+  WaitFor([&] { return (sheet = FindWindowW(nullptr, wide.c_str())) != nullptr; });
+  Report(sheet != nullptr, "the sheet shows with the caption \"" + caption + "\"");
+  if (!sheet) {
+    return nullptr;
+  }
+  // The start-up has made every page when the last one exists and the
+  // first is current again.
+  const bool ready = WaitFor([&] {
+    return Page(sheet, kPageCount - 1) != nullptr && CurrentPage(sheet) == Page(sheet, 0);
+  });
+  Report(ready, "the start-up made all four pages");
+  Sleep(1000);  // the progress strip goes
+  SetForegroundWindow(sheet);
+  return sheet;
+}
+
+// The window that has the keyboard focus in the sheet's thread.
+HWND Focus(HWND sheet) {
+  GUITHREADINFO info{};
+  info.cbSize = sizeof(info);
+  GetGUIThreadInfo(GetWindowThreadProcessId(sheet, nullptr), &info);
+  return info.hwndFocus;
+}
+
+// The next page, as a keyboard user shows it: Ctrl+Tab, from anywhere in
+// the sheet (after the last page, the first).
+bool NextPage(HWND sheet, int expected) {
+  Key(VK_CONTROL, true);
+  Press(VK_TAB);
+  Key(VK_CONTROL, false);
+  return WaitFor([&] { return CurrentPage(sheet) == Page(sheet, expected); }, 10000);
+}
+
+// Tab until `control` has the focus.
+bool TabTo(HWND sheet, HWND control) {
+  for (int i = 0; i < 60 && Focus(sheet) != control; ++i) {
+    Press(VK_TAB);
+  }
+  return Focus(sheet) == control;
+}
+
+int Smoke(const std::string& caption, const std::string& value) {
+  HWND sheet = FindSheet(caption);
+  if (!sheet) {
+    return 1;
+  }
+  static const char* const kTitles[] = {"Walk-Away", "Walk-To", "Sonar", "Misc.", "Walk-Away"};
+  for (int i = 1; i <= kPageCount; ++i) {
+    Report(NextPage(sheet, i % kPageCount),
+           std::string("Ctrl+Tab shows the ") + kTitles[i] + " page");
+  }
+  // The simulation panel pulls the sensor out and plugs it back in: the
+  // sheet hears of both through the event loop and says so in its caption.
+  HWND panel = FindWindowW(nullptr, L"Emulated sensors");
+  Report(panel != nullptr, "the simulation panel shows");
+  if (panel) {
+    const std::wstring wide = Widen(caption);
+    const auto captionIs = [&](bool same) {
+      wchar_t text[128] = {};
+      GetWindowTextW(sheet, text, 128);
+      return (wide == text) == same;
+    };
+    SendMessageW(GetDlgItem(panel, kPanelFirstPlugButton), BM_CLICK, 0, 0);
+    Report(WaitFor([&] { return captionIs(false); }, 20000),
+           "pulling the sensor out changes the caption");
+    SendMessageW(GetDlgItem(panel, kPanelFirstPlugButton), BM_CLICK, 0, 0);
+    Report(WaitFor([&] { return captionIs(true); }, 20000),
+           "plugging it back in brings the caption back");
+    SetForegroundWindow(sheet);
+    Sleep(500);
+  }
+  for (int i = 1; i <= kSonarPage; ++i) {
+    NextPage(sheet, i);
+  }
+  HWND edit = GetDlgItem(Page(sheet, kSonarPage), kMaxDistanceEdit);
+  HWND apply = GetDlgItem(sheet, kApplyNowId);
+  Report(edit && IsWindowEnabled(edit), "Maximum Detection Distance is there to type in");
+  Report(apply && !IsWindowEnabled(apply), "Apply is off before any change");
+  Report(TabTo(sheet, edit), "Tab reaches Maximum Detection Distance");
+  // The dialog manager selects an edit's text when Tab reaches it.
+  for (char digit : value) {
+    Press(static_cast<WORD>(digit));
+  }
+  const bool typed = WaitFor([&] { return Text(edit) == value; }, 5000);
+  Report(typed, "typed " + value + " (the edit holds \"" + Text(edit) + "\")");
+  Report(WaitFor([&] { return IsWindowEnabled(apply) != FALSE; }, 5000),
+         "the change turns Apply on");
+  // Alt+A: Apply's mnemonic.
+  Key(VK_MENU, true);
+  Press('A');
+  Key(VK_MENU, false);
+  Report(WaitFor([&] { return !IsWindowEnabled(apply); }, 20000), "Alt+A applied the change");
+  if (std::getenv("KV_DRIVER_DEBUG")) {
+    wchar_t name[64] = {};
+    HWND focus = Focus(sheet);
+    GetClassNameW(focus, name, 64);
+    std::printf("focus %p %ls id %d, ok %p\n", static_cast<void*>(focus), name, GetDlgCtrlID(focus),
+                static_cast<void*>(GetDlgItem(sheet, IDOK)));
+  }
+  Press(VK_RETURN);  // OK, the default button
+  Report(WaitFor([&] { return !IsWindow(sheet) || !IsWindowVisible(sheet); }, 20000),
+         "Enter (OK) closed the sheet");
+  return failures == 0 ? 0 : 1;
+}
+
+int Screenshots(const std::string& caption, const std::string& directory) {
+  HWND sheet = FindSheet(caption);
+  if (!sheet) {
+    return 1;
+  }
+  static const char* const kNames[] = {"walk-away", "walk-to", "sonar", "misc"};
+  for (int i = 0; i < kPageCount; ++i) {
+    if (i > 0) {
+      NextPage(sheet, i);
+    }
+    Sleep(500);
+    const std::string file =
+        directory + "\\windows-sheet-" + std::to_string(i + 1) + "-" + kNames[i] + ".png";
+    Report(kv::test::SaveWindowAsPng(sheet, Widen(file)), "saved " + file);
+  }
+  if (HWND panel = FindWindowW(nullptr, L"Emulated sensors")) {
+    const std::string file = directory + "\\windows-simulation-panel.png";
+    Report(kv::test::SaveWindowAsPng(panel, Widen(file)), "saved " + file);
+  }
+  // Closed as the user closes it without a change.
+  Press(VK_ESCAPE);
+  WaitFor([&] { return !IsWindow(sheet) || !IsWindowVisible(sheet); }, 20000);
+  return failures == 0 ? 0 : 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const std::vector<std::string> arguments(argv + 1, argv + argc);
+  if (arguments.size() == 3 && arguments[0] == "smoke") {
+    return Smoke(arguments[1], arguments[2]);
+  }
+  if (arguments.size() == 3 && arguments[0] == "screenshots") {
+    return Screenshots(arguments[1], arguments[2]);
+  }
+  std::fprintf(stderr,
+               "usage: kv7700-sheet-driver.exe smoke CAPTION VALUE\n"
+               "       kv7700-sheet-driver.exe screenshots CAPTION DIR\n");
+  return 2;
+}

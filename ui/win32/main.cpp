@@ -1,0 +1,42 @@
+// kv7700-config.exe: the KV7700 configurator on the platform's own property
+// sheet.
+
+#include <string>
+#include <vector>
+
+#include "command_line.h"
+#include "session.h"
+#include "wide_text.h"
+#include "win32.h"
+
+int WINAPI WinMain(HINSTANCE /*instance*/, HINSTANCE /*previous*/, LPSTR /*commandLine*/,
+                   int /*show*/) {
+  // The arguments as the user typed them, in any script.
+  std::vector<std::string> arguments;
+  int count = 0;
+  if (LPWSTR* given = CommandLineToArgvW(GetCommandLineW(), &count)) {
+    for (int i = 1; i < count; ++i) {
+      arguments.push_back(kv::ui::win32::Narrow(given[i]));
+    }
+    LocalFree(given);
+  }
+
+  INITCOMMONCONTROLSEX controls{};
+  controls.dwSize = sizeof(controls);
+  controls.dwICC = ICC_TAB_CLASSES | ICC_PROGRESS_CLASS | ICC_STANDARD_CLASSES;
+  InitCommonControlsEx(&controls);
+
+  kv::ui::Options options;
+  std::string error;
+  if (!kv::ui::ParseCommandLine(arguments, &options, &error)) {
+    const std::wstring text = kv::ui::win32::Widen(error + "\n\n" + kv::ui::kUsage);
+    MessageBoxW(nullptr, text.c_str(), L"kv7700-config", MB_ICONERROR | MB_OK);
+    return 2;
+  }
+  kv::ui::win32::Session session(options);
+  int status = 0;
+  if (!session.Prepare(&status)) {
+    return status;
+  }
+  return session.Run();
+}

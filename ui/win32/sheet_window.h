@@ -1,0 +1,108 @@
+// The property sheet's window: comctl32's own property sheet (PropertySheetW,
+// modeless, run by the program's EventLoop) with the four pages as tabs in
+// tab order, OK, Cancel and Apply (enabled while any page is modified), and
+// the "Halt Key Sends" box (id 1025) at the bottom left with a strip beside
+// it that shows the progress of long library work. Pages are made from their
+// templates in memory on their first activation. OK, Cancel, Apply, Esc and
+// the close box go to the sheet's logic before comctl32 sees them.
+//
+// Without another hot-plug source the window is one itself: it registers
+// for the keyboard interface class's device notifications and hands each
+// arrival and removal (WM_DEVICECHANGE) to the sheet.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "busy_runner.h"
+#include "event_gate.h"
+#include "event_loop.h"
+#include "hot_plug.h"
+#include "prop_sheet.h"
+#include "sheet_host.h"
+#include "win32.h"
+#include "win32_dialog_host.h"
+#include "window_services.h"
+
+namespace kv::ui::win32 {
+
+class SheetWindow final : public SheetHost, public ProgressView, public HotPlugSource {
+ public:
+  // `hotPlug` null: the window's own device notifications.
+  SheetWindow(PropSheet& sheet, EventGate& gate, WindowServices& services, EventLoop& loop,
+              HotPlugSource* hotPlug);
+  ~SheetWindow() override;
+  SheetWindow(const SheetWindow&) = delete;
+  SheetWindow& operator=(const SheetWindow&) = delete;
+
+  // Makes and shows the window; false with the system's error when it
+  // cannot. The sheet's start-up (opening and reading the sensors) follows
+  // as soon as the loop runs, so the user sees the window at once.
+  bool Create(unsigned long* error);
+  HWND Window() const { return window_; }
+  // The sheet's start-up now (Create posts it).
+  void StartUp();
+  // Told once, when the sheet has closed by OK or Cancel.
+  void SetClosedListener(std::function<void()> listener) { closed_ = std::move(listener); }
+  bool Finished() const { return finished_; }
+  // Cancel, as the close box gives it: runs when the sheet is idle.
+  void RequestCancel();
+  // The dialog of page `index`, or null.
+  Win32DialogHost* PageDialog(int index) const;
+
+  // SheetHost
+  MessageResult ShowMessage(const MessageRequest& request) override;
+  void Pause(std::uint32_t ms) override { services_.Pause(ms); }
+  void BeginWaitCursor() override { services_.BeginWaitCursor(); }
+  void EndWaitCursor() override { services_.EndWaitCursor(); }
+  void SetCaption(const std::string& caption) override;
+  bool IsHaltKeySendsChecked() const override;
+  void ActivatePage(int index) override;
+
+  // ProgressView
+  void ShowProgress(const std::string& text, int percent) override;
+  void HideProgress() override;
+
+  // HotPlugSource: RegisterDeviceNotificationA on this window.
+  bool Start(HotPlugSink& sink, unsigned long* error) override;
+
+ private:
+  static LRESULT CALLBACK SheetProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+                                    UINT_PTR id, DWORD_PTR self);
+  LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam, bool* handled);
+  void BuildStrip();
+  // The page's logic takes its window: attach, then its init.
+  void BindPage(int index);
+  void PageActivated(int index);
+  void Ok();
+  void Apply();
+  void HaltClicked();
+  void Finish();
+  void UpdateApply(int index);
+  void DeviceChange(WPARAM event, const DEV_BROADCAST_HDR* header);
+  bool UserMayAct() const { return !services_.Runner().Busy() && !finished_; }
+
+  PropSheet& sheet_;
+  EventGate& gate_;
+  WindowServices& services_;
+  EventLoop& loop_;
+  HotPlugSource* hotPlug_;
+  HotPlugSink* sink_ = nullptr;
+  HDEVNOTIFY deviceNotify_ = nullptr;
+  HWND window_ = nullptr;
+  HWND halt_ = nullptr;
+  HWND progressText_ = nullptr;
+  HWND progressBar_ = nullptr;
+  std::vector<std::unique_ptr<Win32DialogHost>> dialogs_;
+  std::vector<bool> bound_;
+  std::vector<std::wstring> titles_;
+  bool started_ = false;
+  bool activating_ = false;
+  bool cancelRequested_ = false;
+  bool finished_ = false;
+  std::function<void()> closed_;
+};
+
+}  // namespace kv::ui::win32

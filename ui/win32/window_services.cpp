@@ -1,0 +1,123 @@
+#include "window_services.h"
+
+#include <array>
+
+#include "wide_text.h"
+#include "win32.h"
+
+namespace kv::ui::win32 {
+
+namespace {
+
+UINT IconFlags(MessageIcon icon) {
+  switch (icon) {
+    case MessageIcon::Information:
+      return MB_ICONINFORMATION;
+    case MessageIcon::Warning:
+      return MB_ICONWARNING;
+    case MessageIcon::Error:
+      return MB_ICONERROR;
+    case MessageIcon::Question:
+      return MB_ICONQUESTION;
+    case MessageIcon::None:
+      break;
+  }
+  return 0;
+}
+
+UINT ButtonFlags(MessageButtons buttons) {
+  switch (buttons) {
+    case MessageButtons::OkCancel:
+      return MB_OKCANCEL;
+    case MessageButtons::YesNo:
+      return MB_YESNO;
+    case MessageButtons::YesNoCancel:
+      return MB_YESNOCANCEL;
+    case MessageButtons::Ok:
+      break;
+  }
+  return MB_OK;
+}
+
+MessageResult FromButton(int button) {
+  switch (button) {
+    case IDCANCEL:
+      return MessageResult::Cancel;
+    case IDYES:
+      return MessageResult::Yes;
+    case IDNO:
+      return MessageResult::No;
+    default:
+      return MessageResult::Ok;
+  }
+}
+
+HCURSOR WaitCursorShape() {
+  return LoadCursorW(nullptr, MAKEINTRESOURCEW(32514));  // IDC_WAIT
+}
+
+}  // namespace
+
+WindowServices::WindowServices(BusyRunner& runner)
+    : runner_(runner), messages_(&ShowMessageBox), files_(&ShowFileDialog) {}
+
+void WindowServices::SetMessagePresenter(MessagePresenter presenter) {
+  messages_ = presenter ? std::move(presenter) : MessagePresenter(&ShowMessageBox);
+}
+
+void WindowServices::SetFilePresenter(FilePresenter presenter) {
+  files_ = presenter ? std::move(presenter) : FilePresenter(&ShowFileDialog);
+}
+
+MessageResult WindowServices::ShowMessage(HWND owner, const MessageRequest& request) {
+  return messages_(owner, request);
+}
+
+std::optional<std::string> WindowServices::AskFile(HWND owner, FileDialog dialog) {
+  return files_(owner, dialog);
+}
+
+void WindowServices::BeginWaitCursor() {
+  ++waitCursors_;
+  SetCursor(WaitCursorShape());
+}
+
+void WindowServices::EndWaitCursor() {
+  if (waitCursors_ > 0 && --waitCursors_ == 0) {
+    SetCursor(LoadCursorW(nullptr, MAKEINTRESOURCEW(32512)));  // IDC_ARROW
+  }
+}
+
+MessageResult WindowServices::ShowMessageBox(HWND owner, const MessageRequest& request) {
+  const int button = MessageBoxW(owner, Widen(request.text).c_str(), Widen(request.caption).c_str(),
+                                 IconFlags(request.icon) | ButtonFlags(request.buttons) |
+                                     (owner ? MB_APPLMODAL : MB_TASKMODAL));
+  return FromButton(button);
+}
+
+std::optional<std::string> WindowServices::ShowFileDialog(HWND owner, FileDialog dialog) {
+  std::array<char, 32768> path{};
+  OPENFILENAMEA request{};
+  request.lStructSize = sizeof(request);
+  request.hwndOwner = owner;
+  request.lpstrFilter = "All Files (*.*)\0*.*\0";
+  request.lpstrFile = path.data();
+  request.nMaxFile = static_cast<DWORD>(path.size());
+  request.Flags = OFN_HIDEREADONLY | OFN_NOCHANGEDIR | OFN_EXPLORER;
+  bool chosen = false;
+  if (dialog == FileDialog::Open) {
+    request.lpstrTitle = "Open";
+    request.Flags |= OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST;
+    chosen = GetOpenFileNameA(&request) != FALSE;
+  } else {
+    request.lpstrTitle = "Save As";
+    request.Flags |= OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST;
+    chosen = GetSaveFileNameA(&request) != FALSE;
+  }
+  if (!chosen) {
+    return std::nullopt;
+  }
+  return std::string(path.data());
+}
+
+}  // namespace kv::ui::win32
