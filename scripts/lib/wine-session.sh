@@ -22,6 +22,10 @@ wine_session_start() {
   rm -f "$number_file"
   local started=$SECONDS
   "$wine" wineboot -i >/dev/null 2>&1
+  # Marlett draws the title bars' buttons. (Wine's Tahoma stays out: the
+  # dialogs' "MS Shell Dlg" then takes a system font as wide as Windows' own
+  # dialog font, where Tahoma would cut the longer labels short.)
+  cp /usr/share/wine/fonts/marlett.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
   # Wine draws the windows' frames itself: there is no window manager.
   "$wine" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
   echo "   Wine prefix $prefix on display $DISPLAY, made in $((SECONDS - started)) s"

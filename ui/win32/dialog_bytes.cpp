@@ -111,8 +111,12 @@ DWORD ControlWindowStyle(const ControlTemplate& control, bool firstOfRadioGroup)
 
 std::vector<WORD> BuildDialogTemplate(const DialogTemplate& dialog, bool pageStyle) {
   Writer out;
-  const DWORD style = DS_SETFONT | (pageStyle ? WS_CHILD | WS_DISABLED | WS_CAPTION
-                                              : WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME);
+  // A property sheet sizes its pages in the dialog units of its own font,
+  // "MS Shell Dlg": a page drawn in another font would not fit the room the
+  // sheet made for it and be cut off, so a page takes the sheet's font at the
+  // template's size.
+  const DWORD style = pageStyle ? DS_SHELLFONT | WS_CHILD | WS_DISABLED | WS_CAPTION
+                                : DS_SETFONT | WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME;
   out.Dword(style);
   out.Dword(0);
   out.Word(static_cast<WORD>(dialog.controls.size()));
@@ -124,7 +128,7 @@ std::vector<WORD> BuildDialogTemplate(const DialogTemplate& dialog, bool pageSty
   out.Word(0);  // the dialog class
   out.Text(dialog.caption);
   out.Word(static_cast<WORD>(dialog.fontPointSize));
-  out.Text(dialog.fontName);
+  out.Text(pageStyle ? std::string("MS Shell Dlg") : dialog.fontName);
 
   const ControlTemplate* previous = nullptr;
   for (const ControlTemplate& control : dialog.controls) {

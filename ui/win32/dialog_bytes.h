@@ -21,8 +21,8 @@ inline constexpr int kDropDownListHeight = 96;
 // state. Each control is a tab stop but labels and group boxes.
 DWORD ControlWindowStyle(const ControlTemplate& control, bool firstOfRadioGroup);
 
-// The whole template, `pageStyle` for a sheet's page (a child, with no
-// caption of its own) or a free dialog.
+// The whole template, `pageStyle` for a sheet's page (a child in the sheet's
+// font) or a free dialog (in the template's font).
 std::vector<WORD> BuildDialogTemplate(const DialogTemplate& dialog, bool pageStyle);
 
 }  // namespace kv::ui::win32
