@@ -2,10 +2,9 @@
 
 #include <kv7700/kv7700.h>
 
-#include <cstddef>
 #include <cstring>
-#include <cwchar>
 
+#include "device_change.h"
 #include "dialog_template.h"
 #include "focus_keeper.h"
 #include "property_page.h"
@@ -39,24 +38,6 @@ GUID ToGuid(const Guid& guid) {
   out.Data3 = guid.data3;
   std::memcpy(out.Data4, guid.data4, sizeof(out.Data4));
   return out;
-}
-
-// The interface path of a device-change record, read only within the
-// record. Paths begin "\\?\", so the record's character set shows in its
-// second byte: zero for UTF-16, a backslash for the system's code page.
-std::string InterfacePath(const DEV_BROADCAST_HDR& header) {
-  constexpr std::size_t kNameOffset = offsetof(DEV_BROADCAST_DEVICEINTERFACE_W, dbcc_name);
-  if (header.dbch_size <= kNameOffset + 1) {
-    return {};
-  }
-  const std::size_t room = header.dbch_size - kNameOffset;
-  const auto* bytes = reinterpret_cast<const unsigned char*>(&header) + kNameOffset;
-  if (bytes[1] == 0) {
-    const auto* wide = reinterpret_cast<const DEV_BROADCAST_DEVICEINTERFACE_W*>(&header);
-    return Narrow(std::wstring_view(wide->dbcc_name, wcsnlen(wide->dbcc_name, room / 2)));
-  }
-  const auto* narrow = reinterpret_cast<const DEV_BROADCAST_DEVICEINTERFACE_A*>(&header);
-  return std::string(narrow->dbcc_name, strnlen(narrow->dbcc_name, room));
 }
 
 }  // namespace
@@ -444,10 +425,10 @@ bool SheetWindow::Start(HotPlugSink& sink, unsigned long* error) {
 }
 
 void SheetWindow::DeviceChange(WPARAM event, const DEV_BROADCAST_HDR* header) {
-  if (!sink_ || !header || header->dbch_devicetype != DBT_DEVTYP_DEVICEINTERFACE) {
+  if (!sink_ || !header) {
     return;
   }
-  const std::string path = InterfacePath(*header);
+  const std::string path = InterfacePathOf(*header);
   if (path.empty()) {
     return;
   }

@@ -1,0 +1,120 @@
+// The native property sheet on one emulated sensor, on virtual time: its
+// start-up, Apply, and every way out resuming the key sends the user halted.
+#include "sheet_window.h"
+
+#include <gtest/gtest.h>
+#include <kv7700/clock.h>
+#include <kv7700/emulation.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "hid/emulated/emulated_sensor.h"
+#include "session.h"
+#include "win32_fixture.h"
+
+namespace kv::ui::win32 {
+namespace {
+
+constexpr int kApplyNowId = 0x3021;
+constexpr int kSonarPage = 2;
+constexpr int kMaxDistanceEdit = 1027;
+
+class SheetTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    SetClock(&clock_);
+    Options options;
+    options.simulate = true;
+    options.simulateFiles = {""};
+    session_ = std::make_unique<Session>(options);
+    session_->Services().SetMessagePresenter([this](HWND, const MessageRequest& request) {
+      messages_.push_back(request.text);
+      return MessageResult::Ok;
+    });
+    int status = 0;
+    ASSERT_TRUE(session_->Prepare(&status));
+    window_ = session_->Window();
+    window_->StartUp();
+    RunPending();
+  }
+  void TearDown() override {
+    session_.reset();
+    SetClock(nullptr);
+  }
+  HWND Sheet() { return window_->Window(); }
+  HWND Button(int id) { return GetDlgItem(Sheet(), id); }
+  emu::EmulatedSensor& Sensor() { return session_->Emulation()->Sensor(0); }
+
+  VirtualClock clock_;
+  std::unique_ptr<Session> session_;
+  SheetWindow* window_ = nullptr;
+  std::vector<std::string> messages_;
+};
+
+TEST_F(SheetTest, StartUpShowsTheSensorInTheCaptionAndMakesEveryPage) {
+  wchar_t caption[128] = {};
+  GetWindowTextW(Sheet(), caption, 128);
+  EXPECT_STREQ(caption, L"KV7700 3.60, DLL 5.50, DeviceFW 4.10");
+  for (int i = 0; i < 4; ++i) {
+    ASSERT_NE(window_->PageDialog(i), nullptr);
+    EXPECT_NE(window_->PageDialog(i)->Window(), nullptr) << i;
+  }
+  EXPECT_EQ(PropSheet_GetCurrentPageHwnd(Sheet()), window_->PageDialog(0)->Window());
+  EXPECT_FALSE(IsWindowEnabled(Button(kApplyNowId)));
+  EXPECT_TRUE(messages_.empty());
+}
+
+TEST_F(SheetTest, ApplyIsOnWhileAPageIsModifiedAndWritesIt) {
+  Win32DialogHost& sonar = *window_->PageDialog(kSonarPage);
+  HWND edit = GetDlgItem(sonar.Window(), kMaxDistanceEdit);
+  SendMessageW(edit, EM_SETSEL, 0, -1);
+  SendMessageW(edit, WM_CHAR, '3', 0);  // the user types
+  SendMessageW(edit, WM_CHAR, '3', 0);
+  EXPECT_EQ(sonar.GetText(kMaxDistanceEdit), "33");
+  EXPECT_TRUE(sonar.Modified());
+  EXPECT_TRUE(IsWindowEnabled(Button(kApplyNowId)));
+
+  SendMessageW(Button(kApplyNowId), BM_CLICK, 0, 0);
+  EXPECT_FALSE(sonar.Modified());
+  EXPECT_FALSE(IsWindowEnabled(Button(kApplyNowId)));
+  EXPECT_FALSE(window_->Finished());
+  EXPECT_TRUE(messages_.empty());
+}
+
+struct WayOut {
+  const char* name;
+  std::function<void(HWND sheet)> take;
+};
+
+class SheetWayOutTest : public SheetTest, public ::testing::WithParamInterface<WayOut> {};
+
+TEST_P(SheetWayOutTest, ResumesTheKeySendsTheUserHalted) {
+  SendMessageW(GetDlgItem(Sheet(), kIdHaltKeySends), BM_CLICK, 0, 0);
+  ASSERT_TRUE(Sensor().KeySendsHalted());
+  clock_.ResetSlept();
+  GetParam().take(Sheet());
+  RunPending();
+  EXPECT_TRUE(window_->Finished());
+  EXPECT_FALSE(IsWindowVisible(Sheet()));
+  EXPECT_FALSE(Sensor().KeySendsHalted());
+  EXPECT_GE(clock_.SleptMs(), 2000u);  // the sensor's time to resume
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    EveryWay, SheetWayOutTest,
+    ::testing::Values(
+        WayOut{"Ok", [](HWND s) { SendMessageW(GetDlgItem(s, IDOK), BM_CLICK, 0, 0); }},
+        WayOut{"Cancel", [](HWND s) { SendMessageW(GetDlgItem(s, IDCANCEL), BM_CLICK, 0, 0); }},
+        // Esc, as the dialog manager turns it into a command.
+        WayOut{"Escape",
+               [](HWND s) { SendMessageW(s, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0); }},
+        WayOut{"CloseBox", [](HWND s) { SendMessageW(s, WM_SYSCOMMAND, SC_CLOSE, 0); }},
+        WayOut{"CloseMessage", [](HWND s) { PostMessageW(s, WM_CLOSE, 0, 0); }},
+        WayOut{"LoggingOut", [](HWND s) { SendMessageW(s, WM_ENDSESSION, TRUE, 0); }}),
+    [](const ::testing::TestParamInfo<WayOut>& info) { return std::string(info.param.name); });
+
+}  // namespace
+}  // namespace kv::ui::win32

@@ -1,0 +1,16 @@
+// What a WM_DEVICECHANGE record names: the interface path of a device
+// interface's arrival or removal, read only within the record's own size.
+#pragma once
+
+#include <string>
+
+#include "win32.h"
+
+namespace kv::ui::win32 {
+
+// The path, or "" for a record of another kind or one too short to hold a
+// name. The record's character set shows in the path's second byte (paths
+// begin "\\?\"): zero for UTF-16, a backslash for the system's code page.
+std::string InterfacePathOf(const DEV_BROADCAST_HDR& header);
+
+}  // namespace kv::ui::win32
