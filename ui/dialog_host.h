@@ -2,8 +2,8 @@
 //
 // The sheet and its pages find their controls by id and react to
 // notifications, as dialogs of the original platform do. Every host (the Qt
-// host, the in-memory host of the tests, later a native Windows host) must
-// keep that platform's notification rules, because the pages rely on them:
+// host, the native Windows host, the in-memory host of the tests) must keep
+// that platform's notification rules, because the pages rely on them:
 //
 //  1. Setting an edit's text from code (SetText, SetNumber) raises its
 //     text-changed notification exactly as typing does, synchronously, before

@@ -1,8 +1,8 @@
 // The one seam through which the configurator's logic reaches the sensor
 // library. The logic hands each piece of library work to the runner and
-// waits for it; the Qt host runs it on a worker thread while the window
-// thread keeps painting, shows the wait cursor and takes no user input. The
-// tests run it inline.
+// waits for it; the Qt and the Windows hosts run it on a worker thread while
+// the window thread keeps painting, shows the wait cursor and takes no user
+// input. The tests run it inline.
 #pragma once
 
 #include <cstdint>
