@@ -23,6 +23,8 @@ constexpr UINT_PTR kLingerTimer = 0x4B56;
 // start-up), the progress strip stays, so it does not flicker.
 constexpr UINT kProgressLingerMs = 300;
 constexpr int kGap = 6;  // pixels between the strip's parts
+constexpr int kHaltLeft = 10;
+constexpr int kHaltBottomMargin = 8;
 
 RECT ChildRect(HWND parent, HWND child) {
   RECT rect{};
@@ -98,11 +100,12 @@ bool SheetWindow::Create(unsigned long* error) {
   const std::wstring caption = Widen(sheet_.InitialCaption());
   PROPSHEETHEADERW header{};
   header.dwSize = sizeof(header);
-  header.dwFlags = PSH_PROPSHEETPAGE | PSH_MODELESS | PSH_NOCONTEXTHELP | PSH_USEHICON;
+  header.dwFlags = PSH_PROPSHEETPAGE | PSH_MODELESS | PSH_NOCONTEXTHELP;
   header.hInstance = GetModuleHandleW(nullptr);
+  // The configurator's icon, resource 128, when the program carries it.
   header.hIcon = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(128));
-  if (!header.hIcon) {
-    header.hIcon = LoadIconW(nullptr, MAKEINTRESOURCEW(32512));  // IDI_APPLICATION
+  if (header.hIcon) {
+    header.dwFlags |= PSH_USEHICON;
   }
   header.pszCaption = caption.c_str();
   header.nPages = static_cast<UINT>(sheetPages.size());
@@ -131,24 +134,27 @@ void SheetWindow::BuildStrip() {
   HINSTANCE instance = GetModuleHandleW(nullptr);
   const auto font = static_cast<WPARAM>(SendMessageW(window_, WM_GETFONT, 0, 0));
   const RECT ok = ChildRect(window_, GetDlgItem(window_, IDOK));
-  const RECT tabs = ChildRect(window_, PropSheet_GetTabControl(window_));
+  RECT client{};
+  GetClientRect(window_, &client);
   const int buttonWidth = ok.right - ok.left;
   const int height = ok.bottom - ok.top;
-  // The box is twice as wide as OK, as high as it, level with it.
+  // The box: 10 px from the left, its bottom 8 px above the client area's,
+  // as high as OK and twice as wide. The strip is level with it.
+  const int top = client.bottom - kHaltBottomMargin - height;
   halt_ = CreateWindowExW(0, L"BUTTON", L"Halt Key Sends",
                           WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_GROUP | BS_AUTOCHECKBOX,
-                          tabs.left, ok.top, 2 * buttonWidth, height, window_,
+                          kHaltLeft, top, 2 * buttonWidth, height, window_,
                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(kIdHaltKeySends)), instance,
                           nullptr);
-  const int stripLeft = tabs.left + 2 * buttonWidth + kGap;
+  const int stripLeft = kHaltLeft + 2 * buttonWidth + kGap;
   const int stripWidth = ok.left - kGap - stripLeft;
   const int barWidth = std::min(buttonWidth, stripWidth / 3);
   progressText_ = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | SS_LEFTNOWORDWRAP | SS_CENTERIMAGE,
-                                  stripLeft, ok.top, stripWidth - barWidth - kGap, height, window_,
+                                  stripLeft, top, stripWidth - barWidth - kGap, height, window_,
                                   nullptr, instance, nullptr);
-  progressBar_ = CreateWindowExW(0, PROGRESS_CLASSW, L"", WS_CHILD,
-                                 stripLeft + stripWidth - barWidth, ok.top + height / 4, barWidth,
-                                 height / 2, window_, nullptr, instance, nullptr);
+  progressBar_ =
+      CreateWindowExW(0, PROGRESS_CLASSW, L"", WS_CHILD, stripLeft + stripWidth - barWidth,
+                      top + height / 4, barWidth, height / 2, window_, nullptr, instance, nullptr);
   for (HWND part : {halt_, progressText_, progressBar_}) {
     SendMessageW(part, WM_SETFONT, font, FALSE);
   }

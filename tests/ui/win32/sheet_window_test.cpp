@@ -67,6 +67,28 @@ TEST_F(SheetTest, StartUpShowsTheSensorInTheCaptionAndMakesEveryPage) {
   EXPECT_TRUE(messages_.empty());
 }
 
+TEST_F(SheetTest, HaltKeySendsSitsBottomLeftTwiceAsWideAsOk) {
+  const auto rectOf = [this](HWND child) {
+    RECT rect{};
+    GetWindowRect(child, &rect);
+    MapWindowPoints(nullptr, Sheet(), reinterpret_cast<POINT*>(&rect), 2);
+    return rect;
+  };
+  const RECT ok = rectOf(Button(IDOK));
+  const RECT box = rectOf(Button(kIdHaltKeySends));
+  RECT client{};
+  GetClientRect(Sheet(), &client);
+  EXPECT_EQ(box.left, 10);
+  EXPECT_EQ(box.bottom, client.bottom - 8);
+  EXPECT_EQ(box.bottom - box.top, ok.bottom - ok.top);
+  EXPECT_EQ(box.right - box.left, 2 * (ok.right - ok.left));
+  EXPECT_FALSE(window_->IsHaltKeySendsChecked());
+  wchar_t text[32] = {};
+  GetWindowTextW(Button(kIdHaltKeySends), text, 32);
+  EXPECT_STREQ(text, L"Halt Key Sends");
+  EXPECT_NE(GetWindowLongPtrW(Sheet(), GWL_STYLE) & WS_MINIMIZEBOX, 0);
+}
+
 TEST_F(SheetTest, ApplyIsOnWhileAPageIsModifiedAndWritesIt) {
   Win32DialogHost& sonar = *window_->PageDialog(kSonarPage);
   HWND edit = GetDlgItem(sonar.Window(), kMaxDistanceEdit);
