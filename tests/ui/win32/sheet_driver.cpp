@@ -16,7 +16,6 @@
 // clang-format on
 
 #include <cstdio>
-#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -186,13 +185,6 @@ int Smoke(const std::string& caption, const std::string& value) {
   Press('A');
   Key(VK_MENU, false);
   Report(WaitFor([&] { return !IsWindowEnabled(apply); }, 20000), "Alt+A applied the change");
-  if (std::getenv("KV_DRIVER_DEBUG")) {
-    wchar_t name[64] = {};
-    HWND focus = Focus(sheet);
-    GetClassNameW(focus, name, 64);
-    std::printf("focus %p %ls id %d, ok %p\n", static_cast<void*>(focus), name, GetDlgCtrlID(focus),
-                static_cast<void*>(GetDlgItem(sheet, IDOK)));
-  }
   Press(VK_RETURN);  // OK, the default button
   Report(WaitFor([&] { return !IsWindow(sheet) || !IsWindowVisible(sheet); }, 20000),
          "Enter (OK) closed the sheet");
