@@ -25,6 +25,26 @@ std::string DeviceLines(const std::vector<std::string>& denied) {
 
 }  // namespace
 
+#if defined(_WIN32)
+
+// Windows has no rule to install: the sensor is opened without read or write
+// access, which every user may, so a refusal means another program holds it
+// exclusively.
+std::vector<std::string> DefaultRuleDirectories() {
+  return {};
+}
+
+MessageRequest AccessDeniedMessage(const std::vector<std::string>& denied,
+                                   const std::string& /*installedRule*/) {
+  const std::string text =
+      DeviceLines(denied) +
+      "\nAnother program may hold the sensor exclusively: close other configuration tools, "
+      "then unplug the sensor and plug it back in: the window opens it.";
+  return {text, kCaption, MessageIcon::Warning, MessageButtons::Ok};
+}
+
+#else
+
 std::vector<std::string> DefaultRuleDirectories() {
   return {"/etc/udev/rules.d", "/usr/lib/udev/rules.d", "/lib/udev/rules.d"};
 }
@@ -55,6 +75,8 @@ MessageRequest AccessDeniedMessage(const std::vector<std::string>& denied,
   }
   return {text, kCaption, MessageIcon::Warning, MessageButtons::Ok};
 }
+
+#endif
 
 AccessHelp::AccessHelp() : directories_(DefaultRuleDirectories()), exists_(&RegularFileExists) {}
 

@@ -1,6 +1,7 @@
 // Tells the user about sensors that are present but may not be opened (the
 // library's GetAccessDeniedPaths), instead of showing them as no sensor at
-// all: which device, why, and the commands that install the udev rule. The
+// all: which device, why, and the commands that install the udev rule (on
+// Windows, that another program holds the sensor). The
 // sheet asks it after opening the sensors and after every device change.
 #pragma once
 
