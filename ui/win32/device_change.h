@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "win32.h"
 
@@ -12,5 +13,10 @@ namespace kv::ui::win32 {
 // name. The record's character set shows in the path's second byte (paths
 // begin "\\?\"): zero for UTF-16, a backslash for the system's code page.
 std::string InterfacePathOf(const DEV_BROADCAST_HDR& header);
+
+// A record as the system sends a window for the interface at `path` of the
+// keyboard interface class, in UTF-16 (a DEV_BROADCAST_DEVICEINTERFACE_W in
+// DWORD storage, so it is aligned as the system's records are).
+std::vector<DWORD> DeviceInterfaceRecord(const std::string& path);
 
 }  // namespace kv::ui::win32

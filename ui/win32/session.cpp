@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 
+#include "device_change.h"
 #include "monitor_hot_plug.h"
 #include "sheet_window.h"
 #include "simulation_panel.h"
@@ -11,30 +12,42 @@
 
 namespace kv::ui::win32 {
 
-// The emulated bus's monitor, watched by the event loop once the sheet has
-// started it. (For hardware the sheet's window registers for device
-// notifications itself.)
-class Session::WatchedHotPlug final : public HotPlugSource {
+// The emulated bus's arrivals and removals, delivered to the sheet as the
+// system delivers a real sensor's: WM_DEVICECHANGE with a device-interface
+// record, so under --simulate the window's own notification path runs too.
+// The bus's monitor is watched by the event loop.
+class Session::EmulatedBroadcast final : public HotPlugSink {
  public:
-  WatchedHotPlug(EventLoop& loop, MonitorHotPlugSource::Factory factory)
-      : loop_(loop), source_(std::move(factory)) {}
-  ~WatchedHotPlug() override {
+  EmulatedBroadcast(EventLoop& loop, MonitorHotPlugSource::Factory factory, HWND window)
+      : loop_(loop), source_(std::move(factory)), window_(window) {}
+  ~EmulatedBroadcast() override {
     if (watched_) {
       loop_.Unwatch(watched_);
     }
   }
-  bool Start(HotPlugSink& sink, unsigned long* error) override {
-    if (!source_.Start(sink, error)) {
+  EmulatedBroadcast(const EmulatedBroadcast&) = delete;
+  EmulatedBroadcast& operator=(const EmulatedBroadcast&) = delete;
+
+  bool Start(unsigned long* error) {
+    if (!source_.Start(*this, error)) {
       return false;
     }
     watched_ = source_.Fd();
     loop_.Watch(watched_, [this] { source_.Drain(); });
     return true;
   }
+  void OnDeviceArrival(const std::string& path) override { Send(DBT_DEVICEARRIVAL, path); }
+  void OnDeviceRemoval(const std::string& path) override { Send(DBT_DEVICEREMOVECOMPLETE, path); }
 
  private:
+  void Send(WPARAM event, const std::string& path) {
+    std::vector<DWORD> record = DeviceInterfaceRecord(path);
+    SendMessageW(window_, WM_DEVICECHANGE, event, reinterpret_cast<LPARAM>(record.data()));
+  }
+
   EventLoop& loop_;
   MonitorHotPlugSource source_;
+  HWND window_;
   HANDLE watched_ = nullptr;
 };
 
@@ -72,9 +85,6 @@ bool Session::Prepare(int* exitStatus) {
       simulation_->SetAccessDenied(true);
     }
     hid::SetPlatform(&simulation_->Platform());
-    emu::SensorSet* simulation = simulation_.get();
-    hotPlug_ = std::make_unique<WatchedHotPlug>(
-        loop_, [simulation](int* error) { return simulation->MakeMonitor(error); });
   }
 
   app_.SetRunner(&runner_);
@@ -83,8 +93,9 @@ bool Session::Prepare(int* exitStatus) {
     *exitStatus = 1;
     return false;
   }
-  window_ =
-      std::make_unique<SheetWindow>(*app_.Sheet(), app_.Gate(), services_, loop_, hotPlug_.get());
+  // The window registers for device notifications itself; under --simulate
+  // the emulated bus sends it the same messages.
+  window_ = std::make_unique<SheetWindow>(*app_.Sheet(), app_.Gate(), services_, loop_, nullptr);
   window_->SetClosedListener([this] { loop_.Quit(0); });
   unsigned long error = 0;
   if (!window_->Create(&error)) {
@@ -94,6 +105,16 @@ bool Session::Prepare(int* exitStatus) {
     return false;
   }
   if (simulation_) {
+    emu::SensorSet* simulation = simulation_.get();
+    broadcast_ = std::make_unique<EmulatedBroadcast>(
+        loop_, [simulation](int* code) { return simulation->MakeMonitor(code); },
+        window_->Window());
+    if (!broadcast_->Start(&error)) {
+      Tell("The emulated sensors' bus could not be watched (system error " + std::to_string(error) +
+           ").");
+      *exitStatus = 1;
+      return false;
+    }
     panel_ = std::make_unique<SimulationPanel>(*simulation_, loop_);
     panel_->Create(window_->Window());
   }
@@ -112,8 +133,8 @@ int Session::Finish() {
   finished_ = true;
   // The window and hot-plug refer to the sheet, which ExitInstance destroys.
   panel_.reset();
+  broadcast_.reset();
   window_.reset();
-  hotPlug_.reset();
   int status = 0;
   if (app_.Sheet()) {
     app_.ExitInstance();

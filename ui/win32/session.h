@@ -45,7 +45,7 @@ class Session {
   emu::SensorSet* Emulation() { return simulation_.get(); }
 
  private:
-  class WatchedHotPlug;
+  class EmulatedBroadcast;
   void Tell(const std::string& text);
 
   Options options_;
@@ -55,8 +55,8 @@ class Session {
   BusyRunner runner_{loop_};
   WindowServices services_{runner_};
   CDorvaneApp app_;
-  std::unique_ptr<WatchedHotPlug> hotPlug_;  // the emulated bus's; none for hardware
   std::unique_ptr<SheetWindow> window_;
+  std::unique_ptr<EmulatedBroadcast> broadcast_;  // under --simulate
   std::unique_ptr<SimulationPanel> panel_;
   bool finished_ = false;
 };

@@ -63,5 +63,12 @@ TEST(DeviceChangeTest, OtherRecordsAndRecordsTooShortForANameGiveNoPath) {
   EXPECT_EQ(InterfacePathOf(Header(header)), "");
 }
 
+TEST(DeviceChangeTest, TheRecordMadeForAPathReadsBackAsThatPath) {
+  const std::vector<DWORD> record = DeviceInterfaceRecord(kPath);
+  const auto& header = *reinterpret_cast<const DEV_BROADCAST_HDR*>(record.data());
+  EXPECT_EQ(header.dbch_size, Record(true).size() - 8);  // the system's own size
+  EXPECT_EQ(InterfacePathOf(header), kPath);
+}
+
 }  // namespace
 }  // namespace kv::ui::win32

@@ -45,6 +45,20 @@ class SheetTest : public ::testing::Test {
     SetClock(nullptr);
   }
   HWND Sheet() { return window_->Window(); }
+  // Runs the program's loop, watched handles included, for `ms` of real time.
+  void RunFor(int ms) {
+    HANDLE timer = CreateWaitableTimerW(nullptr, TRUE, nullptr);
+    LARGE_INTEGER due{};
+    due.QuadPart = -10'000LL * ms;
+    SetWaitableTimer(timer, &due, 0, nullptr, nullptr, FALSE);
+    session_->Loop().RunUntil(timer, 20, {});
+    CloseHandle(timer);
+  }
+  std::wstring Caption() {
+    wchar_t caption[128] = {};
+    GetWindowTextW(Sheet(), caption, 128);
+    return caption;
+  }
   HWND Button(int id) { return GetDlgItem(Sheet(), id); }
   emu::EmulatedSensor& Sensor() { return session_->Emulation()->Sensor(0); }
 
@@ -103,6 +117,17 @@ TEST_F(SheetTest, ApplyIsOnWhileAPageIsModifiedAndWritesIt) {
   EXPECT_FALSE(sonar.Modified());
   EXPECT_FALSE(IsWindowEnabled(Button(kApplyNowId)));
   EXPECT_FALSE(window_->Finished());
+  EXPECT_TRUE(messages_.empty());
+}
+
+TEST_F(SheetTest, SensorsPluggedAndPulledReachTheSheetAsDeviceChangeMessages) {
+  // The emulated bus sends the window WM_DEVICECHANGE, as the system does.
+  session_->Emulation()->PullOut(0);
+  RunFor(300);
+  EXPECT_EQ(Caption(), L"KV7700 3.60, DLL 5.50, DeviceFW 0.00");
+  session_->Emulation()->PlugIn(0);
+  RunFor(300);
+  EXPECT_EQ(Caption(), L"KV7700 3.60, DLL 5.50, DeviceFW 4.10");
   EXPECT_TRUE(messages_.empty());
 }
 
