@@ -20,7 +20,7 @@ constexpr int kGapToSheet = 8;
 constexpr int kAddId = 100;
 constexpr int kRowIdBase = 200;
 constexpr int kIdsPerRow = 4;
-enum RowPart { kPlug = 0, kNearer = 1, kFarther = 2 };
+enum RowPart { kPlug = 0, kNearer = 1, kFarther = 2, kSlider = 3 };
 
 std::wstring TargetText(double inches) {
   return L"Target at " + std::to_wstring(std::lround(inches)) + L" in";
@@ -99,8 +99,11 @@ void SimulationPanel::AddRow(std::size_t index) {
       Child(L"STATIC", L"Sensor " + std::to_wstring(index + 1), SS_LEFT | SS_CENTERIMAGE, -1);
   row.parts[1] = Child(L"BUTTON", L"", BS_PUSHBUTTON | WS_TABSTOP, base + kPlug);
   row.parts[2] = Child(L"BUTTON", L"Nearer", BS_PUSHBUTTON | WS_TABSTOP, base + kNearer);
-  row.parts[3] = Child(L"BUTTON", L"Farther", BS_PUSHBUTTON | WS_TABSTOP, base + kFarther);
-  row.parts[4] = Child(L"STATIC", L"", SS_LEFT | SS_CENTERIMAGE, -1);
+  row.parts[3] = Child(TRACKBAR_CLASSW, L"", TBS_HORZ | TBS_NOTICKS | WS_TABSTOP, base + kSlider);
+  SendMessageW(row.parts[3], TBM_SETRANGE, FALSE, MAKELPARAM(kNearestInches, kFarthestInches));
+  SendMessageW(row.parts[3], TBM_SETPAGESIZE, 0, kStepInches);
+  row.parts[4] = Child(L"BUTTON", L"Farther", BS_PUSHBUTTON | WS_TABSTOP, base + kFarther);
+  row.parts[5] = Child(L"STATIC", L"", SS_LEFT | SS_CENTERIMAGE, -1);
   rows_.push_back(row);
   ShowPlugged(index);
   ShowTarget(index);
@@ -110,7 +113,7 @@ void SimulationPanel::Layout() {
   // A grid in the font's measure: name, plug, nearer, farther, distance.
   const int margin = unit_;
   const int rowHeight = unit_ * 2;
-  const int widths[] = {unit_ * 5, unit_ * 6, unit_ * 5, unit_ * 5, unit_ * 8};
+  const int widths[] = {unit_ * 5, unit_ * 6, unit_ * 5, unit_ * 12, unit_ * 5, unit_ * 8};
   int rowWidth = 0;
   for (int width : widths) {
     rowWidth += width + unit_ / 2;
@@ -140,7 +143,19 @@ void SimulationPanel::ShowPlugged(std::size_t index) {
 }
 
 void SimulationPanel::ShowTarget(std::size_t index) {
-  SetWindowTextW(rows_[index].Distance(), TargetText(simulation_.TargetInches(index)).c_str());
+  const double inches = simulation_.TargetInches(index);
+  SetWindowTextW(rows_[index].Distance(), TargetText(inches).c_str());
+  SendMessageW(rows_[index].Slider(), TBM_SETPOS, TRUE, std::lround(inches));
+}
+
+void SimulationPanel::SliderMoved(int id) {
+  const auto index = static_cast<std::size_t>((id - kRowIdBase) / kIdsPerRow);
+  if (id < kRowIdBase || index >= rows_.size()) {
+    return;
+  }
+  const LRESULT inches = SendMessageW(rows_[index].Slider(), TBM_GETPOS, 0, 0);
+  simulation_.MoveTarget(index, static_cast<double>(inches));
+  ShowTarget(index);
 }
 
 void SimulationPanel::Command(int id) {
@@ -186,6 +201,11 @@ LRESULT CALLBACK SimulationPanel::PanelProc(HWND window, UINT message, WPARAM wP
     case WM_COMMAND:
       if (panel && HIWORD(wParam) == BN_CLICKED) {
         panel->Command(LOWORD(wParam));
+      }
+      return 0;
+    case WM_HSCROLL:
+      if (panel && lParam != 0) {
+        panel->SliderMoved(GetDlgCtrlID(reinterpret_cast<HWND>(lParam)));
       }
       return 0;
     case WM_CLOSE:

@@ -23,14 +23,17 @@ class SimulationPanel {
   HWND Window() const { return window_; }
 
  private:
-  // Name, plug button, nearer, farther, distance: left to right.
+  // Name, plug button, nearer, target slider, farther, distance: left to
+  // right.
   struct Row {
-    HWND parts[5] = {};
+    HWND parts[6] = {};
     HWND Plug() const { return parts[1]; }
-    HWND Distance() const { return parts[4]; }
+    HWND Slider() const { return parts[3]; }
+    HWND Distance() const { return parts[5]; }
   };
   static LRESULT CALLBACK PanelProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   void Command(int id);
+  void SliderMoved(int id);
   void AddRow(std::size_t index);
   void ShowPlugged(std::size_t index);
   void ShowTarget(std::size_t index);
