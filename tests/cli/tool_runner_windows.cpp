@@ -14,6 +14,7 @@
 #include <cstring>
 #include <filesystem>
 #include <stdexcept>
+#include <string>
 #include <thread>
 
 #include "tool_runner.h"
@@ -110,16 +111,24 @@ ToolResult RunTool(const std::vector<std::string>& args, const ToolOptions& opti
   startup.hStdOutput = out.write;
   startup.hStdError = err.write;
   PROCESS_INFORMATION process = {};
-  const BOOL started =
-      ::CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW,
-                       environment.data(), nullptr, &startup, &process);
+  // Under Wine on a loaded machine a start now and then fails for want of
+  // resources; a few more tries tell that from a tool that cannot start.
+  BOOL started = FALSE;
+  DWORD startError = 0;
+  for (int attempt = 0; attempt < 5 && !started; ++attempt) {
+    if (attempt > 0) ::Sleep(200);
+    started = ::CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, TRUE,
+                               CREATE_NO_WINDOW, environment.data(), nullptr, &startup, &process);
+    if (!started) startError = ::GetLastError();
+  }
   ::CloseHandle(out.write);
   ::CloseHandle(err.write);
   if (input != INVALID_HANDLE_VALUE) ::CloseHandle(input);
   if (!started) {
     ::CloseHandle(out.read);
     ::CloseHandle(err.read);
-    throw std::runtime_error("cannot start " + commandLine);
+    throw std::runtime_error("cannot start " + commandLine + " (system error " +
+                             std::to_string(startError) + ")");
   }
 
   ToolResult result;
