@@ -120,6 +120,14 @@ TEST(InStepTest, ManySensorsAreWrittenAndReadBackInTheTimeOfOne) {
        {{0, "WriteDevCfg failed"}, {15, "differs from what was written"}},
        {0, 15},
        kApplyMs},
+      // Discovery stops at it; the others are read again, together.
+      {"refuses its read at open",
+       apply,
+       16,
+       {{0, 2, emu::SensorFault::Refuse}},
+       {{0, "ReadDevCfg failed"}},
+       {0},
+       1750 + kApplyMs},
       {"clone to fifteen", clone, 16, {}, {}, {}, kCloneMs},
       // Thirteen reports of the write (15 to 27), then the read-back.
       {"clone, a target refusing its read-back",
