@@ -257,7 +257,7 @@ std::vector<std::uint32_t> ReadConfigurations(const std::vector<int>& indices,
   std::vector<std::int16_t> slots(indices.begin(), indices.end());
   {
     ProgressScope progress(what + " " + std::to_string(indices.size()) + " sensors",
-                           static_cast<int>(2 * kConfigReadExchanges * indices.size()));
+                           2 * static_cast<int>(kConfigReadExchanges * indices.size()));
     ReadDevCfgOfSensors(slots.data(), static_cast<std::int16_t>(slots.size()));
   }
   return StatusWords(slots);

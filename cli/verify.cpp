@@ -97,6 +97,7 @@ void VerifyWrite(const Configuration& expected, const std::vector<RecordKind>& r
 std::vector<std::string> VerifyWrites(const std::vector<WrittenSensor>& sensors) {
   if (sensors.empty()) return {};
   std::vector<int> indices;
+  indices.reserve(sensors.size());
   for (const WrittenSensor& sensor : sensors) indices.push_back(sensor.index);
   const std::vector<std::uint32_t> errors = ReadConfigurations(indices, "Reading back");
   std::vector<std::string> failures;

@@ -20,7 +20,7 @@ struct ReadOutcome {
 // ends as its own ReadDevCfg would have left it (records, clamps, FwVersion,
 // DevError); the current sensor and the library-wide reserved words are left
 // alone.
-ReadOutcome ReadInStep(std::span<const std::int16_t> indices);
+ReadOutcome ReadInStep(std::span<const std::int16_t> listed);
 // Sensors first .. first+count-1.
 ReadOutcome ReadInStep(std::int16_t first, std::int16_t count);
 

@@ -39,6 +39,7 @@ struct ToolRun {
 ToolRun RunInProcess(std::vector<std::string> words, const std::vector<Fault>& faults) {
   words.insert(words.begin(), "kv7700ctl");
   std::vector<char*> argv;
+  argv.reserve(words.size());
   for (std::string& word : words) argv.push_back(word.data());
   VirtualClock clock;
   SetClock(&clock);  // the tool's own clock waits on this one; reset by Environment
