@@ -1,10 +1,10 @@
 // apply FILE: brings sensors to a template file and leaves them alone when
 // they already match it. Each sensor is compared field by field with the file
-// (read through the library's reader and record checks), only
-// the records that differ are written, and the sensor is read back to check
-// that it kept them; several sensors are written together and read back
-// together. A file the library refuses writes nothing at all.
-#include <kv7700/discovery.h>
+// (read through the library's reader and record checks), only the records
+// that differ are written, and the sensor is read back to check that it kept
+// them; several sensors are written together and read back together. A file
+// the library refuses writes nothing at all.
+#include <kv7700/device_info.h>
 #include <kv7700/kv7700.h>
 #include <kv7700/sensor_facts.h>
 
@@ -126,10 +126,10 @@ class Applier {
   // Compares one sensor with the file and reports what would change; a
   // failure is recorded and the next sensor still gets its turn.
   void Prepare(int index) {
-    Session& session = context_.session;
-    Target target{index, session.Describe(index), {{"index", index}}, {}, {}};
+    SensorRun& sensors = context_.sensors;
+    Target target{index, sensors.Describe(index), {{"index", index}}, {}, {}};
     try {
-      const Sensor sensor = ReadSensor(session, index);
+      const Sensor sensor = ReadSensor(sensors, index);
       target.result = {{"sensor", SensorJson(sensor.info)}};
       const Configuration loaded = PreviewTemplate(options_.file, sensor.name);
       target.plan = MakePlan(sensor.config, loaded, sensor.info.firmware);
@@ -147,7 +147,7 @@ class Applier {
     for (Target& target : targets_) {
       if (!target.error.empty() || target.plan.records.empty()) continue;
       try {
-        context_.session.Select(target.index);
+        context_.sensors.Select(target.index);
         StoreRecords(target.plan.expected, target.plan.records, target.name);
         ready.push_back(target.index);
       } catch (const CliError& error) {
@@ -247,8 +247,8 @@ class Applier {
 };
 
 // The sensor whose interface path is `path`.
-int IndexOfPath(Session& session, const std::string& path) {
-  for (int i = 0; i < session.Count(); ++i) {
+int IndexOfPath(SensorRun& sensors, const std::string& path) {
+  for (int i = 0; i < sensors.Count(); ++i) {
     if (GetDevicePath(i) == path) return i;
   }
   throw Failure("no sensor is open at " + path +
@@ -261,15 +261,15 @@ void RunApply(Context& context, const ApplyOptions& options) {
     throw UsageError("--all and --path both choose sensors; give one of them.");
   }
   CheckReadable(options.file);
-  Session& session = context.session;
-  session.OpenAll();
+  SensorRun& sensors = context.sensors;
+  sensors.OpenAll();
   std::vector<int> targets;
   if (options.all) {
-    for (int i = 0; i < session.Count(); ++i) targets.push_back(i);
+    for (int i = 0; i < sensors.Count(); ++i) targets.push_back(i);
   } else if (!options.path.empty()) {
-    targets.push_back(IndexOfPath(session, options.path));
+    targets.push_back(IndexOfPath(sensors, options.path));
   } else {
-    session.Select(context.options.device);  // a usage error when there is none
+    sensors.Select(context.options.device);  // a usage error when there is none
     targets.push_back(context.options.device);
   }
   Applier applier(context, options);

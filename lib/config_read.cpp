@@ -174,7 +174,7 @@ int ReadDevCfg() {
   return outcome.failedStep[index] == kStepCount ? 1 : 0;
 }
 
-int ReadDevCfgOfSensors(const std::int16_t* indices, std::int16_t count) {
+int ReadDevCfgOfSensors(const SensorIndex* indices, SensorIndex count) {
   if (!IsListOfOpenSensors(indices, count)) return 0;
   const std::span<const std::int16_t> listed(indices, std::size_t(count));
   const ReadOutcome outcome = ReadInStep(listed);

@@ -132,7 +132,7 @@ int WriteDevCfg() {
   return WriteInStep(&current, 1, false);
 }
 
-int WriteDevCfgOfSensors(const std::int16_t* indices, std::int16_t count) {
+int WriteDevCfgOfSensors(const SensorIndex* indices, SensorIndex count) {
   if (!IsListOfOpenSensors(indices, count)) return 0;
   return WriteInStep(indices, count, true);
 }

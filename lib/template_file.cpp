@@ -1,7 +1,7 @@
 // The configuration template file: the current sensor's four cached records
 // as 59 lines of plain text, and the reader that loads such a file back into
 // the cache through the records' Set operations.
-#include <kv7700/discovery.h>
+#include <kv7700/device_info.h>
 #include <kv7700/kv7700.h>
 #include <kv7700/save_report.h>
 #include <kv7700/template_fields.h>
@@ -13,8 +13,8 @@
 #include <string>
 #include <string_view>
 
-#include "file_output.h"
 #include "lib_state.h"
+#include "text_file_save.h"
 
 namespace kv {
 

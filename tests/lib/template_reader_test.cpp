@@ -1,6 +1,6 @@
 // Loading hand-made template files into the cache.
 #include <gtest/gtest.h>
-#include <kv7700/discovery.h>
+#include <kv7700/device_info.h>
 
 #include <functional>
 #include <string>
