@@ -172,3 +172,57 @@ void PropSheet::NotifyCancel() {
 }
 
 }  // namespace kv::ui
+
+namespace kv::ui {
+
+bool PropSheet::UserMayAct() const {
+  return !app_.Runner().Busy() && !finished_;
+}
+
+void PropSheet::UserOk() {
+  if (UserMayAct() && NotifyOk()) {
+    Finish();
+  }
+}
+
+void PropSheet::UserApply() {
+  if (UserMayAct()) {
+    NotifyApply();
+  }
+}
+
+bool PropSheet::UserHaltKeySendsClicked() {
+  if (!UserMayAct()) {
+    return false;
+  }
+  NotifyHaltKeySendsClicked();
+  return true;
+}
+
+void PropSheet::RequestCancel() {
+  if (finished_ || cancelRequested_) {
+    return;
+  }
+  // A close that comes while the sheet is busy (the window manager's close
+  // is no user input to hold back) waits until the sheet is done.
+  cancelRequested_ = true;
+  app_.Gate().Deliver([this] {
+    cancelRequested_ = false;
+    if (!finished_) {
+      NotifyCancel();
+      Finish();
+    }
+  });
+}
+
+void PropSheet::Finish() {
+  finished_ = true;
+  if (host_) {
+    host_->CloseSheet();
+  }
+  if (closed_) {
+    closed_();
+  }
+}
+
+}  // namespace kv::ui

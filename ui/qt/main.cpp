@@ -5,8 +5,8 @@
 #include <cstdio>
 
 #include "command_line.h"
+#include "program.h"
 #include "quit_signals.h"
-#include "session.h"
 #include "window_services.h"
 
 int main(int argc, char** argv) {
@@ -26,20 +26,20 @@ int main(int argc, char** argv) {
     return 2;
   }
 
-  kv::ui::qt::Session session(options);
+  kv::ui::qt::Program program(options);
   int status = 0;
-  if (!session.Prepare(&status)) {
+  if (!program.Prepare(&status)) {
     return status;
   }
   // The program ends with the sheet, even with the simulation panel open.
   QApplication::setQuitOnLastWindowClosed(false);
-  session.SetClosedListener([] { QCoreApplication::quit(); });
+  program.SetClosedListener([] { QCoreApplication::quit(); });
   // Logout, shutdown, Ctrl-C or kill: the sheet closes as Cancel does, so a
   // sensor whose key sends the user halted is not left halted.
-  kv::ui::qt::QuitSignals quitSignals([&session] { session.RequestQuit(); });
+  kv::ui::qt::QuitSignals quitSignals([&program] { program.RequestQuit(); });
   QObject::connect(&application, &QGuiApplication::commitDataRequest,
-                   [&session](QSessionManager&) { session.RequestQuit(); });
-  session.Show();
+                   [&program](QSessionManager&) { program.RequestQuit(); });
+  program.Show();
   QApplication::exec();
-  return session.Finish();
+  return program.Finish();
 }

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "command_line.h"
-#include "session.h"
+#include "program.h"
 #include "wide_text.h"
 #include "win32.h"
 
@@ -33,10 +33,10 @@ int WINAPI WinMain(HINSTANCE /*instance*/, HINSTANCE /*previous*/, LPSTR /*comma
     MessageBoxW(nullptr, text.c_str(), L"kv7700-config", MB_ICONERROR | MB_OK);
     return 2;
   }
-  kv::ui::win32::Session session(options);
+  kv::ui::win32::Program program(options);
   int status = 0;
-  if (!session.Prepare(&status)) {
+  if (!program.Prepare(&status)) {
     return status;
   }
-  return session.Run();
+  return program.Run();
 }

@@ -11,12 +11,10 @@
 // arrival and removal (WM_DEVICECHANGE) to the sheet.
 #pragma once
 
-#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "busy_runner.h"
 #include "event_gate.h"
 #include "event_loop.h"
 #include "hot_plug.h"
@@ -25,6 +23,7 @@
 #include "win32.h"
 #include "win32_dialog_host.h"
 #include "window_services.h"
+#include "work_progress.h"
 
 namespace kv::ui::win32 {
 
@@ -44,11 +43,7 @@ class SheetWindow final : public SheetHost, public ProgressView, public HotPlugS
   HWND Window() const { return window_; }
   // The sheet's start-up now (Create posts it).
   void StartUp();
-  // Told once, when the sheet has closed by OK or Cancel.
-  void SetClosedListener(std::function<void()> listener) { closed_ = std::move(listener); }
-  bool Finished() const { return finished_; }
-  // Cancel, as the close box gives it: runs when the sheet is idle.
-  void RequestCancel();
+  bool Finished() const { return sheet_.Finished(); }
   // The dialog of page `index`, or null.
   Win32DialogHost* PageDialog(int index) const;
 
@@ -60,10 +55,12 @@ class SheetWindow final : public SheetHost, public ProgressView, public HotPlugS
   void SetCaption(const std::string& caption) override;
   bool IsHaltKeySendsChecked() const override;
   void ActivatePage(int index) override;
+  void CloseSheet() override;
 
   // ProgressView
   void ShowProgress(const std::string& text, int percent) override;
   void HideProgress() override;
+  void StartLinger(std::uint32_t ms) override;
 
   // HotPlugSource: RegisterDeviceNotificationA on this window.
   bool Start(HotPlugSink& sink, unsigned long* error) override;
@@ -76,13 +73,9 @@ class SheetWindow final : public SheetHost, public ProgressView, public HotPlugS
   // The page's logic takes its window: attach, then its init.
   void BindPage(int index);
   void PageActivated(int index);
-  void Ok();
-  void Apply();
   void HaltClicked();
-  void Finish();
   void UpdateApply(int index);
   void DeviceChange(WPARAM event, const DEV_BROADCAST_HDR* header);
-  bool UserMayAct() const { return !services_.Runner().Busy() && !finished_; }
 
   PropSheet& sheet_;
   EventGate& gate_;
@@ -100,9 +93,6 @@ class SheetWindow final : public SheetHost, public ProgressView, public HotPlugS
   std::vector<std::wstring> titles_;
   bool started_ = false;
   bool activating_ = false;
-  bool cancelRequested_ = false;
-  bool finished_ = false;
-  std::function<void()> closed_;
 };
 
 }  // namespace kv::ui::win32

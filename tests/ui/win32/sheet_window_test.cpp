@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "hid/emulated/emulated_sensor.h"
-#include "session.h"
+#include "program.h"
 #include "win32_fixture.h"
 
 namespace kv::ui::win32 {
@@ -29,7 +29,7 @@ class SheetTest : public ::testing::Test {
     Options options;
     options.simulate = true;
     options.simulateFiles = {""};
-    session_ = std::make_unique<Session>(options);
+    session_ = std::make_unique<Program>(options);
     session_->Services().SetMessagePresenter([this](HWND, const MessageRequest& request) {
       messages_.push_back(request.text);
       return MessageResult::Ok;
@@ -63,7 +63,7 @@ class SheetTest : public ::testing::Test {
   emu::EmulatedSensor& Sensor() { return session_->Emulation()->Sensor(0); }
 
   VirtualClock clock_;
-  std::unique_ptr<Session> session_;
+  std::unique_ptr<Program> session_;
   SheetWindow* window_ = nullptr;
   std::vector<std::string> messages_;
 };
