@@ -215,6 +215,22 @@ void PropSheet::RequestCancel() {
   });
 }
 
+void PropSheet::EndSession() {
+  if (finished_) {
+    return;
+  }
+  // Not through the gate: the handler that holds it may never end before
+  // the program does. The runner still takes one piece of library work at a
+  // time, so the resume follows the work under way.
+  finished_ = true;
+  if (host_ && host_->IsHaltKeySendsChecked()) {
+    // No pause after it: no command follows, and the platform gives the
+    // program only a few seconds.
+    app_.SendControl(0);
+  }
+  Finish();
+}
+
 void PropSheet::Finish() {
   finished_ = true;
   if (host_) {

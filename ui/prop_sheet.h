@@ -64,6 +64,12 @@ class PropSheet final : public HotPlugSink {
   // Cancel, the close box, Esc, the end of the program: runs as soon as no
   // handler runs, then closes the sheet. Asked again meanwhile, nothing.
   void RequestCancel();
+  // The desktop session ends (logout, shutdown, a signal that ends the
+  // program): the program ends as soon as this returns, whatever handler
+  // runs now (a range reading, an open message box). Waits for the library
+  // work under way, resumes key sends the user halted and finishes the
+  // sheet; a Cancel asked for earlier then does nothing.
+  void EndSession();
   bool Finished() const { return finished_; }
   // Told once, when the sheet has closed by OK or Cancel.
   void SetClosedListener(std::function<void()> listener) { closed_ = std::move(listener); }

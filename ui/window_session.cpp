@@ -18,6 +18,10 @@ bool SimulateAccessDenied() {
 
 }  // namespace
 
+bool OneWindowPerSession(const Options& options) {
+  return !options.simulate;
+}
+
 WindowSession::WindowSession(Options options) : options_(std::move(options)) {}
 
 WindowSession::~WindowSession() {

@@ -17,6 +17,12 @@
 
 namespace kv::ui {
 
+// Whether this run is the one configurator of the user's session (a later
+// start brings its sheet forward and ends). Runs under --simulate are not:
+// they reach no real sensor, so their "Halt Key Sends" cannot disagree with
+// a real sheet's, and scripts and tests start several at once.
+bool OneWindowPerSession(const Options& options);
+
 class WindowSession {
  public:
   explicit WindowSession(Options options);

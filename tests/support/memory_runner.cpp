@@ -1,5 +1,7 @@
 #include "memory_runner.h"
 
+#include <utility>
+
 namespace kv::ui {
 
 MemoryRunner::MemoryRunner() {
@@ -23,20 +25,16 @@ void MemoryRunner::PostToWindow(std::function<void()> call) {
 }
 
 void MemoryRunner::WaitFor(std::uint64_t number, const std::function<void()>& tick) {
+  const bool forNewWork = std::exchange(workPosted_, false);
+  if (!forNewWork && DoneNumber() >= number) {
+    return;
+  }
   for (;;) {
     std::uint64_t seen = 0;
+    std::function<void()> call;
     {
       std::lock_guard<std::mutex> lock(mutex_);
       seen = finished_;
-    }
-    // Not under mutex_: the worker holds the slot's lock when it tells.
-    if (DoneNumber() >= number) {
-      return;
-    }
-    std::function<void()> call;
-    {
-      std::unique_lock<std::mutex> lock(mutex_);
-      wake_.wait(lock, [&] { return !posted_.empty() || finished_ != seen; });
       if (!posted_.empty()) {
         call = std::move(posted_.front());
         posted_.pop_front();
@@ -47,7 +45,14 @@ void MemoryRunner::WaitFor(std::uint64_t number, const std::function<void()>& ti
       if (tick) {
         tick();
       }
+      continue;
     }
+    // Not under mutex_: the worker holds the slot's lock when it tells.
+    if (DoneNumber() >= number) {
+      return;
+    }
+    std::unique_lock<std::mutex> lock(mutex_);
+    wake_.wait(lock, [&] { return !posted_.empty() || finished_ != seen; });
   }
 }
 

@@ -74,11 +74,20 @@ void Program::Show() {
   QTimer::singleShot(0, window_.get(), [this] { StartNow(); });
 }
 
-void Program::RequestQuit() {
+void Program::EndSession() {
   if (window_) {
-    session_.App().Sheet()->RequestCancel();
+    session_.App().Sheet()->EndSession();
   } else if (closed_) {
     closed_();
+  }
+}
+
+void Program::ComeForward() {
+  if (window_ && !window_->Finished()) {
+    window_->setWindowState(window_->windowState() & ~Qt::WindowMinimized);
+    window_->show();
+    window_->raise();
+    window_->activateWindow();
   }
 }
 

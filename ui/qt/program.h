@@ -40,9 +40,13 @@ class Program {
   void Show();
   // Runs the sheet's start-up now (tests and tools, instead of Show's).
   void StartNow();
-  // Closes the sheet as Cancel does (key sends the user halted are resumed)
-  // as soon as it is not busy: the desktop or a signal ends the program.
-  void RequestQuit();
+  // The desktop session or a signal ends the program: key sends the user
+  // halted are resumed now, after the library work under way, and the sheet
+  // closes, whatever it is doing.
+  void EndSession();
+  // Another start of the configurator asks for this one: the sheet comes to
+  // the front.
+  void ComeForward();
   // Told when the sheet has closed.
   void SetClosedListener(std::function<void()> listener) { closed_ = std::move(listener); }
   // After the sheet closed: takes the windows down and ends the run. The

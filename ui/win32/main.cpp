@@ -34,6 +34,10 @@ int WINAPI WinMain(HINSTANCE /*instance*/, HINSTANCE /*previous*/, LPSTR /*comma
     return 2;
   }
   kv::ui::win32::Program program(options);
+  // A second start brings the first one's sheet forward and ends.
+  if (kv::ui::OneWindowPerSession(options) && !program.ClaimSession()) {
+    return 0;
+  }
   int status = 0;
   if (!program.Prepare(&status)) {
     return status;

@@ -53,6 +53,11 @@ Program::~Program() {
   Finish();
 }
 
+bool Program::ClaimSession() {
+  claimed_ = instance_.Claim();
+  return claimed_;
+}
+
 bool Program::Prepare(int* exitStatus) {
   std::string appName;
   wchar_t path[MAX_PATH] = {};
@@ -70,6 +75,9 @@ bool Program::Prepare(int* exitStatus) {
   // the emulated bus sends it the same messages.
   window_ = std::make_unique<SheetWindow>(*app.Sheet(), app.Gate(), services_, loop_, nullptr);
   app.Sheet()->SetClosedListener([this] { loop_.Quit(0); });
+  if (claimed_) {
+    window_->AnswerLaterStarts();
+  }
   unsigned long error = 0;
   if (!window_->Create(&error)) {
     session_.Tell("The configurator's window could not be made (system error " +

@@ -13,6 +13,7 @@
 #include "command_line.h"
 #include "dorvane_app.h"
 #include "event_loop.h"
+#include "single_instance.h"
 #include "window_services.h"
 #include "window_session.h"
 
@@ -28,6 +29,9 @@ class Program {
   Program(const Program&) = delete;
   Program& operator=(const Program&) = delete;
 
+  // One configurator per user session: false when another one runs, which
+  // has been asked to bring its sheet forward; this one then ends.
+  bool ClaimSession();
   // Starts the run and makes the window (and the simulation panel). False
   // when the program must end, with its exit status in *exitStatus (the
   // user has been told why).
@@ -48,6 +52,8 @@ class Program {
   class EmulatedBroadcast;
 
   // Declared in the order they are needed; destroyed in reverse.
+  SingleInstance instance_;
+  bool claimed_ = false;
   EventLoop loop_;
   BusyRunner runner_{loop_};
   WindowServices services_{runner_};

@@ -8,6 +8,7 @@
 #include "dialog_template.h"
 #include "focus_keeper.h"
 #include "property_page.h"
+#include "single_instance.h"
 #include "wide_text.h"
 #include "win32.h"
 
@@ -171,6 +172,13 @@ LRESULT CALLBACK SheetWindow::SheetProc(HWND window, UINT message, WPARAM wParam
 
 LRESULT SheetWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam, bool* handled) {
   *handled = true;
+  if (message == SingleInstance::ComeForwardMessage() && answersLaterStarts_ &&
+      !sheet_.Finished()) {
+    if (IsIconic(window_)) {
+      ShowWindow(window_, SW_RESTORE);
+    }
+    return SingleInstance::kAnswer;
+  }
   switch (message) {
     case kStartMessage:
       StartUp();
@@ -214,10 +222,11 @@ LRESULT SheetWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam, bool* ha
     case WM_QUERYENDSESSION:
       return TRUE;
     case WM_ENDSESSION:
-      // Logging out ends the program when this returns: the sheet closes as
-      // Cancel does first, so key sends the user halted are resumed.
+      // Logging out ends the program when this returns, even while a reading
+      // runs or a message box waits: key sends the user halted are resumed
+      // before that, after the work under way.
       if (wParam) {
-        sheet_.RequestCancel();
+        sheet_.EndSession();
       }
       return 0;
     case WM_DEVICECHANGE:

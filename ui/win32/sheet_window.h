@@ -44,6 +44,9 @@ class SheetWindow final : public SheetHost, public ProgressView, public HotPlugS
   // The sheet's start-up now (Create posts it).
   void StartUp();
   bool Finished() const { return sheet_.Finished(); }
+  // The sheet is the one of the user's session: it answers a later start's
+  // SingleInstance::ComeForwardMessage and comes to the front.
+  void AnswerLaterStarts() { answersLaterStarts_ = true; }
   // The dialog of page `index`, or null.
   Win32DialogHost* PageDialog(int index) const;
 
@@ -93,6 +96,7 @@ class SheetWindow final : public SheetHost, public ProgressView, public HotPlugS
   std::vector<std::wstring> titles_;
   bool started_ = false;
   bool activating_ = false;
+  bool answersLaterStarts_ = false;
 };
 
 }  // namespace kv::ui::win32
