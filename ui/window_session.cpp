@@ -1,5 +1,6 @@
 #include "window_session.h"
 
+#include <kv7700/emulation.h>
 #include <kv7700/hid.h>
 
 #include <cstdio>

@@ -5,15 +5,17 @@
 // down before Finish.
 #pragma once
 
-#include <kv7700/emulation.h>
-
 #include <memory>
 #include <string>
 
-#include "command_line.h"
 #include "dialog_host.h"
 #include "dorvane_app.h"
-#include "monitor_hot_plug.h"
+#include "monitor_hot_plug_source.h"
+#include "program_options.h"
+
+namespace kv::emu {
+class SensorSet;
+}
 
 namespace kv::ui {
 

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "event_gate.h"
-#include "hot_plug.h"
+#include "hot_plug_source.h"
 #include "prop_sheet.h"
 #include "sheet_host.h"
 #include "window_services.h"

@@ -1,7 +1,7 @@
 #include "program.h"
 
 #include "device_change.h"
-#include "monitor_hot_plug.h"
+#include "monitor_hot_plug_source.h"
 #include "sheet_window.h"
 #include "simulation_panel.h"
 #include "wide_text.h"
@@ -28,7 +28,7 @@ class Program::EmulatedBroadcast final : public HotPlugSink {
     if (!source_->Start(*this, error)) {
       return false;
     }
-    watched_ = source_->Fd();
+    watched_ = source_->Waitable();
     loop_.Watch(watched_, [this] { source_->Drain(); });
     return true;
   }

@@ -10,9 +10,9 @@
 #include <string>
 
 #include "busy_runner.h"
-#include "command_line.h"
 #include "dorvane_app.h"
 #include "event_loop.h"
+#include "program_options.h"
 #include "single_instance.h"
 #include "window_services.h"
 #include "window_session.h"

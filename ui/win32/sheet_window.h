@@ -17,7 +17,7 @@
 
 #include "event_gate.h"
 #include "event_loop.h"
-#include "hot_plug.h"
+#include "hot_plug_source.h"
 #include "prop_sheet.h"
 #include "sheet_host.h"
 #include "win32.h"
