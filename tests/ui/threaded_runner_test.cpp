@@ -24,7 +24,7 @@ class RecordingView final : public ProgressView {
   void ShowProgress(const std::string& text, int percent) override {
     log.push_back(text + " " + std::to_string(percent));
   }
-  void HideProgress() override { log.push_back("hide"); }
+  void HideProgress() override { log.emplace_back("hide"); }
   void StartLinger(std::uint32_t ms) override { log.push_back("linger " + std::to_string(ms)); }
   std::vector<std::string> log;
 };
@@ -113,7 +113,7 @@ TEST_F(BusyWorkTest, WorkRunsOnTheWorkerOneAtATimeAndFailuresComeBack) {
   std::vector<std::string> order;
   const auto enter = [&](const char* what) {
     most = std::max(most.load(), ++inside);
-    order.push_back(what);
+    order.emplace_back(what);
   };
   std::promise<void> innerAsked;
   runner.Run(

@@ -27,7 +27,7 @@ bool Program::Prepare(int* exitStatus) {
   CDorvaneApp& app = session_.App();
   hotPlug_ = session_.MakeHotPlugSource();
   hotPlugWatch_ = std::make_unique<HotPlugWatch>(*hotPlug_);
-  window_ = std::make_unique<SheetWindow>(*app.Sheet(), app.Gate(), services_, hotPlug_.get());
+  window_ = std::make_unique<SheetWindow>(*app.Sheet(), services_, hotPlug_.get());
   app.Sheet()->SetClosedListener([this] {
     if (closed_) {
       closed_();

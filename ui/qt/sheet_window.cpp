@@ -28,9 +28,8 @@ constexpr int kBottomMargin = 8;
 
 }  // namespace
 
-SheetWindow::SheetWindow(PropSheet& sheet, EventGate& gate, WindowServices& services,
-                         HotPlugSource* hotPlug)
-    : QDialog(nullptr), sheet_(sheet), gate_(gate), services_(services) {
+SheetWindow::SheetWindow(PropSheet& sheet, WindowServices& services, HotPlugSource* hotPlug)
+    : QDialog(nullptr), sheet_(sheet), services_(services) {
   setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                  Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
   setWindowTitle(ToQt(sheet_.InitialCaption()));

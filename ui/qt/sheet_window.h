@@ -10,7 +10,6 @@
 #include <string>
 #include <vector>
 
-#include "event_gate.h"
 #include "hot_plug_source.h"
 #include "prop_sheet.h"
 #include "sheet_host.h"
@@ -31,7 +30,7 @@ class QtDialogHost;
 class SheetWindow final : public QDialog, public SheetHost, public ProgressView {
  public:
   // `hotPlug` may be null (the sheet then hears of no device changes).
-  SheetWindow(PropSheet& sheet, EventGate& gate, WindowServices& services, HotPlugSource* hotPlug);
+  SheetWindow(PropSheet& sheet, WindowServices& services, HotPlugSource* hotPlug);
   ~SheetWindow() override;
 
   // The sheet's start-up: opens and reads the sensors, creates every page.
@@ -77,7 +76,6 @@ class SheetWindow final : public QDialog, public SheetHost, public ProgressView 
   void UpdateApply();
 
   PropSheet& sheet_;
-  EventGate& gate_;
   WindowServices& services_;
   QTabWidget* tabs_ = nullptr;
   std::vector<QWidget*> tabPages_;

@@ -73,7 +73,7 @@ bool Program::Prepare(int* exitStatus) {
   CDorvaneApp& app = session_.App();
   // The window registers for device notifications itself; under --simulate
   // the emulated bus sends it the same messages.
-  window_ = std::make_unique<SheetWindow>(*app.Sheet(), app.Gate(), services_, loop_, nullptr);
+  window_ = std::make_unique<SheetWindow>(*app.Sheet(), services_, loop_, nullptr);
   app.Sheet()->SetClosedListener([this] { loop_.Quit(0); });
   if (claimed_) {
     window_->AnswerLaterStarts();

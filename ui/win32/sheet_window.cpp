@@ -42,9 +42,9 @@ GUID ToGuid(const Guid& guid) {
 
 }  // namespace
 
-SheetWindow::SheetWindow(PropSheet& sheet, EventGate& gate, WindowServices& services,
-                         EventLoop& loop, HotPlugSource* hotPlug)
-    : sheet_(sheet), gate_(gate), services_(services), loop_(loop), hotPlug_(hotPlug) {}
+SheetWindow::SheetWindow(PropSheet& sheet, WindowServices& services, EventLoop& loop,
+                         HotPlugSource* hotPlug)
+    : sheet_(sheet), services_(services), loop_(loop), hotPlug_(hotPlug) {}
 
 SheetWindow::~SheetWindow() {
   services_.Runner().SetProgressView(nullptr);

@@ -15,7 +15,6 @@
 #include <string>
 #include <vector>
 
-#include "event_gate.h"
 #include "event_loop.h"
 #include "hot_plug_source.h"
 #include "prop_sheet.h"
@@ -30,8 +29,7 @@ namespace kv::ui::win32 {
 class SheetWindow final : public SheetHost, public ProgressView, public HotPlugSource {
  public:
   // `hotPlug` null: the window's own device notifications.
-  SheetWindow(PropSheet& sheet, EventGate& gate, WindowServices& services, EventLoop& loop,
-              HotPlugSource* hotPlug);
+  SheetWindow(PropSheet& sheet, WindowServices& services, EventLoop& loop, HotPlugSource* hotPlug);
   ~SheetWindow() override;
   SheetWindow(const SheetWindow&) = delete;
   SheetWindow& operator=(const SheetWindow&) = delete;
@@ -81,7 +79,6 @@ class SheetWindow final : public SheetHost, public ProgressView, public HotPlugS
   void DeviceChange(WPARAM event, const DEV_BROADCAST_HDR* header);
 
   PropSheet& sheet_;
-  EventGate& gate_;
   WindowServices& services_;
   EventLoop& loop_;
   HotPlugSource* hotPlug_;

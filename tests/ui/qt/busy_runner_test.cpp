@@ -50,7 +50,7 @@ TEST_F(BusyRunnerTest, WorkStartedWhileWorkRunsWaitsItsTurn) {
   std::vector<std::string> order;
   const auto enter = [&](const char* what) {
     most = std::max(most.load(), ++inside);
-    order.push_back(what);
+    order.emplace_back(what);
   };
   std::promise<void> nestedStarted;
   runner_.Run(
