@@ -76,6 +76,16 @@ TEST(DialogTemplateTest, AccessibleNamesComeFromTheLabelBeforeTheField) {
   EXPECT_EQ(AccessibleName(misc, *misc.Find(1050)), "View Range");
 }
 
+TEST(DialogTemplateTest, SonarControlsStartInTheirOwnState) {
+  const DialogTemplate& sonar = *FindDialogTemplate(107);
+  EXPECT_TRUE(sonar.Find(1066)->disabled);
+  EXPECT_FALSE(sonar.Find(1066)->hidden);
+  EXPECT_TRUE(sonar.Find(1023)->hidden);
+  EXPECT_TRUE(sonar.Find(1023)->disabled);
+  EXPECT_FALSE(sonar.Find(1026)->disabled);
+  EXPECT_EQ(sonar.Find(1047)->text, "( 0 to 255 sec )");
+}
+
 TEST(DialogTemplateTest, MalformedTemplatesAreRefusedWithAReason) {
   const char* bad[] = {
       "{",

@@ -33,8 +33,9 @@ TEST(AccessMessageTest, ADeniedSensorIsNamedAtStartUp) {
     ASSERT_TRUE(session.Prepare(&status));
     session.Window()->show();
     session.StartNow();
+    // No firmware was read from the sensor it could not open.
     EXPECT_EQ(session.Window()->windowTitle().toStdString(),
-              session.App().FormatCaption());  // DeviceFW 0.00, and now a reason
+              "KV7700 " KV_APP_VERSION ", DLL 5.50, DeviceFW 0.00");
   }
   qunsetenv("KV7700_SIMULATE_DENIED");
   SetClock(nullptr);

@@ -6,12 +6,14 @@
 #include <QAccessible>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFontMetricsF>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTimer>
 #include <atomic>
+#include <cmath>
 #include <thread>
 
 #include "dialog_units.h"
@@ -155,12 +157,45 @@ TEST_F(QtDialogHostTest, ListsNotifyOnlyForTheUsersChoice) {
   EXPECT_THAT(events.log, ElementsAre("select 1015"));
 }
 
+TEST(DialogUnitsTest, AQuarterCharacterAcrossAndAnEighthLineDown) {
+  (void)testing::TestApplication();  // fonts need the application
+  const DialogUnits units(6.0, 13.0);
+  EXPECT_EQ(units.X(4), 6);
+  EXPECT_EQ(units.Y(8), 13);
+  EXPECT_EQ(units.X(7), 11);  // 10.5 rounds away from zero
+  // Both edges are scaled: 11..86 across, 11..34 down.
+  EXPECT_EQ(units.Rect(7, 7, 50, 14), QRect(11, 11, 75, 23));
+  EXPECT_EQ(units.Size(370, 249), QSize(555, 405));
+
+  // A font's letters, not its narrower declared average, set the width.
+  QFont font = QApplication::font();
+  font.setPixelSize(20);
+  const QFontMetricsF metrics(font);
+  const DialogUnits measured(font);
+  const double letters = metrics.horizontalAdvance(QStringLiteral(
+                             "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ")) /
+                         52;
+  EXPECT_DOUBLE_EQ(measured.CharWidth(), std::max(letters, metrics.averageCharWidth()));
+  EXPECT_EQ(measured.LineHeight(), std::ceil(metrics.height()));
+}
+
+// Pixels from dialog units for the dialog's own font measure.
+QRect Place(double charWidth, double lineHeight, const ControlTemplate& control) {
+  const auto x = [&](int units) { return static_cast<int>(std::lround(units * charWidth / 4)); };
+  const auto y = [&](int units) { return static_cast<int>(std::lround(units * lineHeight / 8)); };
+  return {QPoint(x(control.x), y(control.y)),
+          QPoint(x(control.x + control.width) - 1, y(control.y + control.height) - 1)};
+}
+
 TEST_F(QtDialogHostTest, EveryControlCarriesItsIdNameStateAndPlace) {
   for (const DialogTemplate& form : DialogTemplates()) {
     SCOPED_TRACE("dialog " + std::to_string(form.id));
     QtDialogHost& dialog = Dialog(form.id);
     const DialogUnits units(dialog.font());
-    EXPECT_EQ(dialog.size(), units.Size(form.width, form.height));
+    const double charWidth = units.CharWidth();
+    const double lineHeight = units.LineHeight();
+    EXPECT_EQ(dialog.size(), QSize(static_cast<int>(std::lround(form.width * charWidth / 4)),
+                                   static_cast<int>(std::lround(form.height * lineHeight / 8))));
     for (const ControlTemplate& control : form.controls) {
       if (control.id == kIdStatic) {
         continue;
@@ -176,7 +211,7 @@ TEST_F(QtDialogHostTest, EveryControlCarriesItsIdNameStateAndPlace) {
       }
       EXPECT_EQ(dialog.IsEnabled(control.id), !control.disabled);
       EXPECT_EQ(dialog.IsVisible(control.id), !control.hidden);
-      const QRect place = units.Rect(control.x, control.y, control.width, control.height);
+      const QRect place = Place(charWidth, lineHeight, control);
       EXPECT_EQ(widget->pos(), place.topLeft());
       EXPECT_GE(widget->width(), place.width());  // one-line texts may grow into free room
       if (control.kind == ControlKind::Edit) {

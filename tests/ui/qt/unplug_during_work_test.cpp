@@ -68,7 +68,8 @@ class UnplugDuringWorkTest : public ::testing::TestWithParam<Case> {
     window = session->Window();
     window->show();
     session->StartNow();
-    ASSERT_EQ(window->windowTitle(), QStringLiteral("KV7700 " KV_APP_VERSION ", DLL 5.50, DeviceFW 4.10"));
+    ASSERT_EQ(window->windowTitle(),
+              QStringLiteral("KV7700 " KV_APP_VERSION ", DLL 5.50, DeviceFW 4.10"));
   }
   void TearDown() override {
     session.reset();
@@ -93,24 +94,28 @@ TEST_P(UnplugDuringWorkTest, TheWindowTellsTheUserAndTheNextSensorWorks) {
   // (after a failed range reading it has closed every sensor and waits for
   // the next arrival).
   sensors.PullOut(0);
-  sensors.SetNewSensorFirmware(0x0400);
+  sensors.SetNewSensorFirmware(0x0420);
   const std::size_t added = sensors.AddSensor();
+  const QString olderInFront = QStringLiteral("KV7700 " KV_APP_VERSION ", DLL 5.50, DeviceFW 4.00");
+  const QString newerInFront = QStringLiteral("KV7700 " KV_APP_VERSION ", DLL 5.50, DeviceFW 4.20");
   ASSERT_TRUE(testing::ProcessEventsUntil([&] {
-    return window->windowTitle() == QStringLiteral("KV7700 " KV_APP_VERSION ", DLL 5.50, DeviceFW 4.00");
+    return window->windowTitle() == olderInFront || window->windowTitle() == newerInFront;
   })) << "the window did not follow the removal and the arrival";
   ASSERT_FALSE(window->Finished());
 
-  // The sensor now in front takes the next change.
+  // The sensor the caption names takes the next change; the other keeps
+  // its own.
   if (Page(*window, kMiscTab).IsChecked(M::kIdAutoRange)) ClickOnMisc(*window, M::kIdAutoRange);
   messages.clear();
-  const auto working = [&] {
-    return std::make_pair(sensors.Sensor(1).CopyMemories().working[0],
-                          sensors.Sensor(added).CopyMemories().working[0]);
-  };
-  const auto before = working();
+  const bool olderTakesIt = window->windowTitle() == olderInFront;
+  emu::EmulatedSensor& front = sensors.Sensor(olderTakesIt ? 1 : added);
+  emu::EmulatedSensor& behind = sensors.Sensor(olderTakesIt ? added : 1);
+  const emu::Memory frontBefore = front.CopyMemories().working;
+  const emu::Memory behindBefore = behind.CopyMemories().working;
   ApplyMaxDistance(*window, "45");
   EXPECT_TRUE(messages.empty()) << messages.front();
-  EXPECT_NE(working(), before);
+  EXPECT_NE(front.CopyMemories().working, frontBefore);
+  EXPECT_EQ(behind.CopyMemories().working, behindBefore);
 }
 
 // A sensor that refuses one report of a write: the user is told, the page
