@@ -74,7 +74,7 @@ class NotificationMonitor final : public HotPlugMonitor {
   // The window's thread: makes the window, registers for the keyboard
   // class's notifications, then pumps messages until the window is closed.
   void Run(std::promise<DWORD>* started) {
-    const HINSTANCE instance = ::GetModuleHandleA(nullptr);
+    HINSTANCE instance = ::GetModuleHandleA(nullptr);
     WNDCLASSEXA windowClass = {};
     windowClass.cbSize = sizeof windowClass;
     windowClass.lpfnWndProc = WindowProcedure;

@@ -38,12 +38,12 @@ LoadResult LoadHidLibrary(LoadedModule* module, HidEntryPoints* entries) {
   HidEntryPoints found;
   const HMODULE m = loaded.Get();
   // Every one is looked up, as each is required.
-  const bool all = Look(m, "HidD_GetAttributes", &found.getAttributes) &
-                   Look(m, "HidD_GetFeature", &found.getFeature) &
-                   Look(m, "HidD_SetFeature", &found.setFeature) &
-                   LookRaw(m, "HidD_GetHidGuid", &found.getHidGuid) &
-                   LookRaw(m, "HidP_GetCaps", &found.getCaps);
-  if (!all) return LoadResult::EntryPointMissing;  // `loaded` releases the library
+  const int missing = !Look(m, "HidD_GetAttributes", &found.getAttributes) +
+                      !Look(m, "HidD_GetFeature", &found.getFeature) +
+                      !Look(m, "HidD_SetFeature", &found.setFeature) +
+                      !LookRaw(m, "HidD_GetHidGuid", &found.getHidGuid) +
+                      !LookRaw(m, "HidP_GetCaps", &found.getCaps);
+  if (missing > 0) return LoadResult::EntryPointMissing;  // `loaded` releases the library
   *module = std::move(loaded);
   *entries = found;
   return LoadResult::Ok;
@@ -55,11 +55,11 @@ LoadResult LoadSetupLibrary(LoadedModule* module, SetupEntryPoints* entries) {
   if (!loaded.Get()) return LoadResult::LibraryMissing;
   SetupEntryPoints found;
   const HMODULE m = loaded.Get();
-  const bool all = Look(m, "SetupDiGetClassDevsA", &found.getClassDevs) &
-                   Look(m, "SetupDiEnumDeviceInterfaces", &found.enumInterfaces) &
-                   Look(m, "SetupDiGetDeviceInterfaceDetailA", &found.getInterfaceDetail) &
-                   Look(m, "SetupDiDestroyDeviceInfoList", &found.destroyList);
-  if (!all) return LoadResult::EntryPointMissing;
+  const int missing = !Look(m, "SetupDiGetClassDevsA", &found.getClassDevs) +
+                      !Look(m, "SetupDiEnumDeviceInterfaces", &found.enumInterfaces) +
+                      !Look(m, "SetupDiGetDeviceInterfaceDetailA", &found.getInterfaceDetail) +
+                      !Look(m, "SetupDiDestroyDeviceInfoList", &found.destroyList);
+  if (missing > 0) return LoadResult::EntryPointMissing;
   *module = std::move(loaded);
   *entries = found;
   return LoadResult::Ok;

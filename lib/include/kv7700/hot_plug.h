@@ -15,7 +15,7 @@ namespace kv::hid {
 #if defined(_WIN32)
 // A manual-reset event handle, signalled while events are pending.
 using WaitObject = void*;
-inline constexpr WaitObject kNoWaitObject = nullptr;
+inline constexpr void* kNoWaitObject = nullptr;  // a WaitObject
 #else
 // A file descriptor, readable while events are pending.
 using WaitObject = int;

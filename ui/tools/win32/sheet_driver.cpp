@@ -74,10 +74,11 @@ void Key(WORD key, bool down) {
   SendInput(1, &input, sizeof(input));
 }
 
+// The caller waits for what the key does: input reaches the sheet's thread
+// whenever that thread gets to it.
 void Press(WORD key) {
   Key(key, true);
   Key(key, false);
-  Sleep(100);
 }
 
 std::string Text(HWND window) {
@@ -88,6 +89,17 @@ std::string Text(HWND window) {
     narrow.push_back(static_cast<char>(*c));
   }
   return narrow;
+}
+
+// The sheet's progress strip, shown while library work runs.
+bool ProgressShows(HWND sheet) {
+  HWND bar = FindWindowExW(sheet, nullptr, PROGRESS_CLASSW, nullptr);
+  return bar && IsWindowVisible(bar);
+}
+
+bool BringToFront(HWND sheet) {
+  SetForegroundWindow(sheet);
+  return WaitFor([&] { return GetForegroundWindow() == sheet; }, 10000);
 }
 
 HWND FindSheet(const std::string& caption) {
@@ -104,8 +116,8 @@ HWND FindSheet(const std::string& caption) {
     return Page(sheet, kPageCount - 1) != nullptr && CurrentPage(sheet) == Page(sheet, 0);
   });
   Report(ready, "the start-up made all four pages");
-  Sleep(1000);  // the progress strip goes
-  SetForegroundWindow(sheet);
+  Report(WaitFor([&] { return !ProgressShows(sheet); }), "the start-up's progress strip went");
+  Report(BringToFront(sheet), "the sheet takes the keyboard");
   return sheet;
 }
 
@@ -129,7 +141,9 @@ bool NextPage(HWND sheet, int expected) {
 // Tab until `control` has the focus.
 bool TabTo(HWND sheet, HWND control) {
   for (int i = 0; i < 60 && Focus(sheet) != control; ++i) {
+    HWND before = Focus(sheet);
     Press(VK_TAB);
+    WaitFor([&] { return Focus(sheet) != before; }, 5000);
   }
   return Focus(sheet) == control;
 }
@@ -161,8 +175,7 @@ int Smoke(const std::string& caption, const std::string& value) {
     SendMessageW(GetDlgItem(panel, kPanelFirstPlugButton), BM_CLICK, 0, 0);
     Report(WaitFor([&] { return captionIs(true); }, 20000),
            "plugging it back in brings the caption back");
-    SetForegroundWindow(sheet);
-    Sleep(500);
+    Report(BringToFront(sheet), "the sheet takes the keyboard again");
   }
   for (int i = 1; i <= kSonarPage; ++i) {
     NextPage(sheet, i);
@@ -173,10 +186,11 @@ int Smoke(const std::string& caption, const std::string& value) {
   Report(apply && !IsWindowEnabled(apply), "Apply is off before any change");
   Report(TabTo(sheet, edit), "Tab reaches Maximum Detection Distance");
   // The dialog manager selects an edit's text when Tab reaches it.
-  for (char digit : value) {
-    Press(static_cast<WORD>(digit));
+  for (std::size_t i = 0; i < value.size(); ++i) {
+    Press(static_cast<WORD>(value[i]));
+    WaitFor([&] { return Text(edit) == value.substr(0, i + 1); }, 5000);
   }
-  const bool typed = WaitFor([&] { return Text(edit) == value; }, 5000);
+  const bool typed = Text(edit) == value;
   Report(typed, "typed " + value + " (the edit holds \"" + Text(edit) + "\")");
   Report(WaitFor([&] { return IsWindowEnabled(apply) != FALSE; }, 5000),
          "the change turns Apply on");
@@ -201,7 +215,8 @@ int Screenshots(const std::string& caption, const std::string& directory) {
     if (i > 0) {
       NextPage(sheet, i);
     }
-    Sleep(500);
+    // Painted now, in the sheet's thread, before the picture is taken.
+    RedrawWindow(sheet, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
     const std::string file =
         directory + "\\windows-sheet-" + std::to_string(i + 1) + "-" + kNames[i] + ".png";
     Report(kv::test::SaveWindowAsPng(sheet, Widen(file)), "saved " + file);
