@@ -249,7 +249,7 @@ class Applier {
 // The sensor whose interface path is `path`.
 int IndexOfPath(SensorRun& sensors, const std::string& path) {
   for (int i = 0; i < sensors.Count(); ++i) {
-    if (GetDevicePath(i) == path) return i;
+    if (GetDevicePath(static_cast<SensorIndex>(i)) == path) return i;
   }
   throw Failure("no sensor is open at " + path +
                 ": it was pulled out, is not a KV7700, or may not be opened by this user. Run "

@@ -23,7 +23,8 @@ struct MonitorOptions {
 
 bool IsOpen(const std::string& path) {
   for (int i = 0; i < GetDeviceCount(); ++i) {
-    if (hid::GetPlatform().PathsEqual(GetDevicePath(i), path)) return true;
+    if (hid::GetPlatform().PathsEqual(GetDevicePath(static_cast<SensorIndex>(i)), path))
+      return true;
   }
   return false;
 }

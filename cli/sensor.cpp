@@ -124,9 +124,10 @@ std::uint32_t SensorRun::TryRead(int index) {
 SensorInfo SensorRun::Info(int index) {
   SensorInfo info;
   info.index = index;
-  info.path = GetDevicePath(index);
-  GetDeviceIdentity(index, &info.vendorId, &info.productId);
-  if (SelectDevice(static_cast<std::int16_t>(index))) {
+  const auto sensor = static_cast<SensorIndex>(index);
+  info.path = GetDevicePath(sensor);
+  GetDeviceIdentity(sensor, &info.vendorId, &info.productId);
+  if (SelectDevice(sensor)) {
     info.firmware = GetFirmwareVersion();
     if (const auto failed = readErrors_.find(index); failed != readErrors_.end()) {
       info.readError = failed->second;
@@ -139,7 +140,7 @@ SensorInfo SensorRun::Info(int index) {
 }
 
 std::string SensorRun::Describe(int index) {
-  const std::string path = GetDevicePath(index);
+  const std::string path = GetDevicePath(static_cast<SensorIndex>(index));
   return "sensor " + std::to_string(index) + (path.empty() ? "" : " (" + path + ")");
 }
 
