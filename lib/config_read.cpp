@@ -8,6 +8,7 @@
 
 #include "exchange.h"
 #include "lib_state.h"
+#include "sensor_hold.h"
 
 namespace kv {
 
@@ -77,16 +78,24 @@ ReadOutcome ReadInStep(std::int16_t first, std::int16_t count) {
   ReadOutcome outcome;
   outcome.failedStep.fill(kStepCount);  // none failed
   std::array<bool, kMaxDevices> active{};
+  std::array<std::int16_t, kMaxDevices> indices{};
   for (std::int16_t i = first; i < first + count; ++i) {
     active[i] = true;
     state.Slots[i].DevError = 0;
+    indices[i - first] = i;
   }
+  const SensorHold hold(indices.data(), count);
 
   const auto fail = [&](std::int16_t index, std::size_t step) {
     state.Slots[index].DevError |= kGroupRead;
     outcome.failedStep[index] = static_cast<std::uint8_t>(step);
     active[index] = false;
   };
+  for (std::int16_t i = first; i < first + count; ++i) {
+    if (hold.Holds(i)) continue;
+    state.Slots[i].DevError = kErrSensorInUse;
+    fail(i, 0);
+  }
   for (std::size_t step = 0; step < kStepCount; ++step) {
     bool anyAsked = false;
     for (std::int16_t i = first; i < first + count; ++i) {

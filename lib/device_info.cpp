@@ -31,6 +31,15 @@ int GetDeviceIdentity(int index, std::uint16_t* vendorId, std::uint16_t* product
   return 1;
 }
 
+std::string GetSensorHolder(int index) {
+  const DeviceSlot* slot = OpenSlot(index);
+  return slot ? std::string(slot->Holder.data()) : std::string();
+}
+
+std::string GetSensorHolder() {
+  return GetSensorHolder(GetLibState().CurrentIndex);
+}
+
 DirtyRecords GetDirtyRecords() {
   const DeviceSlot& slot = CurrentSlot();
   return {slot.SonarDirty != 0, slot.WalkAwayDirty != 0, slot.WalkUpDirty != 0,
