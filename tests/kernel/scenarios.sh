@@ -116,6 +116,54 @@ else fail "show on short reports fails with status 00020102" "exit $status" $out
 unplug $short_pid
 unplug $sound_pid
 
+# --- Two programs at one sensor: they take turns ---
+plug shared --file /tmp/shared.json
+shared_pid=$pid
+shared_node=$node
+kv7700ctl set PingRateS=300 MaxDistS=40 >/dev/null 2>&1
+kv7700ctl --json show >/tmp/expected.json 2>&1
+kv7700ctl range >/tmp/expected.range 2>&1
+(for i in 1 2 3 4; do kv7700ctl --json show >/tmp/show.$i 2>&1; echo $? >>/tmp/show.status; done) &
+shows=$!
+(for i in $(seq 12); do kv7700ctl range >/tmp/range.$i 2>&1; echo $? >>/tmp/range.status; done) &
+ranges=$!
+wait $shows $ranges
+wrong=
+for i in 1 2 3 4; do cmp -s /tmp/show.$i /tmp/expected.json || wrong="$wrong show.$i"; done
+for i in $(seq 12); do cmp -s /tmp/range.$i /tmp/expected.range || wrong="$wrong range.$i"; done
+statuses=$(sort -u /tmp/show.status /tmp/range.status | tr '\n' ' ')
+if [ -z "$wrong" ] && [ "$statuses" = "0 " ]; then
+  pass "four shows beside twelve ranges read what the sensor holds"
+else
+  cat /tmp/show.* /tmp/range.* >$out 2>/dev/null
+  fail "four shows beside twelve ranges read what the sensor holds" "wrong:$wrong exits: $statuses" $out
+fi
+
+# The plug-in service's apply beside a set that reads its write back.
+kv7700ctl save /tmp/site.txt >/dev/null 2>&1
+sed -i 's/^PingRateS = [0-9]*/PingRateS = 400/' /tmp/site.txt
+KV7700_POLICY=/tmp/site.txt KV7700_APPLY_LOCK=/tmp/apply.lock kv7700-apply "$shared_node" \
+  >/tmp/apply.out 2>&1 &
+apply_pid=$!
+kv7700ctl set --verify InterKeyDelayWA=640 >/tmp/set.out 2>&1
+set_status=$?
+wait $apply_pid
+apply_status=$?
+cat /tmp/apply.out /tmp/set.out >$out
+if [ $apply_status = 0 ] && [ $set_status = 0 ] && kv7700ctl --json show >>$out 2>&1 &&
+   grep -q '"PingRateS": *400' $out; then
+  pass "the service's apply beside a verified set: both succeed"
+else fail "the service's apply beside a verified set: both succeed" \
+  "apply $apply_status, set $set_status" $out; fi
+
+unplug $shared_pid
+violations=$(sed -n 's/^protocol violations: //p' /tmp/shared.log)
+echo "shared sensor: protocol violations: $violations"
+case $violations in
+  "0 "*) pass "the shared sensor saw every request followed by its own answer" ;;
+  *) fail "the shared sensor saw every request followed by its own answer" "$violations" /tmp/shared.log ;;
+esac
+
 # --- Hot-plug with udevd ---
 mon=/tmp/monitor
 timeout 20 kv7700ctl monitor --count 2 >$mon 2>&1 &

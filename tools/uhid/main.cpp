@@ -9,7 +9,10 @@
 // or closed: "ready /dev/hidraw3", "opened /dev/hidraw3", "closed ...". A
 // sensor is a keyboard, which the console's keyboard handler opens at once;
 // the foreign device is a security key, opened only by a host. --trace adds
-// every feature report: "set 00 80 00 ...", "get 00 00 32 ...".
+// every feature report: "set 00 80 00 ...", "get 00 00 32 ...". On its way
+// out it counts the requests that another overtook before their answer was
+// fetched and the answers fetched too early: "protocol violations: 0 (...)".
+#include <kv7700/clock.h>
 #include <kv7700/sensor_identity.h>
 #include <unistd.h>
 
@@ -22,6 +25,7 @@
 #include "feature_answers.h"
 #include "hid/emulated/sensor_file.h"
 #include "hidraw_node.h"
+#include "protocol_watch.h"
 #include "report_descriptor.h"
 #include "uhid_device.h"
 
@@ -127,6 +131,7 @@ int Run(const Options& options) {
     return 1;
   }
 
+  kv::uhid::ProtocolWatch watch;
   std::string node;
   while (!g_stop) {
     const std::optional<uhid_event> event = device->Next(&code);
@@ -149,7 +154,10 @@ int Run(const Options& options) {
       case UHID_GET_REPORT: {
         const auto& request = event->u.get_report;
         kv::uhid::GetAnswer answer;
-        if (isSensor) answer = answers.Get(request.rnum, TypeOf(request.rtype));
+        if (isSensor) {
+          watch.Fetched(kv::GetClock().NowMs());
+          answer = answers.Get(request.rnum, TypeOf(request.rtype));
+        }
         device->ReplyGet(request.id, answer.ok, answer.bytes);
         if (options.trace) {
           Say("get" + (answer.ok ? Hex(answer.bytes.data(), answer.bytes.size()) : " failed"));
@@ -159,6 +167,7 @@ int Run(const Options& options) {
       case UHID_SET_REPORT: {
         const auto& request = event->u.set_report;
         const std::size_t size = std::min<std::size_t>(request.size, UHID_DATA_MAX);
+        if (isSensor) watch.Sent(request.data, size, kv::GetClock().NowMs());
         const bool ok =
             isSensor && answers.Set(request.rnum, TypeOf(request.rtype), request.data, size);
         device->ReplySet(request.id, ok);
@@ -170,6 +179,7 @@ int Run(const Options& options) {
     }
   }
   device.reset();  // unplugged
+  if (isSensor) Say(watch.Summary());
   if (!options.file.empty() && isSensor &&
       !kv::emu::SaveSensorFile(options.file, kv::emu::ImageOf(*sensor, vendor, image.releaseNumber),
                                &error)) {
