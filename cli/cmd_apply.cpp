@@ -3,7 +3,7 @@
 // (read into its cache through the library's reader and record checks), only
 // the records that differ are written, and the sensor is read back to check
 // that it kept them. A file the library refuses writes nothing at all.
-#include <kv7700/discovery.h>
+#include <kv7700/device_info.h>
 #include <kv7700/kv7700.h>
 #include <kv7700/sensor_facts.h>
 
@@ -125,11 +125,11 @@ class Applier {
   // Applies the file to one sensor; a failure is recorded and the next
   // sensor still gets its turn.
   void Apply(int index) {
-    Session& session = context_.session;
+    SensorRun& sensors = context_.sensors;
     Json result = {{"index", index}};
     Json written = Json::array();  // even when the read-back then fails
     try {
-      const Sensor sensor = ReadSensor(session, index);
+      const Sensor sensor = ReadSensor(sensors, index);
       result = {{"sensor", SensorJson(sensor.info)}};
       const Configuration loaded = LoadTemplate(options_.file, sensor.name);
       const Plan plan = MakePlan(sensor.config, loaded, sensor.info.firmware);
@@ -150,7 +150,7 @@ class Applier {
       result["written"] = written;
       result["error"] = error.what();
       failures_ += (failures_.empty() ? "" : "\n") + std::string(error.what());
-      out_.Line(session.Describe(index) + ": failed");
+      out_.Line(sensors.Describe(index) + ": failed");
     }
     results_.push_back(result);
   }
@@ -200,8 +200,8 @@ class Applier {
 };
 
 // The sensor whose interface path is `path`.
-int IndexOfPath(Session& session, const std::string& path) {
-  for (int i = 0; i < session.Count(); ++i) {
+int IndexOfPath(SensorRun& sensors, const std::string& path) {
+  for (int i = 0; i < sensors.Count(); ++i) {
     if (GetDevicePath(i) == path) return i;
   }
   throw Failure("no sensor is open at " + path +
@@ -214,15 +214,15 @@ void RunApply(Context& context, const ApplyOptions& options) {
     throw UsageError("--all and --path both choose sensors; give one of them.");
   }
   CheckReadable(options.file);
-  Session& session = context.session;
-  session.OpenAll();
+  SensorRun& sensors = context.sensors;
+  sensors.OpenAll();
   std::vector<int> targets;
   if (options.all) {
-    for (int i = 0; i < session.Count(); ++i) targets.push_back(i);
+    for (int i = 0; i < sensors.Count(); ++i) targets.push_back(i);
   } else if (!options.path.empty()) {
-    targets.push_back(IndexOfPath(session, options.path));
+    targets.push_back(IndexOfPath(sensors, options.path));
   } else {
-    session.Select(context.options.device);  // a usage error when there is none
+    sensors.Select(context.options.device);  // a usage error when there is none
     targets.push_back(context.options.device);
   }
   Applier applier(context, options);

@@ -59,11 +59,11 @@ struct Target {
 };
 
 // Reads a target from the cache and stores the source's records in it.
-Target Prepare(Session& session, int index, const Configuration& config,
+Target Prepare(SensorRun& sensors, int index, const Configuration& config,
                const std::vector<RecordKind>& records) {
-  Target target{index, session.Describe(index), {{"index", index}}, {}, 0, {}, false};
+  Target target{index, sensors.Describe(index), {{"index", index}}, {}, 0, {}, false};
   try {
-    const Sensor to = ReadSensor(session, index);
+    const Sensor to = ReadSensor(sensors, index);
     target.result = SensorJson(to.info);
     target.before = to.config;
     target.firmware = to.info.firmware;
@@ -76,13 +76,13 @@ Target Prepare(Session& session, int index, const Configuration& config,
 
 void RunClone(Context& context, const CloneOptions& options) {
   const std::optional<int> single = ParseTarget(options);
-  Session& session = context.session;
-  session.OpenAll();
-  const Sensor from = ReadSensor(session, options.from);
+  SensorRun& sensors = context.sensors;
+  sensors.OpenAll();
+  const Sensor from = ReadSensor(sensors, options.from);
   const std::string& source = from.name;
   const Configuration& config = from.config;
-  const std::vector<int> indices = Targets(single, options.from, session.Count());
-  for (int index : indices) session.Select(index);  // every target exists
+  const std::vector<int> indices = Targets(single, options.from, sensors.Count());
+  for (int index : indices) sensors.Select(index);  // every target exists
 
   if (!context.out.IsJson()) {
     context.out.Line("Key sequences to be written from " + source + ":");
@@ -92,7 +92,7 @@ void RunClone(Context& context, const CloneOptions& options) {
   std::vector<Target> targets;
   std::vector<int> ready;  // the targets that took the records
   for (int index : indices) {
-    targets.push_back(Prepare(session, index, config, records));
+    targets.push_back(Prepare(sensors, index, config, records));
     if (targets.back().error.empty()) ready.push_back(index);
   }
   // All targets are written at once: the sensor's waits overlap.
@@ -108,7 +108,7 @@ void RunClone(Context& context, const CloneOptions& options) {
     for (Target& target : targets) {
       if (!options.verify || !target.error.empty()) continue;
       try {
-        session.Select(target.index);
+        sensors.Select(target.index);
         VerifyWrite(ExpectedAfterWrite(config, target.before, records), records, target.name);
       } catch (const CliError& error) {
         target.error = error.what();

@@ -1,5 +1,5 @@
 // save FILE, load FILE: the template file of the current sensor.
-#include <kv7700/discovery.h>
+#include <kv7700/device_info.h>
 #include <kv7700/kv7700.h>
 #include <kv7700/save_report.h>
 #include <sys/stat.h>

@@ -31,7 +31,7 @@ class KeySendCommand final : public SensorCommand {
       GetClock().SleepMs(kSettleMs);
     }
     if (context.out.IsJson()) {
-      context.out.Document({{"sensor", SensorJson(context.session.Info(sensor.index))},
+      context.out.Document({{"sensor", SensorJson(context.sensors.Info(sensor.index))},
                             {"key_sends", halt_ ? "halted" : "resumed"}});
     } else if (halt_) {
       context.out.Line("Key sends halted on " + sensor.name +

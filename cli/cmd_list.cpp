@@ -1,5 +1,5 @@
 // list: every sensor found, with its path, USB identity and firmware.
-#include <kv7700/discovery.h>
+#include <kv7700/device_info.h>
 
 #include <CLI/CLI.hpp>
 #include <cstdio>
@@ -18,14 +18,14 @@ std::string Hex4(std::uint16_t value) {
 }
 
 void RunList(Context& context) {
-  context.session.OpenAll();
+  context.sensors.OpenAll();
   Json sensors = Json::array();
   int unread = 0;
-  for (int i = 0; i < context.session.Count(); ++i) {
+  for (int i = 0; i < context.sensors.Count(); ++i) {
     // Discovery stops at the first sensor it cannot read; the rest are read
     // here, so each one's line tells its own state.
-    context.session.TryRead(i);
-    const SensorInfo info = context.session.Info(i);
+    context.sensors.TryRead(i);
+    const SensorInfo info = context.sensors.Info(i);
     if (!info.read) ++unread;
     Json entry = {{"index", info.index},
                   {"path", info.path},

@@ -59,7 +59,7 @@ class MemoryCommand final : public SensorCommand {
     const Configuration after = CachedConfiguration(sensor.name);
 
     if (context.out.IsJson()) {
-      Json document = {{"sensor", SensorJson(context.session.Info(sensor.index))},
+      Json document = {{"sensor", SensorJson(context.sensors.Info(sensor.index))},
                        {"command", operation_.name},
                        {"changes", ChangesJson(before, after)}};
       for (RecordKind record : kAllRecords) {

@@ -1,5 +1,5 @@
 // monitor: prints sensors being plugged in and pulled out, as it happens.
-#include <kv7700/discovery.h>
+#include <kv7700/device_info.h>
 #include <kv7700/hid.h>
 #include <kv7700/kv7700.h>
 
@@ -9,8 +9,8 @@
 #include <optional>
 
 #include "command.h"
+#include "hot_plug_source.h"
 #include "output.h"
-#include "plug_source.h"
 #include "progress.h"
 
 namespace kv::cli {
@@ -30,8 +30,8 @@ bool IsOpen(const std::string& path) {
 
 // What one notice means for the sensors; nothing for devices that are no
 // sensor, nor for a sensor the start-up enumeration already opened.
-std::optional<Json> Interpret(const hid::HotplugEvent& notice) {
-  if (notice.kind == hid::HotplugEvent::Kind::Removed) {
+std::optional<Json> Interpret(const hid::HotPlugEvent& notice) {
+  if (notice.kind == hid::HotPlugEvent::Kind::Removed) {
     if (!DeviceRemoved(notice.path.c_str())) return std::nullopt;
     return Json{{"event", "removed"}, {"path", notice.path}};
   }
@@ -62,17 +62,18 @@ void RunMonitor(Context& context, const MonitorOptions& options) {
   // The monitor starts before the sensors present are enumerated, so one
   // plugged in while they are read is reported rather than lost.
   InterruptGuard interrupts;
-  std::unique_ptr<PlugSource> source =
-      context.simulation ? MakeSimulatedPlugSource(*context.simulation) : MakeSystemPlugSource();
+  std::unique_ptr<HotPlugSource> source = context.simulation
+                                              ? MakeSimulatedHotPlugSource(*context.simulation)
+                                              : MakeSystemHotPlugSource();
   // Sensors already present are opened, so that pulling them out is
   // recognised; having none is fine here.
-  context.session.OpenPresent();
+  context.sensors.OpenPresent();
   const Output& out = context.out;
   Progress::Instance().PrintLine("kv7700ctl: watching for sensors (" +
                                  std::to_string(GetDeviceCount()) + " present); Ctrl-C stops.");
   if (out.IsJson()) out.Raw("[\n");
   int seen = 0;
-  hid::HotplugEvent notice;
+  hid::HotPlugEvent notice;
   while ((options.count == 0 || seen < options.count) && !out.Closed()) {
     if (source->Next(&notice) != WaitResult::Event) break;
     const std::optional<Json> event = Interpret(notice);

@@ -6,15 +6,15 @@ namespace kv::cli {
 
 void SensorCommand::Execute(Context& context) {
   CheckArguments();
-  Session& session = context.session;
-  session.OpenAll();
+  SensorRun& sensors = context.sensors;
+  sensors.OpenAll();
   const int device = context.options.device;
   if (needs_ == Needs::Configuration) {
-    Run(context, ReadSensor(session, device));
+    Run(context, ReadSensor(sensors, device));
     return;
   }
-  session.Select(device);
-  const Sensor sensor{device, session.Info(device), session.Describe(device), {}};
+  sensors.Select(device);
+  const Sensor sensor{device, sensors.Info(device), sensors.Describe(device), {}};
   Run(context, sensor);
 }
 

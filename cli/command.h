@@ -29,7 +29,7 @@ struct GlobalOptions {
 struct Context {
   const GlobalOptions& options;
   Output out;
-  Session session;
+  SensorRun sensors;
   Simulation* simulation = nullptr;  // null on hardware
 };
 

@@ -4,7 +4,7 @@
 // waiting on a hot-plug monitor in a way Ctrl-C ends at once.
 #pragma once
 
-#include <kv7700/hotplug.h>
+#include <kv7700/hot_plug.h>
 
 #include <cstdio>
 #include <string>

@@ -1,6 +1,6 @@
 #include "output.h"
 
-#include <kv7700/discovery.h>
+#include <kv7700/device_info.h>
 #include <kv7700/kv7700.h>
 #include <kv7700/status_codes.h>
 #include <kv7700/template_fields.h>

@@ -1,6 +1,6 @@
 #include "sensor.h"
 
-#include <kv7700/discovery.h>
+#include <kv7700/device_info.h>
 #include <kv7700/kv7700.h>
 
 #include <cstdio>
@@ -29,11 +29,11 @@ std::string AccessDeniedMessage(const std::vector<std::string>& paths) {
   return message + AccessAdvice();
 }
 
-Session::~Session() {
+SensorRun::~SensorRun() {
   if (open_) CloseAllDevices();
 }
 
-void Session::OpenAll() {
+void SensorRun::OpenAll() {
   int result = 0;
   {
     ProgressScope progress("Reading sensors");
@@ -63,17 +63,17 @@ void Session::OpenAll() {
   SelectDevice(0);
 }
 
-void Session::OpenPresent() {
+void SensorRun::OpenPresent() {
   ProgressScope progress("Reading sensors");
   OpenAllDevices(nullptr);
   open_ = true;
 }
 
-int Session::Count() const {
+int SensorRun::Count() const {
   return GetDeviceCount();
 }
 
-void Session::Select(int index) {
+void SensorRun::Select(int index) {
   if (index < 0 || index >= Count() || !SelectDevice(static_cast<std::int16_t>(index))) {
     const int count = Count();
     throw UsageError("there is no sensor " + std::to_string(index) + ": " + std::to_string(count) +
@@ -83,13 +83,13 @@ void Session::Select(int index) {
   }
 }
 
-void Session::SelectRead(int index) {
+void SensorRun::SelectRead(int index) {
   if (const std::uint32_t error = TryRead(index); error != 0) {
     throw DeviceFailure("ReadDevCfg", Describe(index), error);
   }
 }
 
-std::uint32_t Session::TryRead(int index) {
+std::uint32_t SensorRun::TryRead(int index) {
   Select(index);
   if (const auto failed = readErrors_.find(index); failed != readErrors_.end()) {
     return failed->second;
@@ -106,7 +106,7 @@ std::uint32_t Session::TryRead(int index) {
   return readErrors_[index] = GetDevError();
 }
 
-SensorInfo Session::Info(int index) {
+SensorInfo SensorRun::Info(int index) {
   SensorInfo info;
   info.index = index;
   info.path = GetDevicePath(index);
@@ -123,7 +123,7 @@ SensorInfo Session::Info(int index) {
   return info;
 }
 
-std::string Session::Describe(int index) {
+std::string SensorRun::Describe(int index) {
   const std::string path = GetDevicePath(index);
   return "sensor " + std::to_string(index) + (path.empty() ? "" : " (" + path + ")");
 }
@@ -168,10 +168,10 @@ Configuration CachedConfiguration(const std::string& sensor) {
   return config;
 }
 
-Sensor ReadSensor(Session& session, int index) {
-  session.SelectRead(index);
-  Sensor sensor{index, session.Info(index), session.Describe(index), {}};
-  session.Select(index);
+Sensor ReadSensor(SensorRun& sensors, int index) {
+  sensors.SelectRead(index);
+  Sensor sensor{index, sensors.Info(index), sensors.Describe(index), {}};
+  sensors.Select(index);
   sensor.config = CachedConfiguration(sensor.name);
   // A write carries the reserved words of the sensor read last; with several
   // sensors read in step that is another sensor, so take this one's.

@@ -23,12 +23,12 @@ struct SensorInfo {
   std::uint32_t readError = 0;  // DevError of a failed configuration read
 };
 
-class Session {
+class SensorRun {
  public:
-  Session() = default;
-  ~Session();
-  Session(const Session&) = delete;
-  Session& operator=(const Session&) = delete;
+  SensorRun() = default;
+  ~SensorRun();
+  SensorRun(const SensorRun&) = delete;
+  SensorRun& operator=(const SensorRun&) = delete;
 
   // Opens every sensor and reads each one's configuration. Fails when no
   // sensor can be used: none present, or present but not accessible.
@@ -67,10 +67,10 @@ struct Sensor {
   Configuration config;
 };
 
-// Selects sensor `index` of the open session, makes sure its configuration is
+// Selects sensor `index` of the run, makes sure its configuration is
 // read and takes its cached records; the sensor stays current, and a write to
 // it carries its own reserved words.
-Sensor ReadSensor(Session& session, int index);
+Sensor ReadSensor(SensorRun& sensors, int index);
 
 // The cached records of the current sensor (read at open).
 Configuration CachedConfiguration(const std::string& sensor);

@@ -1,7 +1,7 @@
 #include "verify.h"
 
 #include <kv7700/kv7700.h>
-#include <kv7700/record_image.h>
+#include <kv7700/records_as_kept.h>
 #include <kv7700/sensor_facts.h>
 
 #include <algorithm>

@@ -1,7 +1,5 @@
 #include "access_denied_paths.h"
 
-#include <kv7700/discovery.h>
-
 #include <algorithm>
 #include <vector>
 
@@ -15,7 +13,7 @@ std::vector<std::string>& DeniedPaths() {
 }
 }  // namespace
 
-std::vector<std::string> GetAccessDeniedPaths() {
+const std::vector<std::string>& AccessDeniedPaths() {
   return DeniedPaths();
 }
 

@@ -2,9 +2,11 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace kv {
 
+const std::vector<std::string>& AccessDeniedPaths();
 void ClearAccessDenied();
 // Notes a sensor path that refused to open for lack of permission.
 void NoteAccessDenied(const std::string& path);

@@ -138,7 +138,7 @@ int WriteDevCfg() {
   return WriteInStep(&current, 1, false);
 }
 
-int WriteDevCfgOfSensors(const std::int16_t* indices, std::int16_t count) {
+int WriteDevCfgOfSensors(const SensorIndex* indices, SensorIndex count) {
   const LibState& state = GetLibState();
   if (count < 0 || (count > 0 && !indices)) return 0;
   std::array<bool, kMaxDevices> listed{};

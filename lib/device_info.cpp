@@ -1,13 +1,14 @@
 // Read-only views of the device table for the tools above the library.
-#include <kv7700/discovery.h>
+#include <kv7700/device_info.h>
 
+#include "access_denied_paths.h"
 #include "lib_state.h"
 
 namespace kv {
 
 namespace {
 
-const DeviceSlot* OpenSlot(int index) {
+const DeviceSlot* OpenSlot(SensorIndex index) {
   const LibState& state = GetLibState();
   if (index < 0 || index >= state.DeviceCount) return nullptr;
   return &state.Slots[index];
@@ -15,12 +16,12 @@ const DeviceSlot* OpenSlot(int index) {
 
 }  // namespace
 
-std::string GetDevicePath(int index) {
+std::string GetDevicePath(SensorIndex index) {
   const DeviceSlot* slot = OpenSlot(index);
   return slot ? std::string(slot->DevicePath.data()) : std::string();
 }
 
-int GetDeviceIdentity(int index, std::uint16_t* vendorId, std::uint16_t* productId) {
+int GetDeviceIdentity(SensorIndex index, std::uint16_t* vendorId, std::uint16_t* productId) {
   const DeviceSlot* slot = OpenSlot(index);
   LibState& state = GetLibState();
   if (!slot || !state.HidLayer || !vendorId || !productId) return 0;
@@ -31,13 +32,17 @@ int GetDeviceIdentity(int index, std::uint16_t* vendorId, std::uint16_t* product
   return 1;
 }
 
-std::string GetSensorHolder(int index) {
+std::string GetSensorHolder(SensorIndex index) {
   const DeviceSlot* slot = OpenSlot(index);
   return slot ? std::string(slot->Holder.data()) : std::string();
 }
 
 std::string GetSensorHolder() {
   return GetSensorHolder(GetLibState().CurrentIndex);
+}
+
+std::vector<std::string> GetAccessDeniedPaths() {
+  return AccessDeniedPaths();
 }
 
 DirtyRecords GetDirtyRecords() {

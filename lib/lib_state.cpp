@@ -107,14 +107,14 @@ int CloseAllDevices() {
   return 1;
 }
 
-int SelectDevice(std::int16_t index) {
+int SelectDevice(SensorIndex index) {
   LibState& state = TheState();
   if (index < 0 || index >= kMaxDevices || index >= state.DeviceCount) return 0;
   state.CurrentIndex = index;
   return 1;
 }
 
-std::int16_t GetDeviceCount() {
+SensorIndex GetDeviceCount() {
   return TheState().DeviceCount;
 }
 

@@ -1,6 +1,6 @@
 // A hot-plug monitor fed by hand: events wait in a queue, and a wake signal
 // makes them visible to the same waiting code as the system's monitor.
-#include <kv7700/hotplug.h>
+#include <kv7700/hot_plug.h>
 
 #include <mutex>
 
@@ -10,13 +10,13 @@ namespace kv::hid {
 
 namespace {
 
-class SignalledMonitor final : public QueuedHotplugMonitor {
+class SignalledMonitor final : public QueuedHotPlugMonitor {
  public:
   explicit SignalledMonitor(std::unique_ptr<WakeSignal> signal) : signal_(std::move(signal)) {}
 
-  WaitObject Fd() const override { return signal_->Object(); }
+  WaitObject Waitable() const override { return signal_->Object(); }
 
-  void Post(HotplugEvent event) override {
+  void Post(HotPlugEvent event) override {
     {
       std::lock_guard lock(mutex_);
       pending_.push_back(std::move(event));
@@ -24,11 +24,11 @@ class SignalledMonitor final : public QueuedHotplugMonitor {
     signal_->Raise();
   }
 
-  std::vector<HotplugEvent> ReadEvents() override {
+  std::vector<HotPlugEvent> ReadEvents() override {
     // Lower the signal first and take the queue second, so an event posted
     // in between is never stranded behind a lowered signal.
     signal_->Lower();
-    std::vector<HotplugEvent> events;
+    std::vector<HotPlugEvent> events;
     std::lock_guard lock(mutex_);
     events.swap(pending_);
     return events;
@@ -37,12 +37,12 @@ class SignalledMonitor final : public QueuedHotplugMonitor {
  private:
   std::unique_ptr<WakeSignal> signal_;
   std::mutex mutex_;
-  std::vector<HotplugEvent> pending_;
+  std::vector<HotPlugEvent> pending_;
 };
 
 }  // namespace
 
-std::unique_ptr<QueuedHotplugMonitor> CreateQueuedHotplugMonitor(int* error) {
+std::unique_ptr<QueuedHotPlugMonitor> CreateQueuedHotPlugMonitor(int* error) {
   std::unique_ptr<WakeSignal> signal = WakeSignal::Create(error);
   if (!signal) return nullptr;
   return std::make_unique<SignalledMonitor>(std::move(signal));

@@ -12,8 +12,8 @@
 #include <string>
 #include <string_view>
 
-#include "file_output.h"
 #include "lib_state.h"
+#include "text_file_save.h"
 
 namespace kv {
 

@@ -1,5 +1,7 @@
 // SaveTextFile: replace through a temporary where the folder allows it,
 // write in place where only the file may be written, and tell which.
+#include "text_file_save.h"
+
 #include <sys/stat.h>
 
 #include <cerrno>

@@ -3,7 +3,7 @@
 // event on Windows.
 #pragma once
 
-#include <kv7700/hotplug.h>
+#include <kv7700/hot_plug.h>
 
 namespace kv::hid {
 

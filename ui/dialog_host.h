@@ -1,7 +1,7 @@
 // What the configurator's logic asks of a window, and what it is told.
 //
 // The sheet and its pages find their controls by id and react to
-// notifications, as dialogs of the original platform do. Every host (the Qt
+// notifications, as Windows dialogs do. Every host (the Qt
 // host, the native Windows host, the in-memory host of the tests) must keep
 // that platform's notification rules, because the pages rely on them:
 //
@@ -44,7 +44,7 @@ enum class MessageIcon {
   Warning,
   Error,
   Question,
-  Exclamation = Warning,  // the same icon on the original platform
+  Exclamation = Warning,  // the same icon on Windows
 };
 
 enum class MessageButtons { Ok, OkCancel, YesNo, YesNoCancel };
@@ -105,7 +105,7 @@ class DialogHost : public WindowHost {
   virtual std::string GetText(int id) const = 0;
 
   // An edit as an unsigned number, written in decimal (through SetText, so
-  // it notifies) and read as the original platform does: leading blanks are
+  // it notifies) and read as a Windows dialog does: leading blanks are
   // skipped; empty text, text that is not wholly a number, or a number above
   // 4294967295 reads 0.
   void SetNumber(int id, std::uint32_t value);

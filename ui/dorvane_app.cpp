@@ -1,6 +1,6 @@
 #include "dorvane_app.h"
 
-#include <kv7700/discovery.h>
+#include <kv7700/device_info.h>
 
 #include <cstdio>
 

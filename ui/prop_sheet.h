@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "access_help.h"
-#include "hot_plug.h"
+#include "hot_plug_source.h"
 #include "sheet_host.h"
 
 namespace kv::ui {

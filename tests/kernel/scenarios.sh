@@ -169,7 +169,7 @@ mon=/tmp/monitor
 timeout 20 kv7700ctl monitor --count 2 >$mon 2>&1 &
 monitor_pid=$!
 wait_for $mon 50 "watching"
-plug hotplug
+plug hot-plug
 wait_for $mon 30 "plugged in: $node"
 unplug $pid
 wait $monitor_pid

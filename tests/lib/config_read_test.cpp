@@ -72,6 +72,8 @@ const DecodeCase kDecodeCases[] = {
     {0, 3, 0, 3, 1},         // 0 inches clamped
     {0, 3, 50, 3, 14},       // 14.40 rounds down
     {0, 3, 52, 3, 15},       // 14.976 rounds up
+    {0, 3, 54, 3, 16},       // 15.552: just past a half, up
+    {0, 4, 57, 4, 16},       // 16.416: short of a half, down
     {0, 3, 208, 3, 59},      // 59.904 gives 60, clamped
     {0, 3, 255, 3, 59},      // 73, clamped
     {0, 4, 50, 4, 15},       // 14, clamped

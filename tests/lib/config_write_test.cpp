@@ -97,6 +97,12 @@ const EncodeCase kEncodeCases[] = {
     {"MinDistS 14", 3, 14, 0x80, 4, 49},
     {"MinDistS 15", 3, 15, 0x80, 4, 52},
     {"MinDistS 59", 3, 59, 0x80, 4, 205},
+    // Ticks just past a half round up, just short of one round down.
+    {"MinDistS 16: 55.56 ticks", 3, 16, 0x80, 4, 56},
+    {"MinDistS 33: 114.58 ticks", 3, 33, 0x80, 4, 115},
+    {"MaxDistS 35: 121.53 ticks", 4, 35, 0x80, 5, 122},
+    {"MaxDistS 52: 180.56 ticks", 4, 52, 0x80, 5, 181},
+    {"MaxDistS 56: 194.44 ticks", 4, 56, 0x80, 5, 194},
     {"MaxDistS 15", 4, 15, 0x80, 5, 52},
     {"MaxDistS 60", 4, 60, 0x80, 5, 208},
     {"StartDlyS low byte", 7, 0x1234, 0x80, 8, 0x34},

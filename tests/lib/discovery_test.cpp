@@ -1,7 +1,7 @@
 // Discovery over the emulated bus: enumeration, opening, arrival and removal,
 // with the status words the configurator and the tools rely on.
 #include <gmock/gmock.h>
-#include <kv7700/discovery.h>
+#include <kv7700/device_info.h>
 
 #include <cctype>
 #include <string>

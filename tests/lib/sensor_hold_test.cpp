@@ -2,7 +2,7 @@
 // waits its turn, and past the wait fails with its group's in-use status and
 // the holder's name, having sent nothing.
 #include <gtest/gtest.h>
-#include <kv7700/discovery.h>
+#include <kv7700/device_info.h>
 #include <kv7700/emulation.h>
 #include <kv7700/kv7700.h>
 

@@ -4,7 +4,7 @@
 // no HID device, sensor paths without regard to case, and device-change
 // messages.
 #include <gmock/gmock.h>
-#include <kv7700/discovery.h>
+#include <kv7700/device_info.h>
 #include <kv7700/status_codes.h>
 
 #include <cstring>
@@ -253,11 +253,11 @@ TEST(WindowsDeviceNotifications, ArrivalAndRemovalOfAnInterfaceCarryItsPath) {
       "\\\\?\\HID#VID_18C8&PID_2BFA#7&1#{884b96c3-56ef-11d1-bc8c-00a0c91405dd}";
   std::vector<char> message = InterfaceMessage(path);
   const auto* header = reinterpret_cast<const DEV_BROADCAST_HDR*>(message.data());
-  using Kind = hid::HotplugEvent::Kind;
+  using Kind = hid::HotPlugEvent::Kind;
   EXPECT_EQ(win::DeviceChangeEvent(DBT_DEVICEARRIVAL, header),
-            (hid::HotplugEvent{Kind::Added, path}));
+            (hid::HotPlugEvent{Kind::Added, path}));
   EXPECT_EQ(win::DeviceChangeEvent(DBT_DEVICEREMOVECOMPLETE, header),
-            (hid::HotplugEvent{Kind::Removed, path}));
+            (hid::HotPlugEvent{Kind::Removed, path}));
   // Everything else is no concern of ours.
   EXPECT_FALSE(win::DeviceChangeEvent(DBT_DEVICEQUERYREMOVE, header));
   EXPECT_FALSE(win::DeviceChangeEvent(DBT_DEVNODES_CHANGED, nullptr));

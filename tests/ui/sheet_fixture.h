@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "dorvane_app.h"
-#include "hot_plug.h"
+#include "hot_plug_source.h"
 #include "memory_sheet_host.h"
 #include "prop_sheet.h"
 #include "property_page.h"

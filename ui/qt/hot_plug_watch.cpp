@@ -2,7 +2,7 @@
 
 #include <QSocketNotifier>
 
-#include "monitor_hot_plug.h"
+#include "monitor_hot_plug_source.h"
 
 namespace kv::ui::qt {
 
@@ -14,7 +14,7 @@ bool HotPlugWatch::Watch() {
   if (notifier_) {
     return true;
   }
-  const int fd = source_.Fd();
+  const int fd = source_.Waitable();
   if (fd < 0) {
     return false;
   }

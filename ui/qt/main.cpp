@@ -4,7 +4,7 @@
 #include <QStringList>
 #include <cstdio>
 
-#include "command_line.h"
+#include "program_options.h"
 #include "quit_signals.h"
 #include "session.h"
 #include "window_services.h"
@@ -21,7 +21,7 @@ int main(int argc, char** argv) {
   }
   kv::ui::Options options;
   std::string error;
-  if (!kv::ui::ParseCommandLine(arguments, &options, &error)) {
+  if (!kv::ui::ParseProgramOptions(arguments, &options, &error)) {
     std::fprintf(stderr, "kv7700-config: %s\n\n%s", error.c_str(), kv::ui::kUsage);
     return 2;
   }

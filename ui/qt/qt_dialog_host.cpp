@@ -18,7 +18,7 @@ namespace kv::ui::qt {
 
 namespace {
 
-// The original platform runs a timer no faster than this.
+// Windows runs a window timer no faster than this.
 constexpr std::uint32_t kMinimumTimerMs = 10;
 
 }  // namespace

@@ -1,6 +1,6 @@
 // A page's dialog as Qt widgets, built from its dialog template and placed in
 // dialog units scaled from the page's font. Turns Qt's signals into the
-// page's notifications with the original platform's rules (dialog_host.h):
+// page's notifications with the Windows dialog rules (dialog_host.h):
 // QLineEdit::textChanged fires for setText as for typing (and SetText of an
 // unchanged text notifies too); QAbstractButton::clicked fires only for the
 // user; QComboBox::activated only for the user's choice.

@@ -11,9 +11,9 @@
 #include <string>
 
 #include "busy_runner.h"
-#include "command_line.h"
 #include "dorvane_app.h"
-#include "monitor_hot_plug.h"
+#include "monitor_hot_plug_source.h"
+#include "program_options.h"
 #include "range_plot_feed.h"
 #include "window_services.h"
 

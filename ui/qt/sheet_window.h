@@ -13,7 +13,7 @@
 
 #include "busy_runner.h"
 #include "event_gate.h"
-#include "hot_plug.h"
+#include "hot_plug_source.h"
 #include "prop_sheet.h"
 #include "sheet_host.h"
 #include "window_services.h"

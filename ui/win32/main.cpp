@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "command_line.h"
+#include "program_options.h"
 #include "session.h"
 #include "wide_text.h"
 #include "win32.h"
@@ -28,7 +28,7 @@ int WINAPI WinMain(HINSTANCE /*instance*/, HINSTANCE /*previous*/, LPSTR /*comma
 
   kv::ui::Options options;
   std::string error;
-  if (!kv::ui::ParseCommandLine(arguments, &options, &error)) {
+  if (!kv::ui::ParseProgramOptions(arguments, &options, &error)) {
     const std::wstring text = kv::ui::win32::Widen(error + "\n\n" + kv::ui::kUsage);
     MessageBoxW(nullptr, text.c_str(), L"kv7700-config", MB_ICONERROR | MB_OK);
     return 2;

@@ -5,7 +5,7 @@
 #include <cstdlib>
 
 #include "device_change.h"
-#include "monitor_hot_plug.h"
+#include "monitor_hot_plug_source.h"
 #include "sheet_window.h"
 #include "simulation_panel.h"
 #include "wide_text.h"
@@ -32,7 +32,7 @@ class Session::EmulatedBroadcast final : public HotPlugSink {
     if (!source_.Start(*this, error)) {
       return false;
     }
-    watched_ = source_.Fd();
+    watched_ = source_.Waitable();
     loop_.Watch(watched_, [this] { source_.Drain(); });
     return true;
   }

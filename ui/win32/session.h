@@ -11,9 +11,9 @@
 #include <string>
 
 #include "busy_runner.h"
-#include "command_line.h"
 #include "dorvane_app.h"
 #include "event_loop.h"
+#include "program_options.h"
 #include "window_services.h"
 
 namespace kv::ui::win32 {

@@ -19,7 +19,7 @@
 #include "busy_runner.h"
 #include "event_gate.h"
 #include "event_loop.h"
-#include "hot_plug.h"
+#include "hot_plug_source.h"
 #include "prop_sheet.h"
 #include "sheet_host.h"
 #include "win32.h"

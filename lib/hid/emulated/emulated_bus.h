@@ -87,7 +87,7 @@ class EmulatedBus final : public hid::Platform {
   // The detail of the interface at `path` cannot be read during enumeration.
   void SetDetailFailure(const std::string& path, hid::InterfaceEntry::Detail detail);
   // Whether the enumeration lists each device's USB identity, as hidapi's
-  // does (the default); false lists paths alone, as the original platform's.
+  // does (the default); false lists paths alone, as Windows' does.
   void SetListsIdentity(bool listsIdentity);
 
   // Open handles right now, including those of unplugged devices that were

@@ -2,7 +2,7 @@
 // event on a descriptor, exactly as the native monitor reports the real bus.
 #pragma once
 
-#include <kv7700/hotplug.h>
+#include <kv7700/hot_plug.h>
 
 #include <memory>
 
@@ -13,6 +13,6 @@ namespace kv::emu {
 // Takes the bus's plug listener for its lifetime and gives it back empty when
 // destroyed. The bus must outlive the monitor. Null when the descriptor
 // cannot be made, with the error number in *error.
-std::unique_ptr<hid::HotplugMonitor> MonitorBus(EmulatedBus& bus, int* error);
+std::unique_ptr<hid::HotPlugMonitor> MonitorBus(EmulatedBus& bus, int* error);
 
 }  // namespace kv::emu

@@ -9,7 +9,7 @@
 #include <sstream>
 #include <stdexcept>
 
-#include "file_output.h"
+#include "text_file_save.h"
 
 namespace kv::emu {
 

@@ -114,7 +114,7 @@ hid::Platform& SensorSet::Platform() {
   return *bus_;
 }
 
-std::unique_ptr<hid::HotplugMonitor> SensorSet::MakeMonitor(int* error) {
+std::unique_ptr<hid::HotPlugMonitor> SensorSet::MakeMonitor(int* error) {
   return MonitorBus(*bus_, error);
 }
 

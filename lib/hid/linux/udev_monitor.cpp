@@ -1,5 +1,5 @@
 // The native hot-plug monitor: udev's netlink feed, filtered to hidraw nodes.
-#include <kv7700/hotplug.h>
+#include <kv7700/hot_plug.h>
 #include <libudev.h>
 
 #include <cerrno>
@@ -9,7 +9,7 @@ namespace kv::hid {
 
 namespace {
 
-class UdevMonitor final : public HotplugMonitor {
+class UdevMonitor final : public HotPlugMonitor {
  public:
   UdevMonitor(udev* context, udev_monitor* monitor) : context_(context), monitor_(monitor) {}
   UdevMonitor(const UdevMonitor&) = delete;
@@ -19,19 +19,19 @@ class UdevMonitor final : public HotplugMonitor {
     udev_unref(context_);
   }
 
-  int Fd() const override { return udev_monitor_get_fd(monitor_); }
+  int Waitable() const override { return udev_monitor_get_fd(monitor_); }
 
-  std::vector<HotplugEvent> ReadEvents() override {
-    std::vector<HotplugEvent> events;
+  std::vector<HotPlugEvent> ReadEvents() override {
+    std::vector<HotPlugEvent> events;
     // The monitor's socket does not block: null means nothing is left.
     while (udev_device* device = udev_monitor_receive_device(monitor_)) {
       const char* action = udev_device_get_action(device);
       const char* node = udev_device_get_devnode(device);
       if (action && node) {
         if (std::strcmp(action, "add") == 0) {
-          events.push_back({HotplugEvent::Kind::Added, node});
+          events.push_back({HotPlugEvent::Kind::Added, node});
         } else if (std::strcmp(action, "remove") == 0) {
-          events.push_back({HotplugEvent::Kind::Removed, node});
+          events.push_back({HotPlugEvent::Kind::Removed, node});
         }
       }
       udev_device_unref(device);
@@ -51,7 +51,7 @@ int ErrorOr(int fallback) {
 
 }  // namespace
 
-std::unique_ptr<HotplugMonitor> CreateNativeHotplugMonitor(int* error) {
+std::unique_ptr<HotPlugMonitor> CreateNativeHotPlugMonitor(int* error) {
   int failure = 0;
   errno = 0;
   udev* context = udev_new();

@@ -2,7 +2,7 @@
 // build, say): no interface is ever present and nothing is ever plugged in,
 // so the library reports "no sensor" honestly; emulated sensors still work.
 #include <kv7700/hid.h>
-#include <kv7700/hotplug.h>
+#include <kv7700/hot_plug.h>
 
 #include <cerrno>
 
@@ -35,7 +35,7 @@ Platform& NativePlatform() {
   return platform;
 }
 
-std::unique_ptr<HotplugMonitor> CreateNativeHotplugMonitor(int* error) {
+std::unique_ptr<HotPlugMonitor> CreateNativeHotPlugMonitor(int* error) {
   if (error) *error = ENOSYS;
   return nullptr;
 }

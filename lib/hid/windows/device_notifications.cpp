@@ -6,7 +6,7 @@
 
 namespace kv::hid::windows_backend {
 
-std::optional<HotplugEvent> DeviceChangeEvent(WPARAM kind, const DEV_BROADCAST_HDR* header) {
+std::optional<HotPlugEvent> DeviceChangeEvent(WPARAM kind, const DEV_BROADCAST_HDR* header) {
   if (kind != DBT_DEVICEARRIVAL && kind != DBT_DEVICEREMOVECOMPLETE) return std::nullopt;
   if (!header || header->dbch_devicetype != DBT_DEVTYP_DEVICEINTERFACE) return std::nullopt;
   constexpr std::size_t kNameOffset = offsetof(DEV_BROADCAST_DEVICEINTERFACE_A, dbcc_name);
@@ -14,8 +14,8 @@ std::optional<HotplugEvent> DeviceChangeEvent(WPARAM kind, const DEV_BROADCAST_H
   const auto* interface = reinterpret_cast<const DEV_BROADCAST_DEVICEINTERFACE_A*>(header);
   // The name fills the rest of the record; it need not be terminated there.
   const std::size_t room = header->dbch_size - kNameOffset;
-  HotplugEvent event;
-  event.kind = kind == DBT_DEVICEARRIVAL ? HotplugEvent::Kind::Added : HotplugEvent::Kind::Removed;
+  HotPlugEvent event;
+  event.kind = kind == DBT_DEVICEARRIVAL ? HotPlugEvent::Kind::Added : HotPlugEvent::Kind::Removed;
   event.path.assign(interface->dbcc_name, ::strnlen(interface->dbcc_name, room));
   if (event.path.empty()) return std::nullopt;
   return event;
@@ -29,8 +29,8 @@ LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARA
   switch (message) {
     case WM_DEVICECHANGE: {
       auto* queue =
-          reinterpret_cast<QueuedHotplugMonitor*>(::GetWindowLongPtrA(window, GWLP_USERDATA));
-      const std::optional<HotplugEvent> event =
+          reinterpret_cast<QueuedHotPlugMonitor*>(::GetWindowLongPtrA(window, GWLP_USERDATA));
+      const std::optional<HotPlugEvent> event =
           DeviceChangeEvent(wParam, reinterpret_cast<const DEV_BROADCAST_HDR*>(lParam));
       if (queue && event) queue->Post(*event);
       return TRUE;
@@ -46,9 +46,9 @@ LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARA
   }
 }
 
-class NotificationMonitor final : public HotplugMonitor {
+class NotificationMonitor final : public HotPlugMonitor {
  public:
-  explicit NotificationMonitor(std::unique_ptr<QueuedHotplugMonitor> queue)
+  explicit NotificationMonitor(std::unique_ptr<QueuedHotPlugMonitor> queue)
       : queue_(std::move(queue)) {}
   NotificationMonitor(const NotificationMonitor&) = delete;
   NotificationMonitor& operator=(const NotificationMonitor&) = delete;
@@ -67,8 +67,8 @@ class NotificationMonitor final : public HotplugMonitor {
     return error;
   }
 
-  WaitObject Fd() const override { return queue_->Fd(); }
-  std::vector<HotplugEvent> ReadEvents() override { return queue_->ReadEvents(); }
+  WaitObject Waitable() const override { return queue_->Waitable(); }
+  std::vector<HotPlugEvent> ReadEvents() override { return queue_->ReadEvents(); }
 
  private:
   // The window's thread: makes the window, registers for the keyboard
@@ -115,7 +115,7 @@ class NotificationMonitor final : public HotplugMonitor {
     ::UnregisterDeviceNotification(registration);
   }
 
-  std::unique_ptr<QueuedHotplugMonitor> queue_;
+  std::unique_ptr<QueuedHotPlugMonitor> queue_;
   std::thread thread_;
   HWND window_ = nullptr;  // set before Start returns; read by the destructor
 };
@@ -126,8 +126,8 @@ class NotificationMonitor final : public HotplugMonitor {
 
 namespace kv::hid {
 
-std::unique_ptr<HotplugMonitor> CreateNativeHotplugMonitor(int* error) {
-  std::unique_ptr<QueuedHotplugMonitor> queue = CreateQueuedHotplugMonitor(error);
+std::unique_ptr<HotPlugMonitor> CreateNativeHotPlugMonitor(int* error) {
+  std::unique_ptr<QueuedHotPlugMonitor> queue = CreateQueuedHotPlugMonitor(error);
   if (!queue) return nullptr;
   auto monitor = std::make_unique<windows_backend::NotificationMonitor>(std::move(queue));
   const DWORD failure = monitor->Start();

@@ -2,7 +2,7 @@
 // notifications a hidden message-only window receives on a thread of its own.
 #pragma once
 
-#include <kv7700/hotplug.h>
+#include <kv7700/hot_plug.h>
 
 #include <optional>
 
@@ -14,6 +14,6 @@ namespace kv::hid::windows_backend {
 
 // What one WM_DEVICECHANGE message says, when it is an interface's arrival or
 // removal; nothing for every other kind of message.
-std::optional<HotplugEvent> DeviceChangeEvent(WPARAM kind, const DEV_BROADCAST_HDR* header);
+std::optional<HotPlugEvent> DeviceChangeEvent(WPARAM kind, const DEV_BROADCAST_HDR* header);
 
 }  // namespace kv::hid::windows_backend

@@ -28,6 +28,10 @@ struct Guid {
 inline constexpr Guid kKeyboardInterfaceClass = {
     0x884B96C3, 0x56EF, 0x11D1, {0xBC, 0x8C, 0x00, 0xA0, 0xC9, 0x14, 0x05, 0xDD}};
 
+// A sensor's place in the device table, 0 to 15; 0 is current after every
+// open, arrival and removal.
+using SensorIndex = std::int16_t;
+
 inline constexpr std::uint16_t kLibVersionMajor = 5;
 inline constexpr std::uint16_t kLibVersionMinor = 5;
 inline constexpr std::uint16_t kLibVersionBuild = 0;
@@ -36,8 +40,8 @@ inline constexpr std::uint16_t kLibVersionBuild = 0;
 // Closes every open sensor, unloads the HID layer, resets the state. Always 1.
 int CloseAllDevices();
 // Makes sensor `index` current; 0 (current unchanged) when it is not open.
-int SelectDevice(std::int16_t index);
-std::int16_t GetDeviceCount();
+int SelectDevice(SensorIndex index);
+SensorIndex GetDeviceCount();
 // FwVersion of the current sensor (0x0143 is version 1.43).
 std::uint16_t GetFirmwareVersion();
 // Writes the keyboard interface class. Always 1.
@@ -86,7 +90,7 @@ int WriteDevCfg();
 // read last. 1 when every one was written; 0 when any failed (see each
 // one's DevError) or the list names a sensor twice or one that is not open,
 // in which case nothing is sent. The current sensor stays.
-int WriteDevCfgOfSensors(const std::int16_t* indices, std::int16_t count);
+int WriteDevCfgOfSensors(const SensorIndex* indices, SensorIndex count);
 int FactoryResetDev();
 int RestoreUserDefaultsDev();
 int SaveUserDefaultsDev();

@@ -36,7 +36,7 @@ TEST(CommandLineTest, TakesOnlyTheSimulateOption) {
   for (const Case& c : cases) {
     Options options;
     std::string error;
-    EXPECT_EQ(ParseCommandLine(c.arguments, &options, &error), c.valid) << error;
+    EXPECT_EQ(ParseProgramOptions(c.arguments, &options, &error), c.valid) << error;
     if (c.valid) {
       EXPECT_EQ(options.simulate, !c.files.empty());
       EXPECT_EQ(options.simulateFiles, c.files);

@@ -15,8 +15,8 @@ struct Options {
 
 // Reads the arguments after the program's name (a toolkit has taken its own). False
 // with `error` saying what is wrong.
-bool ParseCommandLine(const std::vector<std::string>& arguments, Options* options,
-                      std::string* error);
+bool ParseProgramOptions(const std::vector<std::string>& arguments, Options* options,
+                         std::string* error);
 
 // What the program accepts, for a wrong command line.
 extern const char kUsage[];

@@ -3,7 +3,7 @@
 // plug script.
 #pragma once
 
-#include <kv7700/hotplug.h>
+#include <kv7700/hot_plug.h>
 
 #include <memory>
 #include <string>
@@ -18,16 +18,16 @@ enum class WaitResult {
   Finished,     // nothing can ever happen any more
 };
 
-class PlugSource {
+class HotPlugSource {
  public:
-  virtual ~PlugSource() = default;
+  virtual ~HotPlugSource() = default;
   // Blocks until the next event, an interrupt, or the end.
-  virtual WaitResult Next(hid::HotplugEvent* out) = 0;
+  virtual WaitResult Next(hid::HotPlugEvent* out) = 0;
 };
 
 // The system's monitor (udev on Linux); throws a failure when it cannot start.
-std::unique_ptr<PlugSource> MakeSystemPlugSource();
+std::unique_ptr<HotPlugSource> MakeSystemHotPlugSource();
 // The emulated bus's monitor, following the simulation's plug script.
-std::unique_ptr<PlugSource> MakeSimulatedPlugSource(Simulation& simulation);
+std::unique_ptr<HotPlugSource> MakeSimulatedHotPlugSource(Simulation& simulation);
 
 }  // namespace kv::cli

@@ -2,7 +2,7 @@
 // descriptor that the window and the tool watch, and a long run of plugging
 // and pulling leaks neither descriptors nor handles.
 #include <gmock/gmock.h>
-#include <kv7700/hotplug.h>
+#include <kv7700/hot_plug.h>
 #if defined(_WIN32)
 #include <windows.h>
 #else
@@ -18,7 +18,7 @@
 namespace kv {
 namespace {
 
-using Kind = hid::HotplugEvent::Kind;
+using Kind = hid::HotPlugEvent::Kind;
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 
@@ -57,52 +57,52 @@ bool IsWaitObject(hid::WaitObject fd) {
 constexpr const char* kInterfacePathStart = "/dev/";
 #endif
 
-class HotplugTest : public testing::LibraryTest {};
+class HotPlugTest : public testing::LibraryTest {};
 
-TEST_F(HotplugTest, EmulatedBusReportsPlugAndPullInOrder) {
+TEST_F(HotPlugTest, EmulatedBusReportsPlugAndPullInOrder) {
   int error = -1;
   auto monitor = emu::MonitorBus(bus, &error);
   ASSERT_NE(monitor, nullptr);
   EXPECT_EQ(error, 0);
-  EXPECT_FALSE(Readable(monitor->Fd()));
+  EXPECT_FALSE(Readable(monitor->Waitable()));
 
   const std::string sensor = bus.PlugSensor(std::make_shared<emu::EmulatedSensor>());
   const std::string keyboard = bus.PlugOther(0x046D, 0xC31C);
   bus.Unplug(sensor);
-  ASSERT_TRUE(Readable(monitor->Fd()));
-  EXPECT_THAT(monitor->ReadEvents(), ElementsAre(hid::HotplugEvent{Kind::Added, sensor},
-                                                 hid::HotplugEvent{Kind::Added, keyboard},
-                                                 hid::HotplugEvent{Kind::Removed, sensor}));
-  EXPECT_FALSE(Readable(monitor->Fd()));
+  ASSERT_TRUE(Readable(monitor->Waitable()));
+  EXPECT_THAT(monitor->ReadEvents(), ElementsAre(hid::HotPlugEvent{Kind::Added, sensor},
+                                                 hid::HotPlugEvent{Kind::Added, keyboard},
+                                                 hid::HotPlugEvent{Kind::Removed, sensor}));
+  EXPECT_FALSE(Readable(monitor->Waitable()));
   EXPECT_THAT(monitor->ReadEvents(), IsEmpty());
 }
 
-TEST_F(HotplugTest, EventsPostedFromAnotherThreadWakeTheWatcher) {
+TEST_F(HotPlugTest, EventsPostedFromAnotherThreadWakeTheWatcher) {
   auto monitor = emu::MonitorBus(bus, nullptr);
   ASSERT_NE(monitor, nullptr);
   std::string path;
   std::thread demo([&] { path = bus.PlugSensor(std::make_shared<emu::EmulatedSensor>()); });
   demo.join();
-  ASSERT_TRUE(Readable(monitor->Fd()));
-  EXPECT_THAT(monitor->ReadEvents(), ElementsAre(hid::HotplugEvent{Kind::Added, path}));
+  ASSERT_TRUE(Readable(monitor->Waitable()));
+  EXPECT_THAT(monitor->ReadEvents(), ElementsAre(hid::HotPlugEvent{Kind::Added, path}));
 }
 
-TEST_F(HotplugTest, DestroyedMonitorLetsGoOfTheBus) {
+TEST_F(HotPlugTest, DestroyedMonitorLetsGoOfTheBus) {
   auto first = emu::MonitorBus(bus, nullptr);
   bus.PlugOther(0x046D, 0xC31C);
   first.reset();
   bus.PlugOther(0x046D, 0xC31D);  // nobody listens: nothing happens
   auto second = emu::MonitorBus(bus, nullptr);
   const std::string later = bus.PlugOther(0x046D, 0xC31E);
-  EXPECT_THAT(second->ReadEvents(), ElementsAre(hid::HotplugEvent{Kind::Added, later}));
+  EXPECT_THAT(second->ReadEvents(), ElementsAre(hid::HotPlugEvent{Kind::Added, later}));
 }
 
-TEST_F(HotplugTest, NativeMonitorStartsAndStaysQuietWithoutADeviceManager) {
+TEST_F(HotPlugTest, NativeMonitorStartsAndStaysQuietWithoutADeviceManager) {
   int error = -1;
-  auto monitor = hid::CreateNativeHotplugMonitor(&error);
+  auto monitor = hid::CreateNativeHotPlugMonitor(&error);
   ASSERT_NE(monitor, nullptr) << "error " << error;
   EXPECT_EQ(error, 0);
-  EXPECT_TRUE(IsWaitObject(monitor->Fd()));
+  EXPECT_TRUE(IsWaitObject(monitor->Waitable()));
   // No sensor is plugged during the test, so nothing concerns us; reading
   // must return at once whatever else the machine does.
   for (const auto& event : monitor->ReadEvents()) {
@@ -110,7 +110,7 @@ TEST_F(HotplugTest, NativeMonitorStartsAndStaysQuietWithoutADeviceManager) {
   }
 }
 
-TEST_F(HotplugTest, ThousandPlugAndPullCyclesLeakNothing) {
+TEST_F(HotPlugTest, ThousandPlugAndPullCyclesLeakNothing) {
   auto monitor = emu::MonitorBus(bus, nullptr);
   ASSERT_NE(monitor, nullptr);
   const std::string resident = bus.PlugSensor(std::make_shared<emu::EmulatedSensor>());

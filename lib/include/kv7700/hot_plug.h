@@ -15,27 +15,29 @@ namespace kv::hid {
 #if defined(_WIN32)
 // A manual-reset event handle, signalled while events are pending.
 using WaitObject = void*;
+inline constexpr WaitObject kNoWaitObject = nullptr;
 #else
 // A file descriptor, readable while events are pending.
 using WaitObject = int;
+inline constexpr WaitObject kNoWaitObject = -1;
 #endif
 
-struct HotplugEvent {
+struct HotPlugEvent {
   enum class Kind { Added, Removed };
   Kind kind = Kind::Added;
   std::string path;  // the interface path, as the platform names it
-  bool operator==(const HotplugEvent&) const = default;
+  bool operator==(const HotPlugEvent&) const = default;
 };
 
-class HotplugMonitor {
+class HotPlugMonitor {
  public:
-  virtual ~HotplugMonitor() = default;
-  // Ready while events are pending. Owned by the monitor; never -1 (null on
-  // Windows).
-  virtual WaitObject Fd() const = 0;
+  virtual ~HotPlugMonitor() = default;
+  // The wait object that is ready while events are pending. Owned by the
+  // monitor; never kNoWaitObject.
+  virtual WaitObject Waitable() const = 0;
   // Takes every pending event, oldest first. Never blocks; an empty result
   // after a wake-up is normal (the readiness was for something filtered out).
-  virtual std::vector<HotplugEvent> ReadEvents() = 0;
+  virtual std::vector<HotPlugEvent> ReadEvents() = 0;
 };
 
 // The native monitor (udev on Linux: hidraw nodes; on Windows the device
@@ -43,16 +45,16 @@ class HotplugMonitor {
 // device manager it starts and simply never reports anything. Null when it
 // cannot be created, with the error number in *error (when given; errno on
 // Linux, GetLastError() on Windows).
-std::unique_ptr<HotplugMonitor> CreateNativeHotplugMonitor(int* error);
+std::unique_ptr<HotPlugMonitor> CreateNativeHotPlugMonitor(int* error);
 
 // A monitor fed by Post, from any thread: how an emulated bus raises the same
 // reports as the real monitor.
-class QueuedHotplugMonitor : public HotplugMonitor {
+class QueuedHotPlugMonitor : public HotPlugMonitor {
  public:
-  virtual void Post(HotplugEvent event) = 0;
+  virtual void Post(HotPlugEvent event) = 0;
 };
 
 // Null when it cannot be created, with the error number in *error.
-std::unique_ptr<QueuedHotplugMonitor> CreateQueuedHotplugMonitor(int* error);
+std::unique_ptr<QueuedHotPlugMonitor> CreateQueuedHotPlugMonitor(int* error);
 
 }  // namespace kv::hid

@@ -3,8 +3,8 @@
 // say so with the usual codes, without hanging or leaking descriptors.
 #include <gmock/gmock.h>
 #include <hidapi/hidapi.h>
-#include <kv7700/discovery.h>
-#include <kv7700/hotplug.h>
+#include <kv7700/device_info.h>
+#include <kv7700/hot_plug.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -130,7 +130,7 @@ TEST_F(NativeBackendTest, RepeatedUseLeaksNoDescriptor) {
     hid::NativePlatform().PathNamesSensor("/dev/null");
   }
   for (int i = 0; i < 50; ++i) {
-    EXPECT_NE(hid::CreateNativeHotplugMonitor(nullptr), nullptr);
+    EXPECT_NE(hid::CreateNativeHotPlugMonitor(nullptr), nullptr);
     EXPECT_EQ(OpenAllDevices(nullptr), 0);
     CloseAllDevices();
   }

@@ -1,9 +1,9 @@
-#include "monitor_hot_plug.h"
+#include "monitor_hot_plug_source.h"
 
 namespace kv::ui {
 
 MonitorHotPlugSource::MonitorHotPlugSource()
-    : MonitorHotPlugSource([](int* error) { return hid::CreateNativeHotplugMonitor(error); }) {}
+    : MonitorHotPlugSource([](int* error) { return hid::CreateNativeHotPlugMonitor(error); }) {}
 
 MonitorHotPlugSource::MonitorHotPlugSource(Factory factory) : factory_(std::move(factory)) {}
 
@@ -18,8 +18,8 @@ bool MonitorHotPlugSource::Start(HotPlugSink& sink, unsigned long* error) {
   return true;
 }
 
-hid::WaitObject MonitorHotPlugSource::Fd() const {
-  return monitor_ ? monitor_->Fd() : kNoWaitObject;
+hid::WaitObject MonitorHotPlugSource::Waitable() const {
+  return monitor_ ? monitor_->Waitable() : kNoWaitObject;
 }
 
 void MonitorHotPlugSource::Drain() {
@@ -27,7 +27,7 @@ void MonitorHotPlugSource::Drain() {
     return;
   }
   for (const auto& event : monitor_->ReadEvents()) {
-    if (event.kind == hid::HotplugEvent::Kind::Added) {
+    if (event.kind == hid::HotPlugEvent::Kind::Added) {
       sink_->OnDeviceArrival(event.path);
     } else {
       sink_->OnDeviceRemoval(event.path);

@@ -1,4 +1,4 @@
-#include "command_line.h"
+#include "program_options.h"
 
 namespace kv::ui {
 
@@ -11,8 +11,8 @@ const char kUsage[] =
     "                     its configuration between runs (made when missing).\n"
     "                     Repeat for more sensors.\n";
 
-bool ParseCommandLine(const std::vector<std::string>& arguments, Options* options,
-                      std::string* error) {
+bool ParseProgramOptions(const std::vector<std::string>& arguments, Options* options,
+                         std::string* error) {
   static const std::string kSimulate = "--simulate";
   Options parsed;
   for (const std::string& argument : arguments) {

@@ -8,7 +8,7 @@
 #pragma once
 
 #include <kv7700/hid.h>
-#include <kv7700/hotplug.h>
+#include <kv7700/hot_plug.h>
 
 #include <cstddef>
 #include <cstdint>
@@ -54,7 +54,7 @@ class SensorSet {
   // The bus, to be installed with hid::SetPlatform while the set lives.
   hid::Platform& Platform();
   // A monitor that reports this bus's plugs and pulls. At most one at a time.
-  std::unique_ptr<hid::HotplugMonitor> MakeMonitor(int* error);
+  std::unique_ptr<hid::HotPlugMonitor> MakeMonitor(int* error);
 
   std::size_t Count() const;
   // A fresh sensor, plugged in; its index.

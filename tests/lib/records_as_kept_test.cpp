@@ -1,7 +1,7 @@
 // RecordsAsKept predicts what a write and a read-back leave in the cache, on
 // the emulated sensor, for the words the wire changes.
 #include <gtest/gtest.h>
-#include <kv7700/record_image.h>
+#include <kv7700/records_as_kept.h>
 #include <kv7700/template_fields.h>
 
 #include "support/library_fixture.h"

@@ -3,6 +3,8 @@
 // stored.
 #pragma once
 
+#include <kv7700/kv7700.h>
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -17,16 +19,16 @@ namespace kv {
 std::vector<std::string> GetAccessDeniedPaths();
 
 // The interface path of open sensor `index`; empty when no sensor has it.
-std::string GetDevicePath(int index);
+std::string GetDevicePath(SensorIndex index);
 
 // The USB vendor and product id of open sensor `index`. 1 on success; 0 with
 // both left alone when there is no such sensor or its identity cannot be read.
-int GetDeviceIdentity(int index, std::uint16_t* vendorId, std::uint16_t* productId);
+int GetDeviceIdentity(SensorIndex index, std::uint16_t* vendorId, std::uint16_t* productId);
 
 // Who kept open sensor `index` when its last operation gave up waiting for
 // it (status code kErrSensorInUse): "kv7700-config, process 1234", or "" when
 // that cannot be known or no wait gave up.
-std::string GetSensorHolder(int index);
+std::string GetSensorHolder(SensorIndex index);
 // The same for the current sensor.
 std::string GetSensorHolder();
 

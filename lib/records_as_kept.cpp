@@ -1,4 +1,4 @@
-#include <kv7700/record_image.h>
+#include <kv7700/records_as_kept.h>
 
 #include "lib_state.h"
 #include "wire_codec.h"

@@ -1,4 +1,4 @@
-#include "monitor_hot_plug.h"
+#include "monitor_hot_plug_source.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -18,21 +18,21 @@ class LoggingSink final : public HotPlugSink {
 };
 
 TEST(MonitorHotPlugSourceTest, HandsTheMonitorsEventsToTheSinkInOrder) {
-  hid::QueuedHotplugMonitor* queue = nullptr;
+  hid::QueuedHotPlugMonitor* queue = nullptr;
   MonitorHotPlugSource source([&](int* error) {
-    auto monitor = hid::CreateQueuedHotplugMonitor(error);
+    auto monitor = hid::CreateQueuedHotPlugMonitor(error);
     queue = monitor.get();
-    return std::unique_ptr<hid::HotplugMonitor>(std::move(monitor));
+    return std::unique_ptr<hid::HotPlugMonitor>(std::move(monitor));
   });
-  EXPECT_EQ(source.Fd(), kNoWaitObject);
+  EXPECT_EQ(source.Waitable(), kNoWaitObject);
   LoggingSink sink;
   unsigned long error = 0;
   ASSERT_TRUE(source.Start(sink, &error));
   ASSERT_NE(queue, nullptr);
-  EXPECT_NE(source.Fd(), kNoWaitObject);
+  EXPECT_NE(source.Waitable(), kNoWaitObject);
 
-  queue->Post({hid::HotplugEvent::Kind::Added, "/dev/hidraw3"});
-  queue->Post({hid::HotplugEvent::Kind::Removed, "/dev/hidraw1"});
+  queue->Post({hid::HotPlugEvent::Kind::Added, "/dev/hidraw3"});
+  queue->Post({hid::HotPlugEvent::Kind::Removed, "/dev/hidraw1"});
   source.Drain();
   source.Drain();  // nothing more pending
   EXPECT_THAT(sink.log, ElementsAre("+/dev/hidraw3", "-/dev/hidraw1"));
@@ -41,13 +41,13 @@ TEST(MonitorHotPlugSourceTest, HandsTheMonitorsEventsToTheSinkInOrder) {
 TEST(MonitorHotPlugSourceTest, AMonitorThatCannotStartReportsItsErrorNumber) {
   MonitorHotPlugSource source([](int* error) {
     *error = EMFILE;
-    return std::unique_ptr<hid::HotplugMonitor>();
+    return std::unique_ptr<hid::HotPlugMonitor>();
   });
   LoggingSink sink;
   unsigned long error = 0;
   EXPECT_FALSE(source.Start(sink, &error));
   EXPECT_EQ(error, static_cast<unsigned long>(EMFILE));
-  EXPECT_EQ(source.Fd(), kNoWaitObject);
+  EXPECT_EQ(source.Waitable(), kNoWaitObject);
   source.Drain();
   EXPECT_TRUE(sink.log.empty());
 }

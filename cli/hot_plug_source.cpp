@@ -1,4 +1,4 @@
-#include "plug_source.h"
+#include "hot_plug_source.h"
 
 #include <kv7700/clock.h>
 
@@ -20,12 +20,12 @@ constexpr std::uint16_t kOtherProduct = 0xC31C;
 // (a signal also ends the wait at once).
 constexpr int kPollMs = 250;
 
-class MonitorPlugSource final : public PlugSource {
+class MonitorHotPlugSource final : public HotPlugSource {
  public:
-  MonitorPlugSource(std::unique_ptr<hid::HotplugMonitor> monitor, Simulation* simulation)
+  MonitorHotPlugSource(std::unique_ptr<hid::HotPlugMonitor> monitor, Simulation* simulation)
       : monitor_(std::move(monitor)), simulation_(simulation), startMs_(GetClock().NowMs()) {}
 
-  WaitResult Next(hid::HotplugEvent* out) override {
+  WaitResult Next(hid::HotPlugEvent* out) override {
     while (true) {
       if (!pending_.empty()) {
         *out = pending_.front();
@@ -71,15 +71,15 @@ class MonitorPlugSource final : public PlugSource {
 
   // Takes pending events, waiting up to `timeoutMs` for the first.
   void Take(int timeoutMs) {
-    if (!WaitReady(monitor_->Fd(), timeoutMs)) return;
-    for (hid::HotplugEvent& event : monitor_->ReadEvents()) pending_.push_back(std::move(event));
+    if (!WaitReady(monitor_->Waitable(), timeoutMs)) return;
+    for (hid::HotPlugEvent& event : monitor_->ReadEvents()) pending_.push_back(std::move(event));
   }
 
-  std::unique_ptr<hid::HotplugMonitor> monitor_;
+  std::unique_ptr<hid::HotPlugMonitor> monitor_;
   Simulation* simulation_;
   std::uint64_t startMs_;
   std::size_t next_ = 0;
-  std::deque<hid::HotplugEvent> pending_;
+  std::deque<hid::HotPlugEvent> pending_;
 };
 
 CliError MonitorFailure(int error) {
@@ -89,18 +89,18 @@ CliError MonitorFailure(int error) {
 
 }  // namespace
 
-std::unique_ptr<PlugSource> MakeSystemPlugSource() {
+std::unique_ptr<HotPlugSource> MakeSystemHotPlugSource() {
   int error = 0;
-  std::unique_ptr<hid::HotplugMonitor> monitor = hid::CreateNativeHotplugMonitor(&error);
+  std::unique_ptr<hid::HotPlugMonitor> monitor = hid::CreateNativeHotPlugMonitor(&error);
   if (!monitor) throw MonitorFailure(error);
-  return std::make_unique<MonitorPlugSource>(std::move(monitor), nullptr);
+  return std::make_unique<MonitorHotPlugSource>(std::move(monitor), nullptr);
 }
 
-std::unique_ptr<PlugSource> MakeSimulatedPlugSource(Simulation& simulation) {
+std::unique_ptr<HotPlugSource> MakeSimulatedHotPlugSource(Simulation& simulation) {
   int error = 0;
-  std::unique_ptr<hid::HotplugMonitor> monitor = simulation.Sensors().MakeMonitor(&error);
+  std::unique_ptr<hid::HotPlugMonitor> monitor = simulation.Sensors().MakeMonitor(&error);
   if (!monitor) throw MonitorFailure(error);
-  return std::make_unique<MonitorPlugSource>(std::move(monitor), &simulation);
+  return std::make_unique<MonitorHotPlugSource>(std::move(monitor), &simulation);
 }
 
 }  // namespace kv::cli

@@ -1,0 +1,34 @@
+// Saving a whole file so that a failure never costs the user the file they
+// already had: the text goes to a temporary file beside the target, which
+// replaces the target only once every byte was written and is on the disk.
+#pragma once
+
+#include <string_view>
+
+namespace kv {
+
+// How a save went, beyond success or failure.
+struct SaveOutcome {
+  int error = 0;  // errno of the step that failed; 0 after a success
+  // The file was written in place: its folder does not let this user make
+  // a new file, or the file has other hard links that a new file would cut
+  // off, or its owner or ACL could not be given to a new file.
+  bool inPlace = false;
+  // The save failed after it had begun to overwrite the file in place: the
+  // file may now be incomplete.
+  bool fileMayBeIncomplete = false;
+  // The new file replaced the old one, but the folder could not be synced,
+  // so a power cut could still bring the old one back.
+  bool replacedNotSynced = false;
+};
+
+// Writes `text` to `path` in text mode, one write per line, following
+// symbolic links (a dangling link's target is created). An existing regular
+// file is replaced through a temporary file beside it that takes its owner,
+// mode and ACL, and only once the whole text is synced to the disk; when
+// that cannot be done, it is written in place. A target that exists but is
+// not a regular file (a device, a pipe) is written directly. False with
+// errno set on any failure; `outcome`, when given, says more.
+bool SaveTextFile(const char* path, std::string_view text, SaveOutcome* outcome = nullptr);
+
+}  // namespace kv
