@@ -7,6 +7,7 @@
 #include <cstring>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace kv {
 
@@ -66,10 +67,10 @@ SensorHold::SensorHold(const std::int16_t* indices, std::int16_t count) {
 
 void SensorHold::Take(std::vector<std::int16_t> indices) {
   LibState& state = GetLibState();
+  std::erase_if(indices, [](std::int16_t index) { return index < 0 || index >= kMaxDevices; });
   std::sort(indices.begin(), indices.end(), PathBefore);
   const std::uint64_t deadline = GetClock().NowMs() + kSensorWaitMs;
   for (const std::int16_t index : indices) {
-    if (index < 0 || index >= kMaxDevices) continue;
     DeviceSlot& slot = state.Slots[index];
     // Not open: the exchange itself fails and says so.
     if (!state.HidLayer || slot.Handle == hid::kInvalidHandle) continue;
