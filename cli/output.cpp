@@ -33,7 +33,7 @@ namespace {
 // Who kept the sensor the tool gave up waiting for: only sensors whose last
 // wait gave up name a holder.
 std::string SensorHolder() {
-  for (int index = 0; index < GetDeviceCount(); ++index) {
+  for (SensorIndex index = 0; index < GetDeviceCount(); ++index) {
     if (std::string holder = GetSensorHolder(index); !holder.empty()) return holder;
   }
   return "another program";

@@ -85,15 +85,14 @@ void SensorHold::Take(std::vector<std::int16_t> indices) {
 
 SensorHold::~SensorHold() {
   LibState& state = GetLibState();
-  // Released in the reverse order of taking.
-  for (auto it = held_.rbegin(); it != held_.rend(); ++it) {
-    DeviceSlot& slot = state.Slots[it->first];
+  for (const auto& [index, handle] : held_) {
+    DeviceSlot& slot = state.Slots[index];
     // The slot may have been emptied meanwhile; the handle still names it.
-    if (slot.Handle != it->second) {
-      if (state.HidLayer) state.HidLayer->Release(it->second);
+    if (slot.Handle != handle) {
+      if (state.HidLayer) state.HidLayer->Release(handle);
       continue;
     }
-    if (--slot.HoldDepth == 0 && state.HidLayer) state.HidLayer->Release(it->second);
+    if (--slot.HoldDepth == 0 && state.HidLayer) state.HidLayer->Release(handle);
   }
 }
 

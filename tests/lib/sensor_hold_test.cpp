@@ -102,7 +102,7 @@ TEST_F(SensorHoldTest, InStepWritesGoAheadOnTheSensorsThatCouldBeHad) {
   ASSERT_EQ(ReadDevCfg(), 1);
   bus.HoldElsewhere(GetDevicePath(0), kHolder);
   tsSonarParms sonar;
-  for (std::int16_t index : {0, 1}) {
+  for (const SensorIndex index : {SensorIndex{0}, SensorIndex{1}}) {
     SelectDevice(index);
     GetSonarParms(&sonar);
     sonar.PingRateS = 300;
