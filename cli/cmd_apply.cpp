@@ -1,13 +1,15 @@
 // apply FILE: brings sensors to a template file and leaves them alone when
 // they already match it. Each sensor is compared field by field with the file
-// (read into its cache through the library's reader and record checks), only
-// the records that differ are written, and the sensor is read back to check
-// that it kept them. A file the library refuses writes nothing at all.
+// (read through the library's reader and record checks), only the records
+// that differ are written, and the sensor is read back to check that it kept
+// them; several sensors are written together and read back together. A file
+// the library refuses writes nothing at all.
 #include <kv7700/device_info.h>
 #include <kv7700/kv7700.h>
 #include <kv7700/sensor_facts.h>
 
 #include <CLI/CLI.hpp>
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <utility>
@@ -47,14 +49,16 @@ std::string Quoted(const std::string& file) {
   return "'" + file + "'";
 }
 
-// Loads the file into the current sensor's cache; throws when the library
-// refuses a record, naming each one (nothing has been written then).
-Configuration LoadTemplate(const std::string& file, const std::string& sensor) {
-  if (!ReadDevCfgFmFile(file.c_str())) {
+// What the file asks of the current sensor, through the library's reader and
+// record checks, leaving its cache alone; throws when the library refuses a
+// record, naming each one (nothing has been written then).
+Configuration PreviewTemplate(const std::string& file, const std::string& sensor) {
+  Configuration loaded;
+  DirtyRecords stored;
+  if (!PreviewDevCfgFmFile(file.c_str(), &loaded, &stored)) {
     throw Failure("ReadDevCfgFmFile could not read " + Quoted(file) + " for " + sensor +
                   ". Nothing was written.");
   }
-  const DirtyRecords stored = GetDirtyRecords();
   const std::pair<RecordKind, bool> outcome[] = {{RecordKind::WalkAway, stored.walkAway},
                                                  {RecordKind::WalkUp, stored.walkUp},
                                                  {RecordKind::Sonar, stored.sonar},
@@ -70,7 +74,7 @@ Configuration LoadTemplate(const std::string& file, const std::string& sensor) {
     throw Failure(message + "Nothing was written to " + sensor +
                   ". Correct the file and apply it again.");
   }
-  return CachedConfiguration(sensor);
+  return loaded;
 }
 
 Plan MakePlan(const Configuration& current, const Configuration& loaded, std::uint16_t firmware) {
@@ -101,72 +105,117 @@ Plan MakePlan(const Configuration& current, const Configuration& loaded, std::ui
   return plan;
 }
 
-// The sensor's records are read again before the write: loading the file
-// stored all four in the cache, and only the differing ones may be sent.
-// `written` names the records once the sensor has acknowledged them.
-void WritePlan(const Plan& plan, const std::string& sensor, Json* written) {
-  int ok = 0;
-  {
-    ProgressScope progress("Reading " + sensor, 2 * kConfigReadExchanges);
-    ok = ReadDevCfg();
-  }
-  if (!ok) throw DeviceFailure("ReadDevCfg", sensor, GetDevError());
-  StoreRecords(plan.expected, plan.records, sensor);
-  WriteConfiguration(plan.records, sensor);
-  *written = RecordListJson(plan.records);
-  VerifyWrite(plan.expected, plan.records, sensor);
-}
+// One sensor of the run and how applying the file to it went.
+struct Target {
+  int index = 0;
+  std::string name;
+  Json result;
+  Plan plan;
+  std::string error;             // why it failed; empty when it did not
+  Json written = Json::array();  // the records it acknowledged, even when
+                                 // the read-back then fails
+};
 
+// Plans every sensor first, then writes those that differ together and
+// reads them back together, so any number of sensors take the time of one.
 class Applier {
  public:
   Applier(Context& context, const ApplyOptions& options)
       : context_(context), options_(options), out_(context.out) {}
 
-  // Applies the file to one sensor; a failure is recorded and the next
-  // sensor still gets its turn.
-  void Apply(int index) {
+  // Compares one sensor with the file and reports what would change; a
+  // failure is recorded and the next sensor still gets its turn.
+  void Prepare(int index) {
     SensorRun& sensors = context_.sensors;
-    Json result = {{"index", index}};
-    Json written = Json::array();  // even when the read-back then fails
+    Target target{index, sensors.Describe(index), {{"index", index}}, {}, {}};
     try {
       const Sensor sensor = ReadSensor(sensors, index);
-      result = {{"sensor", SensorJson(sensor.info)}};
-      const Configuration loaded = LoadTemplate(options_.file, sensor.name);
-      const Plan plan = MakePlan(sensor.config, loaded, sensor.info.firmware);
-      const bool change = !plan.records.empty();
-      Report(sensor, plan);
-      if (change && !options_.dryRun) WritePlan(plan, sensor.name, &written);
-      result["status"] = change ? "changed" : "unchanged";
-      result["changes"] = ChangesJson(plan.current, plan.expected);
-      result["records"] = RecordListJson(plan.records);
-      result["written"] = written;
-      result["verified"] = !written.empty();
-      result["adjusted"] = plan.adjusted;
-      if (change) result["key_sequences"] = KeySequencesJson(plan.expected);
-      out_.Line(Outcome(sensor.name, plan, !written.empty()));
-      changed_ = changed_ || change;
+      target.result = {{"sensor", SensorJson(sensor.info)}};
+      const Configuration loaded = PreviewTemplate(options_.file, sensor.name);
+      target.plan = MakePlan(sensor.config, loaded, sensor.info.firmware);
+      Report(sensor, target.plan);
     } catch (const CliError& error) {
-      result["status"] = "failed";
-      result["written"] = written;
-      result["error"] = error.what();
-      failures_ += (failures_.empty() ? "" : "\n") + std::string(error.what());
-      out_.Line(sensors.Describe(index) + ": failed");
+      target.error = error.what();
     }
-    results_.push_back(result);
+    targets_.push_back(std::move(target));
+  }
+
+  // Stores each differing sensor's records, writes them all at once and
+  // reads every written sensor back at once.
+  void WriteChanges() {
+    std::vector<int> ready;
+    for (Target& target : targets_) {
+      if (!target.error.empty() || target.plan.records.empty()) continue;
+      try {
+        context_.sensors.Select(target.index);
+        StoreRecords(target.plan.expected, target.plan.records, target.name);
+        ready.push_back(target.index);
+      } catch (const CliError& error) {
+        target.error = error.what();
+      }
+    }
+    if (ready.empty()) return;
+    const std::vector<std::uint32_t> errors = WriteConfigurations(ready);
+    std::vector<WrittenSensor> written;
+    std::vector<Target*> checked;
+    for (std::size_t n = 0; n < ready.size(); ++n) {
+      Target& target = Of(ready[n]);
+      if (errors[n] != 0) {
+        target.error = DeviceFailure("WriteDevCfg", target.name, errors[n]).what();
+        continue;
+      }
+      target.written = RecordListJson(target.plan.records);
+      written.push_back({target.index, target.name, target.plan.expected, target.plan.records});
+      checked.push_back(&target);
+    }
+    const std::vector<std::string> wrong = VerifyWrites(written);
+    for (std::size_t n = 0; n < checked.size(); ++n) checked[n]->error = wrong[n];
   }
 
   void Finish() {
+    Json results = Json::array();
+    std::string failures;
+    bool changed = false;
+    for (Target& target : targets_) {
+      Json& result = target.result;
+      if (!target.error.empty()) {
+        result["status"] = "failed";
+        result["written"] = target.written;
+        result["error"] = target.error;
+        failures += (failures.empty() ? "" : "\n") + target.error;
+        out_.Line(target.name + ": failed");
+        results.push_back(result);
+        continue;
+      }
+      const Plan& plan = target.plan;
+      const bool change = !plan.records.empty();
+      result["status"] = change ? "changed" : "unchanged";
+      result["changes"] = ChangesJson(plan.current, plan.expected);
+      result["records"] = RecordListJson(plan.records);
+      result["written"] = target.written;
+      result["verified"] = !target.written.empty();
+      result["adjusted"] = plan.adjusted;
+      if (change) result["key_sequences"] = KeySequencesJson(plan.expected);
+      out_.Line(Outcome(target.name, plan, !target.written.empty()));
+      changed = changed || change;
+      results.push_back(result);
+    }
     if (out_.IsJson()) {
       out_.Document({{"file", options_.file},
                      {"dry_run", options_.dryRun},
-                     {"changed", changed_},
-                     {"failed", !failures_.empty()},
-                     {"sensors", results_}});
+                     {"changed", changed},
+                     {"failed", !failures.empty()},
+                     {"sensors", results}});
     }
-    if (!failures_.empty()) throw Failure(failures_);
+    if (!failures.empty()) throw Failure(failures);
   }
 
  private:
+  Target& Of(int index) {
+    return *std::find_if(targets_.begin(), targets_.end(),
+                         [&](const Target& t) { return t.index == index; });
+  }
+
   // The changes, and the key sequences a change makes the sensor type, before
   // anything is written.
   void Report(const Sensor& sensor, const Plan& plan) {
@@ -194,9 +243,7 @@ class Applier {
   Context& context_;
   const ApplyOptions& options_;
   const Output& out_;
-  Json results_ = Json::array();
-  std::string failures_;
-  bool changed_ = false;
+  std::vector<Target> targets_;
 };
 
 // The sensor whose interface path is `path`.
@@ -226,7 +273,8 @@ void RunApply(Context& context, const ApplyOptions& options) {
     targets.push_back(context.options.device);
   }
   Applier applier(context, options);
-  for (int index : targets) applier.Apply(index);
+  for (int index : targets) applier.Prepare(index);
+  if (!options.dryRun) applier.WriteChanges();
   applier.Finish();
 }
 

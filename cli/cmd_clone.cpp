@@ -97,21 +97,28 @@ void RunClone(Context& context, const CloneOptions& options) {
   }
   // All targets are written at once: the sensor's waits overlap.
   if (!options.dryRun && !ready.empty()) {
-    const std::vector<std::uint32_t> errors = WriteConfigurations(records, ready);
+    const std::vector<std::uint32_t> errors = WriteConfigurations(ready);
     for (std::size_t n = 0; n < ready.size(); ++n) {
       if (errors[n] == 0) continue;
       Target& target = *std::find_if(targets.begin(), targets.end(),
                                      [&](const Target& t) { return t.index == ready[n]; });
       target.error = DeviceFailure("WriteDevCfg", target.name, errors[n]).what();
     }
-    // Read back one after another: a verified clone takes a read per target.
-    for (Target& target : targets) {
-      if (!options.verify || !target.error.empty()) continue;
-      try {
-        sensors.Select(target.index);
-        VerifyWrite(ExpectedAfterWrite(config, target.before, records), records, target.name);
-      } catch (const CliError& error) {
-        target.error = error.what();
+    // The written targets are read back together too.
+    if (options.verify) {
+      std::vector<WrittenSensor> written;
+      std::vector<Target*> checked;
+      for (Target& target : targets) {
+        if (!target.error.empty()) continue;
+        written.push_back({target.index, target.name,
+                           ExpectedAfterWrite(config, target.before, records), records});
+        checked.push_back(&target);
+      }
+      const std::vector<std::string> wrong = VerifyWrites(written);
+      for (std::size_t n = 0; n < checked.size(); ++n) {
+        if (wrong[n].empty()) continue;
+        Target& target = *checked[n];
+        target.error = wrong[n];
         target.result["changes"] = ChangesJson(target.before, config);
         target.written = true;
       }

@@ -2,6 +2,7 @@
 
 #include <kv7700/device_info.h>
 #include <kv7700/kv7700.h>
+#include <kv7700/sensor_facts.h>
 
 #include <cstdio>
 
@@ -55,9 +56,23 @@ void SensorRun::OpenAll() {
                                    ".");
   }
   if (!result) {
+    // Discovery stops at the first sensor that fails its read; the sensors
+    // after it are read now, together.
+    std::vector<int> unread;
     for (int i = 0; i < Count(); ++i) {
       SelectDevice(static_cast<std::int16_t>(i));
-      if (const std::uint32_t error = GetDevError(); error != 0) readErrors_[i] = error;
+      tsSonarParms probe;
+      if (const std::uint32_t error = GetDevError(); error != 0) {
+        readErrors_[i] = error;
+      } else if (!GetSonarParms(&probe)) {
+        unread.push_back(i);
+      }
+    }
+    if (!unread.empty()) {
+      const std::vector<std::uint32_t> errors = ReadConfigurations(unread, "Reading");
+      for (std::size_t n = 0; n < unread.size(); ++n) {
+        if (errors[n] != 0) readErrors_[unread[n]] = errors[n];
+      }
     }
   }
   SelectDevice(0);
@@ -205,22 +220,47 @@ void WriteConfiguration(const std::vector<RecordKind>& records, const std::strin
   if (!ok) throw DeviceFailure("WriteDevCfg", sensor, GetDevError());
 }
 
-std::vector<std::uint32_t> WriteConfigurations(const std::vector<RecordKind>& records,
-                                               const std::vector<int>& indices) {
-  std::vector<std::int16_t> slots(indices.begin(), indices.end());
-  int reports = 1;  // the commit
-  for (RecordKind record : records) reports += ReportsOf(record);
-  {
-    ProgressScope progress("Writing to " + std::to_string(indices.size()) + " sensors",
-                           reports * static_cast<int>(indices.size()));
-    WriteDevCfgOfSensors(slots.data(), static_cast<std::int16_t>(slots.size()));
-  }
+namespace {
+
+// The DevError each of `slots` was left with.
+std::vector<std::uint32_t> StatusWords(const std::vector<std::int16_t>& slots) {
   std::vector<std::uint32_t> errors;
   for (std::int16_t slot : slots) {
     SelectDevice(slot);
     errors.push_back(GetDevError());
   }
   return errors;
+}
+
+}  // namespace
+
+std::vector<std::uint32_t> WriteConfigurations(const std::vector<int>& indices) {
+  std::vector<std::int16_t> slots(indices.begin(), indices.end());
+  int reports = 0;
+  for (std::int16_t slot : slots) {
+    SelectDevice(slot);
+    const DirtyRecords dirty = GetDirtyRecords();
+    reports += 1 + (dirty.sonar ? ReportsOf(RecordKind::Sonar) : 0) +  // and the commit
+               (dirty.walkAway ? ReportsOf(RecordKind::WalkAway) : 0) +
+               (dirty.walkUp ? ReportsOf(RecordKind::WalkUp) : 0) +
+               (dirty.idle ? ReportsOf(RecordKind::Idle) : 0);
+  }
+  {
+    ProgressScope progress("Writing to " + std::to_string(indices.size()) + " sensors", reports);
+    WriteDevCfgOfSensors(slots.data(), static_cast<std::int16_t>(slots.size()));
+  }
+  return StatusWords(slots);
+}
+
+std::vector<std::uint32_t> ReadConfigurations(const std::vector<int>& indices,
+                                              const std::string& what) {
+  std::vector<std::int16_t> slots(indices.begin(), indices.end());
+  {
+    ProgressScope progress(what + " " + std::to_string(indices.size()) + " sensors",
+                           2 * static_cast<int>(kConfigReadExchanges * indices.size()));
+    ReadDevCfgOfSensors(slots.data(), static_cast<std::int16_t>(slots.size()));
+  }
+  return StatusWords(slots);
 }
 
 }  // namespace kv::cli

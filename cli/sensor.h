@@ -86,10 +86,15 @@ void StoreRecords(const Configuration& config, const std::vector<RecordKind>& re
 // ones stored, for the progress display.
 void WriteConfiguration(const std::vector<RecordKind>& records, const std::string& sensor);
 
-// Sends the stored records of several sensors at once (one WriteDevCfg's
-// time for all of them). Returns, per sensor in `indices` order, its DevError
-// (0 when written).
-std::vector<std::uint32_t> WriteConfigurations(const std::vector<RecordKind>& records,
-                                               const std::vector<int>& indices);
+// Sends the stored (dirty) records of several sensors at once (one
+// WriteDevCfg's time for all of them). Returns, per sensor in `indices`
+// order, its DevError (0 when written).
+std::vector<std::uint32_t> WriteConfigurations(const std::vector<int>& indices);
+
+// Reads several sensors again at once (one ReadDevCfg's time for all of
+// them); `what` names the read for the progress display. Returns, per sensor
+// in `indices` order, its DevError (0 when read).
+std::vector<std::uint32_t> ReadConfigurations(const std::vector<int>& indices,
+                                              const std::string& what);
 
 }  // namespace kv::cli

@@ -60,14 +60,11 @@ Configuration ExpectedAfterWrite(const Configuration& wanted, const Configuratio
   return expected;
 }
 
-void VerifyWrite(const Configuration& expected, const std::vector<RecordKind>& records,
-                 const std::string& sensor) {
-  int ok = 0;
-  {
-    ProgressScope progress("Reading back " + sensor, 2 * kConfigReadExchanges);
-    ok = ReadDevCfg();
-  }
-  if (!ok) throw DeviceFailure("ReadDevCfg (read-back)", sensor, GetDevError());
+namespace {
+
+// Checks the current sensor's cache, just read back, against `expected`.
+void CheckReadBack(const Configuration& expected, const std::vector<RecordKind>& records,
+                   const std::string& sensor) {
   const Configuration read = CachedConfiguration(sensor);
   const std::vector<FieldChange> wrong = ComparedDifferences(expected, read, records);
   if (wrong.empty()) return;
@@ -80,6 +77,45 @@ void VerifyWrite(const Configuration& expected, const std::vector<RecordKind>& r
       "\nThe sensor acknowledged the write but did not keep it. Unplug it and plug it back in, "
       "then try again; if it happens again the sensor may be faulty.";
   throw Failure(message);
+}
+
+constexpr const char* kReadBack = "ReadDevCfg (read-back)";
+
+}  // namespace
+
+void VerifyWrite(const Configuration& expected, const std::vector<RecordKind>& records,
+                 const std::string& sensor) {
+  int ok = 0;
+  {
+    ProgressScope progress("Reading back " + sensor, 2 * kConfigReadExchanges);
+    ok = ReadDevCfg();
+  }
+  if (!ok) throw DeviceFailure(kReadBack, sensor, GetDevError());
+  CheckReadBack(expected, records, sensor);
+}
+
+std::vector<std::string> VerifyWrites(const std::vector<WrittenSensor>& sensors) {
+  if (sensors.empty()) return {};
+  std::vector<int> indices;
+  indices.reserve(sensors.size());
+  for (const WrittenSensor& sensor : sensors) indices.push_back(sensor.index);
+  const std::vector<std::uint32_t> errors = ReadConfigurations(indices, "Reading back");
+  std::vector<std::string> failures;
+  for (std::size_t n = 0; n < sensors.size(); ++n) {
+    const WrittenSensor& sensor = sensors[n];
+    if (errors[n] != 0) {
+      failures.emplace_back(DeviceFailure(kReadBack, sensor.name, errors[n]).what());
+      continue;
+    }
+    try {
+      SelectDevice(static_cast<std::int16_t>(sensor.index));
+      CheckReadBack(sensor.expected, sensor.records, sensor.name);
+      failures.emplace_back();
+    } catch (const CliError& error) {
+      failures.emplace_back(error.what());
+    }
+  }
+  return failures;
 }
 
 }  // namespace kv::cli

@@ -31,4 +31,18 @@ Configuration ExpectedAfterWrite(const Configuration& wanted, const Configuratio
 void VerifyWrite(const Configuration& expected, const std::vector<RecordKind>& records,
                  const std::string& sensor);
 
+// A sensor written together with others, to be read back.
+struct WrittenSensor {
+  int index = 0;
+  std::string name;  // "sensor 0 (/dev/hidraw3)"
+  Configuration expected;
+  std::vector<RecordKind> records;
+};
+
+// Reads the sensors back together, in the time of one, and checks each as
+// VerifyWrite does; one that fails does not stop the others. Returns, per
+// sensor in order, the failure's message, or "" when the sensor holds what
+// was written.
+std::vector<std::string> VerifyWrites(const std::vector<WrittenSensor>& sensors);
+
 }  // namespace kv::cli

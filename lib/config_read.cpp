@@ -1,10 +1,12 @@
 // ReadDevCfg: the whole configuration and the firmware version of a sensor,
 // seven request/response exchanges. Several sensors are read in step: each
 // one's request goes out, the 250 ms are waited once for all of them, then
-// every answer is fetched, so n sensors take the time of one.
+// every answer is fetched, so n sensors take the time of one; a sensor that
+// fails drops out and the others go on.
 #include "config_read.h"
 
 #include <array>
+#include <span>
 
 #include "exchange.h"
 #include "lib_state.h"
@@ -72,33 +74,31 @@ void MarkRecordsRead(DeviceSlot& slot) {
 
 }  // namespace
 
-ReadOutcome ReadInStep(std::int16_t first, std::int16_t count) {
+ReadOutcome ReadInStep(std::span<const std::int16_t> listed) {
   LibState& state = GetLibState();
   const std::int16_t current = state.CurrentIndex;
   ReadOutcome outcome;
   outcome.failedStep.fill(kStepCount);  // none failed
   std::array<bool, kMaxDevices> active{};
-  std::array<std::int16_t, kMaxDevices> indices{};
-  for (std::int16_t i = first; i < first + count; ++i) {
+  for (std::int16_t i : listed) {
     active[i] = true;
     state.Slots[i].DevError = 0;
-    indices[i - first] = i;
   }
-  const SensorHold hold(indices.data(), count);
+  const SensorHold hold(listed.data(), static_cast<std::int16_t>(listed.size()));
 
   const auto fail = [&](std::int16_t index, std::size_t step) {
     state.Slots[index].DevError |= kGroupRead;
     outcome.failedStep[index] = static_cast<std::uint8_t>(step);
     active[index] = false;
   };
-  for (std::int16_t i = first; i < first + count; ++i) {
+  for (std::int16_t i : listed) {
     if (hold.Holds(i)) continue;
     state.Slots[i].DevError = kErrSensorInUse;
     fail(i, 0);
   }
   for (std::size_t step = 0; step < kStepCount; ++step) {
     bool anyAsked = false;
-    for (std::int16_t i = first; i < first + count; ++i) {
+    for (std::int16_t i : listed) {
       if (!active[i]) continue;
       state.CurrentIndex = i;
       if (SendRequest(kReadSteps[step].command)) {
@@ -109,7 +109,7 @@ ReadOutcome ReadInStep(std::int16_t first, std::int16_t count) {
     }
     if (!anyAsked) break;
     WaitForAnswers();
-    for (std::int16_t i = first; i < first + count; ++i) {
+    for (std::int16_t i : listed) {
       if (!active[i]) continue;
       state.CurrentIndex = i;
       wire::Data answer{};
@@ -125,16 +125,41 @@ ReadOutcome ReadInStep(std::int16_t first, std::int16_t count) {
   return outcome;
 }
 
-void KeepReservedWordsOf(std::int16_t first, std::int16_t last, const ReadOutcome& outcome) {
+ReadOutcome ReadInStep(std::int16_t first, std::int16_t count) {
+  std::array<std::int16_t, kMaxDevices> indices{};
+  for (std::int16_t n = 0; n < count; ++n) indices[n] = static_cast<std::int16_t>(first + n);
+  return ReadInStep(std::span(indices.data(), std::size_t(count)));
+}
+
+void KeepReservedWordsOf(std::span<const std::int16_t> indices, const ReadOutcome& outcome) {
   // Read one after another, the sensor read last leaves its words; a sensor
   // that failed before an answer leaves the word before it.
   LibState& state = GetLibState();
-  for (std::int16_t i = first; i <= last; ++i) {
+  for (std::int16_t i : indices) {
     if (outcome.failedStep[i] > kWalkUpCodesStep) {
       state.LastReserved2WU = state.Slots[i].WalkUp.Reserved2WU;
     }
     if (outcome.failedStep[i] > kIdleStep) state.LastReserved1I = state.Slots[i].Idle.Reserved1I;
   }
+}
+
+void KeepReservedWordsOf(std::int16_t first, std::int16_t last, const ReadOutcome& outcome) {
+  std::array<std::int16_t, kMaxDevices> indices{};
+  std::int16_t count = 0;
+  for (std::int16_t i = first; i <= last; ++i) indices[count++] = i;
+  KeepReservedWordsOf(std::span(indices.data(), std::size_t(count)), outcome);
+}
+
+bool IsListOfOpenSensors(const std::int16_t* indices, std::int16_t count) {
+  const LibState& state = GetLibState();
+  if (count < 0 || (count > 0 && !indices)) return false;
+  std::array<bool, kMaxDevices> listed{};
+  for (std::int16_t n = 0; n < count; ++n) {
+    const std::int16_t index = indices[n];
+    if (index < 0 || index >= state.DeviceCount || listed[index]) return false;
+    listed[index] = true;
+  }
+  return true;
 }
 
 int ReuseLastRead() {
@@ -154,6 +179,18 @@ int ReadDevCfg() {
   const ReadOutcome outcome = ReadInStep(index, 1);
   KeepReservedWordsOf(index, index, outcome);
   return outcome.failedStep[index] == kStepCount ? 1 : 0;
+}
+
+int ReadDevCfgOfSensors(const SensorIndex* indices, SensorIndex count) {
+  if (!IsListOfOpenSensors(indices, count)) return 0;
+  const std::span<const std::int16_t> listed(indices, std::size_t(count));
+  const ReadOutcome outcome = ReadInStep(listed);
+  KeepReservedWordsOf(listed, outcome);
+  int read = 1;
+  for (std::int16_t n = 0; n < count; ++n) {
+    if (outcome.failedStep[indices[n]] != kStepCount) read = 0;
+  }
+  return read;
 }
 
 }  // namespace kv

@@ -1,9 +1,10 @@
 // Reading the configuration of several sensors in step (private to the
-// library: OpenAllDevices and ReadDevCfg use it).
+// library: OpenAllDevices, ReadDevCfg and ReadDevCfgOfSensors use it).
 #pragma once
 
 #include <array>
 #include <cstdint>
+#include <span>
 
 #include "lib_state.h"
 
@@ -15,13 +16,21 @@ struct ReadOutcome {
   std::array<std::uint8_t, kMaxDevices> failedStep{};
 };
 
-// Reads sensors first .. first+count-1 together. Each slot ends as its own
-// ReadDevCfg would have left it (records, clamps, FwVersion, DevError); the
-// current sensor and the library-wide reserved words are left alone.
+// Reads the listed sensors (each open and listed once) together. Each slot
+// ends as its own ReadDevCfg would have left it (records, clamps, FwVersion,
+// DevError); the current sensor and the library-wide reserved words are left
+// alone.
+ReadOutcome ReadInStep(std::span<const std::int16_t> listed);
+// Sensors first .. first+count-1.
 ReadOutcome ReadInStep(std::int16_t first, std::int16_t count);
 
-// Sets LastReserved2WU and LastReserved1I as reading sensors first .. last
-// one after another would have.
+// Sets LastReserved2WU and LastReserved1I as reading the listed sensors one
+// after another would have.
+void KeepReservedWordsOf(std::span<const std::int16_t> indices, const ReadOutcome& outcome);
+// Sensors first .. last.
 void KeepReservedWordsOf(std::int16_t first, std::int16_t last, const ReadOutcome& outcome);
+
+// Whether `indices` names open sensors only, each once.
+bool IsListOfOpenSensors(const std::int16_t* indices, std::int16_t count);
 
 }  // namespace kv

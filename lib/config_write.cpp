@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <array>
 
+#include "config_read.h"
 #include "exchange.h"
 #include "lib_state.h"
 #include "sensor_hold.h"
@@ -139,15 +140,7 @@ int WriteDevCfg() {
 }
 
 int WriteDevCfgOfSensors(const SensorIndex* indices, SensorIndex count) {
-  const LibState& state = GetLibState();
-  if (count < 0 || (count > 0 && !indices)) return 0;
-  std::array<bool, kMaxDevices> listed{};
-  for (std::int16_t n = 0; n < count; ++n) {
-    const std::int16_t index = indices[n];
-    // Each open sensor at most once.
-    if (index < 0 || index >= state.DeviceCount || listed[index]) return 0;
-    listed[index] = true;
-  }
+  if (!IsListOfOpenSensors(indices, count)) return 0;
   return WriteInStep(indices, count, true);
 }
 

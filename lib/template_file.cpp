@@ -1,6 +1,7 @@
 // The configuration template file: the current sensor's four cached records
 // as 59 lines of plain text, and the reader that loads such a file back into
 // the cache through the records' Set operations.
+#include <kv7700/device_info.h>
 #include <kv7700/kv7700.h>
 #include <kv7700/save_report.h>
 #include <kv7700/template_fields.h>
@@ -125,6 +126,31 @@ void ApplyLine(std::string_view line, RecordSet* records) {
   SetFieldByName(std::string(name).c_str(), value, records);
 }
 
+// Applies every line of the file at `path` to `records`. False, with
+// `records` untouched, when the file cannot be opened or read to its end (a
+// folder, an I/O error).
+bool ApplyFile(const char* path, RecordSet* records) {
+  if (path == nullptr) return false;
+  std::FILE* file = std::fopen(path, "r");
+  if (file == nullptr) return false;
+  RecordSet working = *records;
+  std::string line;
+  while (ReadLine(file, &line)) ApplyLine(line, &working);
+  const bool readFailed = std::ferror(file) != 0;
+  std::fclose(file);
+  if (readFailed) return false;
+  *records = working;
+  return true;
+}
+
+// `record` into `*kept` when `check` passes it in reject mode.
+template <class R>
+bool TakeChecked(R record, R* kept, int (*check)(R*, std::uint32_t)) {
+  if (!check(&record, 0)) return false;
+  *kept = record;
+  return true;
+}
+
 }  // namespace
 
 int WriteDevCfgToFile(const char* path) {
@@ -143,18 +169,9 @@ SaveReport GetLastSaveReport() {
 }
 
 int ReadDevCfgFmFile(const char* path) {
-  if (path == nullptr) return 0;
-  std::FILE* file = std::fopen(path, "r");
-  if (file == nullptr) return 0;
   // Fields the file does not name keep their cached values.
   RecordSet working = CachedRecords(CurrentSlot());
-  std::string line;
-  while (ReadLine(file, &line)) ApplyLine(line, &working);
-  // A file that could not be read to its end (a folder, an I/O error) is
-  // treated like one that could not be opened: the cache stays untouched.
-  const bool readFailed = std::ferror(file) != 0;
-  std::fclose(file);
-  if (readFailed) return 0;
+  if (!ApplyFile(path, &working)) return 0;
 
   // Each Set checks its record; one that fails is dropped and the others are
   // still stored. Idle comes last and always succeeds, leaving DevError 0.
@@ -162,6 +179,27 @@ int ReadDevCfgFmFile(const char* path) {
   SetWalkUpParms(&working.WalkUp);
   SetSonarParms(&working.Sonar);
   SetIdleParms(&working.Idle);
+  return 1;
+}
+
+int PreviewDevCfgFmFile(const char* path, RecordSet* records, DirtyRecords* stored) {
+  if (records == nullptr || stored == nullptr) return 0;
+  DeviceSlot& slot = CurrentSlot();
+  RecordSet working = CachedRecords(slot);
+  if (!ApplyFile(path, &working)) return 0;
+
+  // The checks of the Set operations, on copies; a refused record stays as
+  // cached. The checks note a refusal in DevError, which a preview keeps.
+  const std::uint32_t devError = slot.DevError;
+  RecordSet result = CachedRecords(slot);
+  *stored = {};
+  stored->walkAway = TakeChecked(working.WalkAway, &result.WalkAway, &CheckWalkAwayParms);
+  stored->walkUp = TakeChecked(working.WalkUp, &result.WalkUp, &CheckWalkUpParms);
+  stored->sonar = TakeChecked(working.Sonar, &result.Sonar, &CheckSonarParms);
+  result.Idle = working.Idle;  // the idle record has no limits
+  stored->idle = true;
+  slot.DevError = devError;
+  *records = result;
   return 1;
 }
 

@@ -26,6 +26,9 @@ class LibraryRunner {
   // entered twice at once: callers hold an EventGate scope, so no device
   // notification or timer tick starts other work meanwhile.
   virtual void Run(const std::function<void()>& work, const Activity& activity) = 0;
+  // True while the window thread waits for work: what the window takes
+  // meanwhile is not the user's to act on.
+  virtual bool Busy() const { return false; }
 };
 
 // Runs the work on the calling thread and notes what it was.

@@ -172,3 +172,73 @@ void PropSheet::NotifyCancel() {
 }
 
 }  // namespace kv::ui
+
+namespace kv::ui {
+
+bool PropSheet::UserMayAct() const {
+  return !app_.Runner().Busy() && !finished_;
+}
+
+void PropSheet::UserOk() {
+  if (UserMayAct() && NotifyOk()) {
+    Finish();
+  }
+}
+
+void PropSheet::UserApply() {
+  if (UserMayAct()) {
+    NotifyApply();
+  }
+}
+
+bool PropSheet::UserHaltKeySendsClicked() {
+  if (!UserMayAct()) {
+    return false;
+  }
+  NotifyHaltKeySendsClicked();
+  return true;
+}
+
+void PropSheet::RequestCancel() {
+  if (finished_ || cancelRequested_) {
+    return;
+  }
+  // A close that comes while the sheet is busy (the window manager's close
+  // is no user input to hold back) waits until the sheet is done.
+  cancelRequested_ = true;
+  app_.Gate().Deliver([this] {
+    cancelRequested_ = false;
+    if (!finished_) {
+      NotifyCancel();
+      Finish();
+    }
+  });
+}
+
+void PropSheet::EndSession() {
+  if (finished_) {
+    return;
+  }
+  // Not through the gate: the handler that holds it may never end before
+  // the program does. The runner still takes one piece of library work at a
+  // time, so the resume follows the work under way.
+  finished_ = true;
+  if (host_ && host_->IsHaltKeySendsChecked()) {
+    // No pause after it: no command follows, and the platform gives the
+    // program only a few seconds.
+    app_.SendControl(0);
+  }
+  Finish();
+}
+
+void PropSheet::Finish() {
+  finished_ = true;
+  if (host_) {
+    host_->CloseSheet();
+  }
+  if (closed_) {
+    closed_();
+  }
+}
+
+}  // namespace kv::ui

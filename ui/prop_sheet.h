@@ -2,11 +2,13 @@
 // device arrival and removal, the page commands and the Apply protocol.
 //
 // The host builds the window (sheet_host.h), calls Attach, then
-// NotifyInitDialog, and afterwards the Notify operation of each button. It
-// closes the window when NotifyOk returns true and after NotifyCancel; the
-// window's close button is Cancel.
+// NotifyInitDialog, and afterwards routes the user's buttons to UserOk,
+// UserApply, UserHaltKeySendsClicked and RequestCancel (also for the
+// window's close button); the sheet closes the window through
+// SheetHost::CloseSheet.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -48,6 +50,30 @@ class PropSheet final : public HotPlugSink {
   // Cancel or the window's close button: resumes key sends if halted.
   void NotifyCancel();
 
+  // --- The user at the window, the same in every host. ---
+  // False while library work runs (what the window takes meanwhile is not
+  // the user's to act on) and once the sheet has finished.
+  bool UserMayAct() const;
+  // OK and Apply as the user gives them; OK closes the sheet when every
+  // page accepted. Ignored while the user may not act.
+  void UserOk();
+  void UserApply();
+  // False when the click was not taken: the host puts the box back to what
+  // the sheet knows.
+  bool UserHaltKeySendsClicked();
+  // Cancel, the close box, Esc, the end of the program: runs as soon as no
+  // handler runs, then closes the sheet. Asked again meanwhile, nothing.
+  void RequestCancel();
+  // The desktop session ends (logout, shutdown, a signal that ends the
+  // program): the program ends as soon as this returns, whatever handler
+  // runs now (a range reading, an open message box). Waits for the library
+  // work under way, resumes key sends the user halted and finishes the
+  // sheet; a Cancel asked for earlier then does nothing.
+  void EndSession();
+  bool Finished() const { return finished_; }
+  // Told once, when the sheet has closed by OK or Cancel.
+  void SetClosedListener(std::function<void()> listener) { closed_ = std::move(listener); }
+
   // HotPlugSink: held while any handler or library call runs.
   void OnDeviceArrival(const std::string& path) override;
   void OnDeviceRemoval(const std::string& path) override;
@@ -67,6 +93,7 @@ class PropSheet final : public HotPlugSink {
   void DeviceChanged(bool arrived, const std::string& path);
   void ResumeKeySendsIfHalted();
   bool ApplyPages();
+  void Finish();
 
   CDorvaneApp& app_;
   std::string initialCaption_;
@@ -75,6 +102,9 @@ class PropSheet final : public HotPlugSink {
   HotPlugSource* hotPlug_ = nullptr;
   bool devNotifyRegistered_ = false;  // DevNotifyHandle
   AccessHelp accessHelp_;
+  bool cancelRequested_ = false;
+  bool finished_ = false;
+  std::function<void()> closed_;
 };
 
 }  // namespace kv::ui

@@ -19,6 +19,8 @@ class SheetHost : public WindowHost {
   // (PropertyPage::Attach) and calls NotifyInitDialog; every activation then
   // calls NotifySetActive.
   virtual void ActivatePage(int index) = 0;
+  // The sheet has finished (OK or Cancel): the window goes from the screen.
+  virtual void CloseSheet() = 0;
 };
 
 }  // namespace kv::ui

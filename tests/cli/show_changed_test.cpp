@@ -40,7 +40,7 @@ TEST(ShowChangedTest, ListsOnlyFieldsThatDifferFromTheFactory) {
 TEST(VersionTest, NamesTheToolAndItsVersionWithoutASensor) {
   const ToolResult result = RunTool({"--version"});
   EXPECT_EQ(result.exitCode, 0);
-  EXPECT_EQ(result.out, "kv7700ctl 3.60\n");
+  EXPECT_EQ(result.out, "kv7700ctl " KV_APP_VERSION "\n");
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 // Loading hand-made template files into the cache.
 #include <gtest/gtest.h>
+#include <kv7700/device_info.h>
 
 #include <functional>
 #include <string>
@@ -25,17 +26,26 @@ void Unchanged(RecordSet&) {}
 class TemplateReaderTest : public TemplateTest {
  protected:
   // Reads each case's file into a cache of OrdinaryRecords() with no record
-  // marked changed.
+  // marked changed, after a preview that gives the same and changes nothing.
   void Run(const std::vector<ReaderCase>& cases) {
     for (const ReaderCase& c : cases) {
       SCOPED_TRACE(c.what);
       Cache(OrdinaryRecords(), 0x0144);
       const std::string path = folder.File("in.txt");
       WriteWholeFile(path, c.file);
-
-      ASSERT_EQ(ReadDevCfgFmFile(path.c_str()), 1);
       RecordSet expected = OrdinaryRecords();
       c.change(expected);
+
+      RecordSet preview;
+      DirtyRecords stored;
+      ASSERT_EQ(PreviewDevCfgFmFile(path.c_str(), &preview, &stored), 1);
+      ExpectRecords(preview, expected);
+      EXPECT_EQ(stored, (DirtyRecords{c.dirty.sonar != 0, c.dirty.walkAway != 0,
+                                      c.dirty.walkUp != 0, true}));
+      ExpectRecords(CachedRecords(), OrdinaryRecords());
+      EXPECT_EQ(CachedDirtyFlags(), (DirtyFlags{0, 0, 0, 0}));
+
+      ASSERT_EQ(ReadDevCfgFmFile(path.c_str()), 1);
       ExpectRecords(CachedRecords(), expected);
       EXPECT_EQ(CachedDirtyFlags(), c.dirty);
       EXPECT_EQ(GetDevError(), 0u);
@@ -158,6 +168,9 @@ TEST_F(TemplateReaderTest, AFileThatCannotBeReadChangesNothing) {
     EXPECT_EQ(ReadDevCfgFmFile(path.c_str()), 0) << path;
   }
   EXPECT_EQ(ReadDevCfgFmFile(nullptr), 0);
+  RecordSet preview;
+  DirtyRecords stored;
+  EXPECT_EQ(PreviewDevCfgFmFile(folder.Path().string().c_str(), &preview, &stored), 0);
   ExpectRecords(CachedRecords(), OrdinaryRecords());
   EXPECT_EQ(CachedDirtyFlags(), (DirtyFlags{0, 0, 0, 0}));
   EXPECT_EQ(GetDevError(), 0x1234u);

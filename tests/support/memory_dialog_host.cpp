@@ -10,6 +10,9 @@ namespace kv::ui {
 
 MessageResult WindowRecorder::ShowMessage(const MessageRequest& request) {
   messages_.push_back(request);
+  if (whileOpen_) {
+    whileOpen_();
+  }
   if (!answers_.empty()) {
     const MessageResult answer = answers_.front();
     answers_.pop_front();

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <deque>
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -23,6 +24,8 @@ class WindowRecorder {
   // Message boxes: answered from the script, else with the first button.
   MessageResult ShowMessage(const MessageRequest& request);
   void AnswerNextMessage(MessageResult answer) { answers_.push_back(answer); }
+  // Runs while each message box is open, as the window's events do.
+  void WhileMessageOpen(std::function<void()> events) { whileOpen_ = std::move(events); }
   const std::vector<MessageRequest>& Messages() const { return messages_; }
   std::vector<std::string> MessageTexts() const;
   void ClearMessages() { messages_.clear(); }
@@ -42,6 +45,7 @@ class WindowRecorder {
  private:
   std::vector<MessageRequest> messages_;
   std::deque<MessageResult> answers_;
+  std::function<void()> whileOpen_;
   std::vector<std::uint32_t> pauses_;
   int waitDepth_ = 0;
   int waitUses_ = 0;

@@ -55,21 +55,22 @@ bool MemorySheetHost::ApplyEnabled() const {
 
 void MemorySheetHost::ClickHaltKeySends() {
   haltChecked_ = !haltChecked_;
-  sheet_.NotifyHaltKeySendsClicked();
+  if (!sheet_.UserHaltKeySendsClicked()) {
+    haltChecked_ = !haltChecked_;
+  }
 }
 
 bool MemorySheetHost::PressOk() {
-  closed_ = sheet_.NotifyOk();
+  sheet_.UserOk();
   return closed_;
 }
 
 bool MemorySheetHost::PressApply() {
-  return sheet_.NotifyApply();
+  return sheet_.UserMayAct() && sheet_.NotifyApply();
 }
 
 void MemorySheetHost::PressCancel() {
-  sheet_.NotifyCancel();
-  closed_ = true;
+  sheet_.RequestCancel();
 }
 
 void MemorySheetHost::CloseByTitleBar() {

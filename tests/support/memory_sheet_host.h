@@ -53,6 +53,7 @@ class MemorySheetHost final : public SheetHost {
   void SetCaption(const std::string& caption) override { caption_ = caption; }
   bool IsHaltKeySendsChecked() const override { return haltChecked_; }
   void ActivatePage(int index) override;
+  void CloseSheet() override { closed_ = true; }
 
  private:
   PropSheet& sheet_;

@@ -4,9 +4,10 @@
 #include <QStringList>
 #include <cstdio>
 
+#include "program.h"
 #include "program_options.h"
 #include "quit_signals.h"
-#include "session.h"
+#include "single_instance.h"
 #include "window_services.h"
 
 int main(int argc, char** argv) {
@@ -26,20 +27,33 @@ int main(int argc, char** argv) {
     return 2;
   }
 
-  kv::ui::qt::Session session(options);
+  // A second start brings the first one's sheet forward and ends.
+  kv::ui::qt::SingleInstance instance;
+  kv::ui::qt::Program program(options);
+  if (kv::ui::OneWindowPerSession(options) &&
+      !instance.Claim([&program] { program.ComeForward(); })) {
+    return 0;
+  }
   int status = 0;
-  if (!session.Prepare(&status)) {
+  if (!program.Prepare(&status)) {
     return status;
   }
   // The program ends with the sheet, even with the simulation panel open.
   QApplication::setQuitOnLastWindowClosed(false);
-  session.SetClosedListener([] { QCoreApplication::quit(); });
-  // Logout, shutdown, Ctrl-C or kill: the sheet closes as Cancel does, so a
-  // sensor whose key sends the user halted is not left halted.
-  kv::ui::qt::QuitSignals quitSignals([&session] { session.RequestQuit(); });
+  program.SetClosedListener([&instance] {
+    instance.Release();
+    QCoreApplication::quit();
+  });
+  // Logout, shutdown, Ctrl-C or kill: key sends the user halted are resumed
+  // at once, even while a reading runs or a message box waits, since the
+  // program may be killed soon after; then the sheet closes.
+  kv::ui::qt::QuitSignals quitSignals([&program] { program.EndSession(); });
   QObject::connect(&application, &QGuiApplication::commitDataRequest,
-                   [&session](QSessionManager&) { session.RequestQuit(); });
-  session.Show();
+                   [&program](QSessionManager&) { program.EndSession(); });
+  // Whatever else ends the event loop.
+  QObject::connect(&application, &QCoreApplication::aboutToQuit,
+                   [&program] { program.EndSession(); });
+  program.Show();
   QApplication::exec();
-  return session.Finish();
+  return program.Finish();
 }

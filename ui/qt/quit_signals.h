@@ -1,8 +1,8 @@
 // The ways a desktop ends a program without its window: SIGTERM (logout,
 // shutdown, kill), SIGINT (Ctrl-C in the terminal it was started from) and
 // SIGHUP (that terminal closed). Each becomes a request on the event loop,
-// so the program can close its sheet as Cancel would (resuming key sends the
-// user halted) instead of dying with the sensor halted.
+// so the program can resume key sends the user halted and close its sheet
+// instead of dying with the sensor halted.
 #pragma once
 
 #include <QObject>

@@ -21,9 +21,6 @@ namespace kv::ui::qt {
 
 namespace {
 
-// Between work that ends and work that follows at once (the steps of the
-// start-up), the progress strip stays, so it does not flicker.
-constexpr int kProgressLingerMs = 300;
 // Margins of the sheet: the box sits 10 px from the left edge and 8 px above
 // the bottom of the window.
 constexpr int kSideMargin = 10;
@@ -31,9 +28,8 @@ constexpr int kBottomMargin = 8;
 
 }  // namespace
 
-SheetWindow::SheetWindow(PropSheet& sheet, EventGate& gate, WindowServices& services,
-                         HotPlugSource* hotPlug)
-    : QDialog(nullptr), sheet_(sheet), gate_(gate), services_(services) {
+SheetWindow::SheetWindow(PropSheet& sheet, WindowServices& services, HotPlugSource* hotPlug)
+    : QDialog(nullptr), sheet_(sheet), services_(services) {
   setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                  Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
   setWindowTitle(ToQt(sheet_.InitialCaption()));
@@ -86,9 +82,7 @@ void SheetWindow::BuildButtons() {
   // the program never sets it. While the user may not act it keeps what the
   // sheet knows.
   connect(halt_, &QCheckBox::toggled, this, [this](bool checked) {
-    if (UserMayAct()) {
-      sheet_.NotifyHaltKeySendsClicked();
-    } else {
+    if (!sheet_.UserHaltKeySendsClicked()) {
       const QSignalBlocker quiet(halt_);
       halt_->setChecked(!checked);
     }
@@ -103,9 +97,9 @@ void SheetWindow::BuildButtons() {
   apply_->setEnabled(false);
   ok_->setAccessibleDescription(QStringLiteral("id %1").arg(kIdOk));
   cancel_->setAccessibleDescription(QStringLiteral("id %1").arg(kIdCancel));
-  connect(ok_, &QPushButton::clicked, this, [this] { Ok(); });
-  connect(cancel_, &QPushButton::clicked, this, [this] { RequestCancel(); });
-  connect(apply_, &QPushButton::clicked, this, [this] { Apply(); });
+  connect(ok_, &QPushButton::clicked, this, [this] { sheet_.UserOk(); });
+  connect(cancel_, &QPushButton::clicked, this, [this] { sheet_.RequestCancel(); });
+  connect(apply_, &QPushButton::clicked, this, [this] { sheet_.UserApply(); });
   // The box is twice as wide as OK, as high as it.
   const int buttonWidth =
       std::max({ok_->sizeHint().width(), cancel_->sizeHint().width(), apply_->sizeHint().width()});
@@ -127,10 +121,9 @@ void SheetWindow::BuildButtons() {
   keepRoom.setRetainSizeWhenHidden(true);
   progress_->setSizePolicy(keepRoom);
   progress_->hide();
-  progressHide_ = new QTimer(this);
-  progressHide_->setSingleShot(true);
-  progressHide_->setInterval(kProgressLingerMs);
-  connect(progressHide_, &QTimer::timeout, progress_, &QWidget::hide);
+  linger_ = new QTimer(this);
+  linger_->setSingleShot(true);
+  connect(linger_, &QTimer::timeout, this, [this] { services_.Runner().Progress().LingerOver(); });
 
   auto* buttons = new QHBoxLayout;
   buttons->addWidget(halt_);
@@ -191,7 +184,7 @@ void SheetWindow::ActivatePage(int index) {
 void SheetWindow::ChooseTab(int index) {
   // The user's choice of tab; the sheet's own choice goes through
   // ActivatePage.
-  if (activating_ || index < 0 || !UserMayAct()) {
+  if (activating_ || index < 0 || !sheet_.UserMayAct()) {
     return;
   }
   ActivatePage(index);
@@ -217,50 +210,14 @@ void SheetWindow::UpdateApply() {
   apply_->setEnabled(modified);
 }
 
-void SheetWindow::Ok() {
-  if (UserMayAct() && sheet_.NotifyOk()) {
-    Finish();
-  }
-}
-
-void SheetWindow::Apply() {
-  if (UserMayAct()) {
-    sheet_.NotifyApply();
-  }
-}
-
-void SheetWindow::RequestCancel() {
-  if (finished_ || cancelRequested_) {
-    return;
-  }
-  // A close that comes while the sheet is busy (the window manager's close
-  // is no user input to hold back) waits until the sheet is done.
-  cancelRequested_ = true;
-  gate_.Deliver([this] {
-    cancelRequested_ = false;
-    if (!finished_) {
-      sheet_.NotifyCancel();
-      Finish();
-    }
-  });
-}
-
-void SheetWindow::Finish() {
-  finished_ = true;
-  close();
-  if (closed_) {
-    closed_();
-  }
-}
-
 void SheetWindow::closeEvent(QCloseEvent* event) {
   // The title bar's close is Cancel. When the sheet is idle, Cancel runs now
   // and the window closes with this event; else it closes when Cancel has
   // run.
-  if (!finished_) {
-    RequestCancel();
+  if (!sheet_.Finished()) {
+    sheet_.RequestCancel();
   }
-  if (finished_) {
+  if (sheet_.Finished()) {
     event->accept();
   } else {
     event->ignore();
@@ -268,11 +225,11 @@ void SheetWindow::closeEvent(QCloseEvent* event) {
 }
 
 void SheetWindow::reject() {
-  RequestCancel();
+  sheet_.RequestCancel();
 }
 
 void SheetWindow::ShowProgress(const std::string& text, int percent) {
-  progressHide_->stop();
+  linger_->stop();
   progressText_->setText(ToQt(text) + QStringLiteral("\u2026"));
   if (percent < 0) {
     progressBar_->setRange(0, 0);  // busy, length unknown
@@ -284,9 +241,11 @@ void SheetWindow::ShowProgress(const std::string& text, int percent) {
 }
 
 void SheetWindow::HideProgress() {
-  if (!progress_->isHidden()) {
-    progressHide_->start();
-  }
+  progress_->hide();
+}
+
+void SheetWindow::StartLinger(std::uint32_t ms) {
+  linger_->start(static_cast<int>(ms));
 }
 
 bool SheetWindow::ProgressShowing() const {

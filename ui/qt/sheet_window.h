@@ -7,16 +7,14 @@
 #pragma once
 
 #include <QDialog>
-#include <functional>
 #include <string>
 #include <vector>
 
-#include "busy_runner.h"
-#include "event_gate.h"
 #include "hot_plug_source.h"
 #include "prop_sheet.h"
 #include "sheet_host.h"
 #include "window_services.h"
+#include "work_progress.h"
 
 class QCheckBox;
 class QLabel;
@@ -32,18 +30,14 @@ class QtDialogHost;
 class SheetWindow final : public QDialog, public SheetHost, public ProgressView {
  public:
   // `hotPlug` may be null (the sheet then hears of no device changes).
-  SheetWindow(PropSheet& sheet, EventGate& gate, WindowServices& services, HotPlugSource* hotPlug);
+  SheetWindow(PropSheet& sheet, WindowServices& services, HotPlugSource* hotPlug);
   ~SheetWindow() override;
 
   // The sheet's start-up: opens and reads the sensors, creates every page.
   // Call once the window shows, so the user sees it at once and watches the
   // progress.
   void Start();
-  // Told once, when the sheet has closed by OK or Cancel.
-  void SetClosedListener(std::function<void()> listener) { closed_ = std::move(listener); }
-  bool Finished() const { return finished_; }
-  // Cancel, as the close box gives it: runs when the sheet is idle.
-  void RequestCancel();
+  bool Finished() const { return sheet_.Finished(); }
 
   // --- The window's parts, for tests and tools. ---
   QTabWidget* Tabs() const { return tabs_; }
@@ -64,10 +58,12 @@ class SheetWindow final : public QDialog, public SheetHost, public ProgressView 
   void SetCaption(const std::string& caption) override;
   bool IsHaltKeySendsChecked() const override;
   void ActivatePage(int index) override;
+  void CloseSheet() override { close(); }
 
   // ProgressView
   void ShowProgress(const std::string& text, int percent) override;
   void HideProgress() override;
+  void StartLinger(std::uint32_t ms) override;
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -77,15 +73,9 @@ class SheetWindow final : public QDialog, public SheetHost, public ProgressView 
   void BuildButtons();
   QtDialogHost* MakePage(int index);
   void ChooseTab(int index);
-  void Ok();
-  void Apply();
-  void Finish();
   void UpdateApply();
-  // False for what the window took while library work runs.
-  bool UserMayAct() const { return !services_.Runner().Busy() && !finished_; }
 
   PropSheet& sheet_;
-  EventGate& gate_;
   WindowServices& services_;
   QTabWidget* tabs_ = nullptr;
   std::vector<QWidget*> tabPages_;
@@ -94,14 +84,11 @@ class SheetWindow final : public QDialog, public SheetHost, public ProgressView 
   QWidget* progress_ = nullptr;
   QLabel* progressText_ = nullptr;
   QProgressBar* progressBar_ = nullptr;
-  QTimer* progressHide_ = nullptr;
+  QTimer* linger_ = nullptr;
   QPushButton* ok_ = nullptr;
   QPushButton* cancel_ = nullptr;
   QPushButton* apply_ = nullptr;
   bool activating_ = false;
-  bool cancelRequested_ = false;
-  bool finished_ = false;
-  std::function<void()> closed_;
 };
 
 }  // namespace kv::ui::qt

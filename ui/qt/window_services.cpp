@@ -64,23 +64,7 @@ std::string FromQt(const QString& text) {
 }
 
 WindowServices::WindowServices(BusyRunner& runner)
-    : runner_(runner), messages_(&ShowMessageBox), files_(&ShowFileDialog) {}
-
-void WindowServices::SetMessagePresenter(MessagePresenter presenter) {
-  messages_ = presenter ? std::move(presenter) : MessagePresenter(&ShowMessageBox);
-}
-
-void WindowServices::SetFilePresenter(FilePresenter presenter) {
-  files_ = presenter ? std::move(presenter) : FilePresenter(&ShowFileDialog);
-}
-
-MessageResult WindowServices::ShowMessage(QWidget* owner, const MessageRequest& request) {
-  return messages_(owner, request);
-}
-
-std::optional<std::string> WindowServices::AskFile(QWidget* owner, FileDialog dialog) {
-  return files_(owner, dialog);
-}
+    : HostServices(runner, &ShowMessageBox, &ShowFileDialog) {}
 
 void WindowServices::BeginWaitCursor() {
   QGuiApplication::setOverrideCursor(Qt::WaitCursor);

@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "program.h"
 #include "program_options.h"
-#include "session.h"
 #include "wide_text.h"
 #include "win32.h"
 
@@ -33,10 +33,14 @@ int WINAPI WinMain(HINSTANCE /*instance*/, HINSTANCE /*previous*/, LPSTR /*comma
     MessageBoxW(nullptr, text.c_str(), L"kv7700-config", MB_ICONERROR | MB_OK);
     return 2;
   }
-  kv::ui::win32::Session session(options);
+  kv::ui::win32::Program program(options);
+  // A second start brings the first one's sheet forward and ends.
+  if (kv::ui::OneWindowPerSession(options) && !program.ClaimSession()) {
+    return 0;
+  }
   int status = 0;
-  if (!session.Prepare(&status)) {
+  if (!program.Prepare(&status)) {
     return status;
   }
-  return session.Run();
+  return program.Run();
 }

@@ -8,6 +8,7 @@
 #include "dialog_template.h"
 #include "focus_keeper.h"
 #include "property_page.h"
+#include "single_instance.h"
 #include "wide_text.h"
 #include "win32.h"
 
@@ -19,9 +20,6 @@ constexpr UINT kStartMessage = WM_APP + 1;
 constexpr int kApplyNowId = 0x3021;  // the property sheet's Apply button
 constexpr UINT_PTR kSubclassId = 1;
 constexpr UINT_PTR kLingerTimer = 0x4B56;
-// Between work that ends and work that follows at once (the steps of the
-// start-up), the progress strip stays, so it does not flicker.
-constexpr UINT kProgressLingerMs = 300;
 constexpr int kGap = 6;  // pixels between the strip's parts
 constexpr int kHaltLeft = 10;
 constexpr int kHaltBottomMargin = 8;
@@ -44,9 +42,9 @@ GUID ToGuid(const Guid& guid) {
 
 }  // namespace
 
-SheetWindow::SheetWindow(PropSheet& sheet, EventGate& gate, WindowServices& services,
-                         EventLoop& loop, HotPlugSource* hotPlug)
-    : sheet_(sheet), gate_(gate), services_(services), loop_(loop), hotPlug_(hotPlug) {}
+SheetWindow::SheetWindow(PropSheet& sheet, WindowServices& services, EventLoop& loop,
+                         HotPlugSource* hotPlug)
+    : sheet_(sheet), services_(services), loop_(loop), hotPlug_(hotPlug) {}
 
 SheetWindow::~SheetWindow() {
   services_.Runner().SetProgressView(nullptr);
@@ -174,6 +172,13 @@ LRESULT CALLBACK SheetWindow::SheetProc(HWND window, UINT message, WPARAM wParam
 
 LRESULT SheetWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam, bool* handled) {
   *handled = true;
+  if (message == SingleInstance::ComeForwardMessage() && answersLaterStarts_ &&
+      !sheet_.Finished()) {
+    if (IsIconic(window_)) {
+      ShowWindow(window_, SW_RESTORE);
+    }
+    return SingleInstance::kAnswer;
+  }
   switch (message) {
     case kStartMessage:
       StartUp();
@@ -184,15 +189,19 @@ LRESULT SheetWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam, bool* ha
       // apply and close.
       if (HIWORD(wParam) == BN_CLICKED) {
         switch (LOWORD(wParam)) {
-          case IDOK:
-            Ok();
+          case IDOK: {
+            FocusKeeper keep(window_);
+            sheet_.UserOk();
             return 0;
+          }
           case IDCANCEL:
-            RequestCancel();
+            sheet_.RequestCancel();
             return 0;
-          case kApplyNowId:
-            Apply();
+          case kApplyNowId: {
+            FocusKeeper keep(window_);
+            sheet_.UserApply();
             return 0;
+          }
           case kIdHaltKeySends:
             HaltClicked();
             return 0;
@@ -203,20 +212,21 @@ LRESULT SheetWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam, bool* ha
       break;
     case WM_SYSCOMMAND:
       if ((wParam & 0xFFF0) == SC_CLOSE) {
-        RequestCancel();
+        sheet_.RequestCancel();
         return 0;
       }
       break;
     case WM_CLOSE:
-      RequestCancel();
+      sheet_.RequestCancel();
       return 0;
     case WM_QUERYENDSESSION:
       return TRUE;
     case WM_ENDSESSION:
-      // Logging out ends the program when this returns: the sheet closes as
-      // Cancel does first, so key sends the user halted are resumed.
+      // Logging out ends the program when this returns, even while a reading
+      // runs or a message box waits: key sends the user halted are resumed
+      // before that, after the work under way.
       if (wParam) {
-        RequestCancel();
+        sheet_.EndSession();
       }
       return 0;
     case WM_DEVICECHANGE:
@@ -231,8 +241,7 @@ LRESULT SheetWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam, bool* ha
     case WM_TIMER:
       if (wParam == kLingerTimer) {
         KillTimer(window_, kLingerTimer);
-        ShowWindow(progressText_, SW_HIDE);
-        ShowWindow(progressBar_, SW_HIDE);
+        services_.Runner().Progress().LingerOver();
         return 0;
       }
       break;
@@ -248,7 +257,7 @@ LRESULT SheetWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam, bool* ha
 }
 
 void SheetWindow::StartUp() {
-  if (started_ || finished_) {
+  if (started_ || sheet_.Finished()) {
     return;
   }
   started_ = true;
@@ -293,7 +302,7 @@ void SheetWindow::ActivatePage(int index) {
 void SheetWindow::PageActivated(int index) {
   // The user's choice of tab; the sheet's own choice goes through
   // ActivatePage, and before the start-up no page has its logic yet.
-  if (activating_ || !started_ || finished_) {
+  if (activating_ || !started_ || sheet_.Finished()) {
     return;
   }
   FocusKeeper keep(window_);
@@ -336,52 +345,17 @@ void SheetWindow::UpdateApply(int index) {
   EnableWindow(apply, modified ? TRUE : FALSE);
 }
 
-void SheetWindow::Ok() {
-  FocusKeeper keep(window_);
-  if (UserMayAct() && sheet_.NotifyOk()) {
-    Finish();
-  }
-}
-
-void SheetWindow::Apply() {
-  FocusKeeper keep(window_);
-  if (UserMayAct()) {
-    sheet_.NotifyApply();
-  }
-}
-
 void SheetWindow::HaltClicked() {
   FocusKeeper keep(window_);
-  if (UserMayAct()) {
-    sheet_.NotifyHaltKeySendsClicked();
-  } else {
+  if (!sheet_.UserHaltKeySendsClicked()) {
     // Taken while work runs: the box keeps what the sheet knows.
     SendMessageW(halt_, BM_SETCHECK, IsHaltKeySendsChecked() ? BST_UNCHECKED : BST_CHECKED, 0);
   }
 }
 
-void SheetWindow::RequestCancel() {
-  if (finished_ || cancelRequested_) {
-    return;
-  }
-  // A close that comes while the sheet is busy waits until it is done.
-  cancelRequested_ = true;
-  gate_.Deliver([this] {
-    cancelRequested_ = false;
-    if (!finished_) {
-      sheet_.NotifyCancel();
-      Finish();
-    }
-  });
-}
-
-void SheetWindow::Finish() {
-  finished_ = true;
+void SheetWindow::CloseSheet() {
   if (window_) {
     ShowWindow(window_, SW_HIDE);
-  }
-  if (closed_) {
-    closed_();
   }
 }
 
@@ -409,8 +383,15 @@ void SheetWindow::ShowProgress(const std::string& text, int percent) {
 }
 
 void SheetWindow::HideProgress() {
-  if (window_ && IsWindowVisible(progressText_)) {
-    SetTimer(window_, kLingerTimer, kProgressLingerMs, nullptr);
+  if (window_) {
+    ShowWindow(progressText_, SW_HIDE);
+    ShowWindow(progressBar_, SW_HIDE);
+  }
+}
+
+void SheetWindow::StartLinger(std::uint32_t ms) {
+  if (window_) {
+    SetTimer(window_, kLingerTimer, ms, nullptr);
   }
 }
 

@@ -11,13 +11,10 @@
 // arrival and removal (WM_DEVICECHANGE) to the sheet.
 #pragma once
 
-#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "busy_runner.h"
-#include "event_gate.h"
 #include "event_loop.h"
 #include "hot_plug_source.h"
 #include "prop_sheet.h"
@@ -25,14 +22,14 @@
 #include "win32.h"
 #include "win32_dialog_host.h"
 #include "window_services.h"
+#include "work_progress.h"
 
 namespace kv::ui::win32 {
 
 class SheetWindow final : public SheetHost, public ProgressView, public HotPlugSource {
  public:
   // `hotPlug` null: the window's own device notifications.
-  SheetWindow(PropSheet& sheet, EventGate& gate, WindowServices& services, EventLoop& loop,
-              HotPlugSource* hotPlug);
+  SheetWindow(PropSheet& sheet, WindowServices& services, EventLoop& loop, HotPlugSource* hotPlug);
   ~SheetWindow() override;
   SheetWindow(const SheetWindow&) = delete;
   SheetWindow& operator=(const SheetWindow&) = delete;
@@ -44,11 +41,10 @@ class SheetWindow final : public SheetHost, public ProgressView, public HotPlugS
   HWND Window() const { return window_; }
   // The sheet's start-up now (Create posts it).
   void StartUp();
-  // Told once, when the sheet has closed by OK or Cancel.
-  void SetClosedListener(std::function<void()> listener) { closed_ = std::move(listener); }
-  bool Finished() const { return finished_; }
-  // Cancel, as the close box gives it: runs when the sheet is idle.
-  void RequestCancel();
+  bool Finished() const { return sheet_.Finished(); }
+  // The sheet is the one of the user's session: it answers a later start's
+  // SingleInstance::ComeForwardMessage and comes to the front.
+  void AnswerLaterStarts() { answersLaterStarts_ = true; }
   // The dialog of page `index`, or null.
   Win32DialogHost* PageDialog(int index) const;
 
@@ -60,10 +56,12 @@ class SheetWindow final : public SheetHost, public ProgressView, public HotPlugS
   void SetCaption(const std::string& caption) override;
   bool IsHaltKeySendsChecked() const override;
   void ActivatePage(int index) override;
+  void CloseSheet() override;
 
   // ProgressView
   void ShowProgress(const std::string& text, int percent) override;
   void HideProgress() override;
+  void StartLinger(std::uint32_t ms) override;
 
   // HotPlugSource: RegisterDeviceNotificationA on this window.
   bool Start(HotPlugSink& sink, unsigned long* error) override;
@@ -76,16 +74,11 @@ class SheetWindow final : public SheetHost, public ProgressView, public HotPlugS
   // The page's logic takes its window: attach, then its init.
   void BindPage(int index);
   void PageActivated(int index);
-  void Ok();
-  void Apply();
   void HaltClicked();
-  void Finish();
   void UpdateApply(int index);
   void DeviceChange(WPARAM event, const DEV_BROADCAST_HDR* header);
-  bool UserMayAct() const { return !services_.Runner().Busy() && !finished_; }
 
   PropSheet& sheet_;
-  EventGate& gate_;
   WindowServices& services_;
   EventLoop& loop_;
   HotPlugSource* hotPlug_;
@@ -100,9 +93,7 @@ class SheetWindow final : public SheetHost, public ProgressView, public HotPlugS
   std::vector<std::wstring> titles_;
   bool started_ = false;
   bool activating_ = false;
-  bool cancelRequested_ = false;
-  bool finished_ = false;
-  std::function<void()> closed_;
+  bool answersLaterStarts_ = false;
 };
 
 }  // namespace kv::ui::win32

@@ -59,23 +59,7 @@ HCURSOR WaitCursorShape() {
 }  // namespace
 
 WindowServices::WindowServices(BusyRunner& runner)
-    : runner_(runner), messages_(&ShowMessageBox), files_(&ShowFileDialog) {}
-
-void WindowServices::SetMessagePresenter(MessagePresenter presenter) {
-  messages_ = presenter ? std::move(presenter) : MessagePresenter(&ShowMessageBox);
-}
-
-void WindowServices::SetFilePresenter(FilePresenter presenter) {
-  files_ = presenter ? std::move(presenter) : FilePresenter(&ShowFileDialog);
-}
-
-MessageResult WindowServices::ShowMessage(HWND owner, const MessageRequest& request) {
-  return messages_(owner, request);
-}
-
-std::optional<std::string> WindowServices::AskFile(HWND owner, FileDialog dialog) {
-  return files_(owner, dialog);
-}
+    : HostServices(runner, &ShowMessageBox, &ShowFileDialog) {}
 
 void WindowServices::BeginWaitCursor() {
   ++waitCursors_;

@@ -27,6 +27,7 @@
 #pragma once
 
 #include <kv7700/hid.h>
+#include <kv7700/sensor_firmware.h>
 
 #include <array>
 #include <cstddef>
@@ -73,7 +74,7 @@ enum class Fault {
 // Every public operation is safe to call from any thread. The references
 // returned by Working(), UserDefaults(), FactoryDefaults() and Trace() are
 // not: hold Mutex() while using them when another thread may run exchanges.
-class EmulatedSensor {
+class EmulatedSensor final : public FeatureReports {
  public:
   explicit EmulatedSensor(std::uint16_t firmwareVersion = 0x0144);
 
@@ -129,8 +130,8 @@ class EmulatedSensor {
   void SetTraceObserver(std::function<void(const TraceEntry&)> observer);
 
   // --- The USB side, called by the emulated bus. ---
-  bool OnSetFeature(const Report& report);
-  bool OnGetFeature(Report* report);
+  bool OnSetFeature(const Report& report) override;
+  bool OnGetFeature(Report* report) override;
 
   // Serialises concurrent use (a demo moving the target while the library
   // reads). Every public operation takes it; callers hold it to use the

@@ -1,6 +1,6 @@
 // What the device table knows beyond the flat operations of kv7700.h: for
 // tools that list sensors, explain an access failure or report what a load
-// stored.
+// stored or would store.
 #pragma once
 
 #include <kv7700/kv7700.h>
@@ -42,5 +42,12 @@ struct DirtyRecords {
   bool operator==(const DirtyRecords&) const = default;
 };
 DirtyRecords GetDirtyRecords();
+
+// What ReadDevCfgFmFile would leave in the current sensor's cache, written
+// to `records` instead: the cache, its dirty flags and DevError stay as they
+// are. `stored` names the records the Set operations would take; a record
+// they would refuse is given as cached. 1 when the file was read to its
+// end; 0, with nothing written, when it could not be.
+int PreviewDevCfgFmFile(const char* path, RecordSet* records, DirtyRecords* stored);
 
 }  // namespace kv

@@ -91,6 +91,15 @@ int WriteDevCfg();
 // one's DevError) or the list names a sensor twice or one that is not open,
 // in which case nothing is sent. The current sensor stays.
 int WriteDevCfgOfSensors(const SensorIndex* indices, SensorIndex count);
+// ReadDevCfg for several open sensors at once (each listed once), in the
+// time of one: each ends with the records, firmware version and DevError its
+// own ReadDevCfg would have left, and one that fails does not stop the
+// others. The reserved words the next write sends are those reading them one
+// after another in list order would leave. 1 when every one was read; 0 when
+// any failed (see each one's DevError) or the list names a sensor twice or
+// one that is not open, in which case nothing is sent. The current sensor
+// stays.
+int ReadDevCfgOfSensors(const SensorIndex* indices, SensorIndex count);
 int FactoryResetDev();
 int RestoreUserDefaultsDev();
 int SaveUserDefaultsDev();

@@ -4,8 +4,8 @@
 #include <gtest/gtest.h>
 #include <kv7700/clock.h>
 
+#include "program.h"
 #include "qt_test_app.h"
-#include "session.h"
 #include "sheet_window.h"
 
 namespace kv::ui::qt {
@@ -24,7 +24,7 @@ TEST(AccessMessageTest, ADeniedSensorIsNamedAtStartUp) {
     Options options;
     options.simulate = true;
     options.simulateFiles = {""};
-    Session session(options);
+    Program session(options);
     session.Services().SetMessagePresenter([&](QWidget*, const MessageRequest& request) {
       messages.push_back(request);
       return MessageResult::Ok;

@@ -12,9 +12,9 @@
 
 #include "hid/emulated/emulated_sensor.h"
 #include "misc_page.h"
+#include "program.h"
 #include "qt_dialog_host.h"
 #include "qt_test_app.h"
-#include "session.h"
 #include "sheet_window.h"
 
 namespace kv::ui::qt {
@@ -29,7 +29,7 @@ class MiscPageSmokeTest : public ::testing::Test {
     Options options;
     options.simulate = true;
     options.simulateFiles = {""};
-    session = std::make_unique<Session>(options);
+    session = std::make_unique<Program>(options);
     session->Services().SetMessagePresenter([this](QWidget*, const MessageRequest& request) {
       messages.push_back(request.text);
       return MessageResult::Ok;
@@ -59,7 +59,7 @@ class MiscPageSmokeTest : public ::testing::Test {
 
   QApplication& application = testing::TestApplication();
   VirtualClock clock;
-  std::unique_ptr<Session> session;
+  std::unique_ptr<Program> session;
   SheetWindow* window = nullptr;
   QtDialogHost* misc = nullptr;
   std::vector<std::string> messages;

@@ -11,9 +11,9 @@
 #include <vector>
 
 #include "hid/emulated/emulated_sensor.h"
+#include "program.h"
 #include "qt_dialog_host.h"
 #include "qt_test_app.h"
-#include "session.h"
 #include "sheet_window.h"
 
 namespace kv::ui::qt::testing {
@@ -26,7 +26,7 @@ class OneSensorWindowTest : public Base {
     Options options;
     options.simulate = true;
     options.simulateFiles = {""};
-    session = std::make_unique<Session>(options);
+    session = std::make_unique<Program>(options);
     session->Services().SetMessagePresenter([this](QWidget*, const MessageRequest& request) {
       messages.push_back(request.text);
       return MessageResult::Ok;
@@ -46,7 +46,7 @@ class OneSensorWindowTest : public Base {
 
   QApplication& application = TestApplication();
   VirtualClock clock;
-  std::unique_ptr<Session> session;
+  std::unique_ptr<Program> session;
   SheetWindow* window = nullptr;
   std::vector<std::string> messages;
 };

@@ -1,5 +1,3 @@
-#include "session.h"
-
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <kv7700/clock.h>
@@ -12,6 +10,7 @@
 
 #include "hid/emulated/emulated_sensor.h"
 #include "hid/emulated/sensor_file.h"
+#include "program.h"
 #include "qt_test_app.h"
 
 namespace kv::ui::qt {
@@ -59,11 +58,11 @@ class SessionFileTest : public ::testing::Test {
     SetClock(nullptr);
   }
 
-  std::unique_ptr<Session> MakeSession(const std::string& file) {
+  std::unique_ptr<Program> MakeSession(const std::string& file) {
     Options options;
     options.simulate = true;
     options.simulateFiles = {file};
-    auto session = std::make_unique<Session>(options);
+    auto session = std::make_unique<Program>(options);
     session->Services().SetMessagePresenter([this](QWidget*, const MessageRequest& request) {
       messages.push_back(request.text);
       return MessageResult::Ok;

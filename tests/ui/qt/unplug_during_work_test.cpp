@@ -13,9 +13,9 @@
 
 #include "hid/emulated/emulated_sensor.h"
 #include "misc_page.h"
+#include "program.h"
 #include "qt_dialog_host.h"
 #include "qt_test_app.h"
-#include "session.h"
 #include "sheet_window.h"
 
 namespace kv::ui::qt {
@@ -57,7 +57,7 @@ class UnplugDuringWorkTest : public ::testing::TestWithParam<Case> {
     Options options;
     options.simulate = true;
     options.simulateFiles = {"", ""};
-    session = std::make_unique<Session>(options);
+    session = std::make_unique<Program>(options);
     session->Services().SetMessagePresenter([this](QWidget*, const MessageRequest& request) {
       messages.push_back(request.text);
       return MessageResult::Ok;
@@ -77,7 +77,7 @@ class UnplugDuringWorkTest : public ::testing::TestWithParam<Case> {
 
   QApplication& application = testing::TestApplication();
   VirtualClock clock;
-  std::unique_ptr<Session> session;
+  std::unique_ptr<Program> session;
   SheetWindow* window = nullptr;
   std::vector<std::string> messages;
 };

@@ -9,10 +9,12 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "hid/emulated/emulated_sensor.h"
-#include "session.h"
+#include "misc_page.h"
+#include "program.h"
 #include "win32_fixture.h"
 
 namespace kv::ui::win32 {
@@ -29,7 +31,7 @@ class SheetTest : public ::testing::Test {
     Options options;
     options.simulate = true;
     options.simulateFiles = {""};
-    session_ = std::make_unique<Session>(options);
+    session_ = std::make_unique<Program>(options);
     session_->Services().SetMessagePresenter([this](HWND, const MessageRequest& request) {
       messages_.push_back(request.text);
       return MessageResult::Ok;
@@ -63,7 +65,7 @@ class SheetTest : public ::testing::Test {
   emu::EmulatedSensor& Sensor() { return session_->Emulation()->Sensor(0); }
 
   VirtualClock clock_;
-  std::unique_ptr<Session> session_;
+  std::unique_ptr<Program> session_;
   SheetWindow* window_ = nullptr;
   std::vector<std::string> messages_;
 };
@@ -134,6 +136,7 @@ TEST_F(SheetTest, SensorsPluggedAndPulledReachTheSheetAsDeviceChangeMessages) {
 struct WayOut {
   const char* name;
   std::function<void(HWND sheet)> take;
+  bool endsProgram = false;  // no pause follows the resume
 };
 
 class SheetWayOutTest : public SheetTest, public ::testing::WithParamInterface<WayOut> {};
@@ -147,7 +150,9 @@ TEST_P(SheetWayOutTest, ResumesTheKeySendsTheUserHalted) {
   EXPECT_TRUE(window_->Finished());
   EXPECT_FALSE(IsWindowVisible(Sheet()));
   EXPECT_FALSE(Sensor().KeySendsHalted());
-  EXPECT_GE(clock_.SleptMs(), 2000u);  // the sensor's time to resume
+  if (!GetParam().endsProgram) {
+    EXPECT_GE(clock_.SleptMs(), 2000u);  // the sensor's time to resume
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -160,8 +165,73 @@ INSTANTIATE_TEST_SUITE_P(
                [](HWND s) { SendMessageW(s, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0); }},
         WayOut{"CloseBox", [](HWND s) { SendMessageW(s, WM_SYSCOMMAND, SC_CLOSE, 0); }},
         WayOut{"CloseMessage", [](HWND s) { PostMessageW(s, WM_CLOSE, 0, 0); }},
-        WayOut{"LoggingOut", [](HWND s) { SendMessageW(s, WM_ENDSESSION, TRUE, 0); }}),
+        WayOut{"LoggingOut", [](HWND s) { SendMessageW(s, WM_ENDSESSION, TRUE, 0); }, true}),
     [](const ::testing::TestParamInfo<WayOut>& info) { return std::string(info.param.name); });
+
+// Logging out while the Misc. page's auto ranging reads the sensor, or while
+// the message of a failed reading waits for an answer.
+class SessionEndTest : public SheetTest, public ::testing::WithParamInterface<bool> {};
+
+void EndTheSession(HWND sheet) {
+  SendMessageW(sheet, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF);
+  SendMessageW(sheet, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
+}
+
+TEST_P(SessionEndTest, ResumesTheKeySendsTheUserHaltedBeforeTheProgramEnds) {
+  const bool messageOpen = GetParam();
+  constexpr int kMiscPage = 3;
+  SendMessageW(GetDlgItem(Sheet(), kIdHaltKeySends), BM_CLICK, 0, 0);
+  ASSERT_TRUE(Sensor().KeySendsHalted());
+  PropSheet_SetCurSel(Sheet(), nullptr, kMiscPage);
+  RunPending();
+  HWND misc = window_->PageDialog(kMiscPage)->Window();
+  Sensor().ClearTrace();
+
+  std::thread ender;
+  HANDLE reading = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  if (messageOpen) {
+    Sensor().FailAt(emu::Direction::Get, 1);
+    session_->Services().SetMessagePresenter([this](HWND, const MessageRequest& request) {
+      messages_.push_back(request.text);
+      EndTheSession(Sheet());
+      return MessageResult::Ok;
+    });
+  } else {
+    // The system's messages come from another thread while the reading runs.
+    Sensor().SetTraceObserver([reading](const emu::TraceEntry& entry) {
+      if (entry.direction == emu::Direction::Set && entry.bytes[1] == 0x8F) {
+        SetEvent(reading);
+      }
+    });
+    ender = std::thread([this, reading] {
+      WaitForSingleObject(reading, INFINITE);
+      EndTheSession(Sheet());
+    });
+  }
+  SendMessageW(GetDlgItem(misc, MiscPage::kIdAutoRange), BM_CLICK, 0, 0);
+  session_->Loop().Run();  // until the sheet closes
+  if (ender.joinable()) {
+    ender.join();
+  }
+  Sensor().SetTraceObserver(nullptr);
+  CloseHandle(reading);
+
+  std::vector<int> commands;
+  for (const emu::TraceEntry& entry : Sensor().TraceCopy()) {
+    if (entry.direction == emu::Direction::Set && entry.ok) {
+      commands.push_back(entry.bytes[1]);
+    }
+  }
+  EXPECT_EQ(commands, (std::vector<int>{0x8F, 0xB0}));
+  EXPECT_FALSE(Sensor().KeySendsHalted());
+  EXPECT_TRUE(window_->Finished());
+  EXPECT_EQ(messages_.size(), messageOpen ? 1u : 0u);
+}
+
+INSTANTIATE_TEST_SUITE_P(ReadingOrMessage, SessionEndTest, ::testing::Bool(),
+                         [](const ::testing::TestParamInfo<bool>& info) {
+                           return info.param ? "MessageBoxOpen" : "DuringReading";
+                         });
 
 }  // namespace
 }  // namespace kv::ui::win32

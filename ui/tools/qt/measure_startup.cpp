@@ -12,7 +12,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "session.h"
+#include "program.h"
 
 int main(int argc, char** argv) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
@@ -27,7 +27,7 @@ int main(int argc, char** argv) {
   kv::ui::Options options;
   options.simulate = true;
   options.simulateFiles.assign(static_cast<std::size_t>(sensors), "");
-  kv::ui::qt::Session session(options);
+  kv::ui::qt::Program session(options);
   int status = 0;
   if (!session.Prepare(&status)) {
     return status;

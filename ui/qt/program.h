@@ -1,7 +1,7 @@
-// One run of the configurator: the emulated sensors (under --simulate), the
-// busy runner, the application object, the sheet's window, hot-plug and the
-// simulation panel, set up and torn down in the right order. The program,
-// the screenshot and stall tools and the tests all run through it.
+// One run of the configurator in Qt: the busy runner, the sheet's window,
+// hot-plug through the event loop, the simulation panel and the distance
+// plot, made after the run's start (WindowSession) and taken down before its
+// end. The program, the developer tools and the tests all run through it.
 #pragma once
 
 #include <kv7700/emulation.h>
@@ -16,6 +16,7 @@
 #include "program_options.h"
 #include "range_plot_feed.h"
 #include "window_services.h"
+#include "window_session.h"
 
 namespace kv::ui::qt {
 
@@ -24,50 +25,50 @@ class RangePlotWindow;
 class SheetWindow;
 class SimulationPanel;
 
-class Session {
+class Program {
  public:
-  explicit Session(Options options);
-  ~Session();
-  Session(const Session&) = delete;
-  Session& operator=(const Session&) = delete;
+  explicit Program(Options options);
+  ~Program();
+  Program(const Program&) = delete;
+  Program& operator=(const Program&) = delete;
 
-  // Loads the emulated sensors, checks the library and builds the window.
-  // False when the program must end, with its exit status in *exitStatus
-  // (the user has been told why).
+  // Starts the run and builds the window. False when the program must end,
+  // with its exit status in *exitStatus (the user has been told why).
   bool Prepare(int* exitStatus);
   // Shows the window (and the simulation panel) and starts the sheet as
   // soon as the event loop runs.
   void Show();
   // Runs the sheet's start-up now (tests and tools, instead of Show's).
   void StartNow();
-  // Closes the sheet as Cancel does (key sends the user halted are resumed)
-  // as soon as it is not busy: the desktop or a signal ends the program.
-  void RequestQuit();
+  // The desktop session or a signal ends the program: key sends the user
+  // halted are resumed now, after the library work under way, and the sheet
+  // closes, whatever it is doing.
+  void EndSession();
+  // Another start of the configurator asks for this one: the sheet comes to
+  // the front.
+  void ComeForward();
   // Told when the sheet has closed.
   void SetClosedListener(std::function<void()> listener) { closed_ = std::move(listener); }
-  // After the sheet closed: closes every sensor, keeps the emulated sensors
-  // in their files. The program's exit status.
+  // After the sheet closed: takes the windows down and ends the run. The
+  // program's exit status.
   int Finish();
 
-  CDorvaneApp& App() { return app_; }
+  CDorvaneApp& App() { return session_.App(); }
   BusyRunner& Runner() { return runner_; }
   WindowServices& Services() { return services_; }
   SheetWindow* Window() { return window_.get(); }
-  emu::SensorSet* Emulation() { return simulation_.get(); }
+  emu::SensorSet* Emulation() { return session_.Emulation(); }
   SimulationPanel* Panel() { return panel_.get(); }
   RangePlotWindow* PlotWindow() { return plotWindow_.get(); }
   // Opens the distance plot (the sheet's context menu does).
   void ShowPlot();
 
  private:
-  void Tell(const std::string& text, const std::string& caption);
-
-  Options options_;
   // Declared in the order they are needed; destroyed in reverse.
-  std::unique_ptr<emu::SensorSet> simulation_;
   BusyRunner runner_;
   WindowServices services_{runner_};
-  CDorvaneApp app_;
+  OwnerlessHost ownerless_{services_};
+  WindowSession session_;
   std::unique_ptr<MonitorHotPlugSource> hotPlug_;
   std::unique_ptr<HotPlugWatch> hotPlugWatch_;
   std::unique_ptr<SheetWindow> window_;

@@ -11,7 +11,7 @@
 #include <cstdio>
 
 #include "dorvane_app.h"
-#include "session.h"
+#include "program.h"
 #include "sheet_window.h"
 
 namespace {
@@ -62,7 +62,7 @@ int main(int argc, char** argv) {
   kv::ui::Options options;
   options.simulate = true;
   options.simulateFiles = {""};
-  kv::ui::qt::Session session(options);
+  kv::ui::qt::Program session(options);
   int status = 0;
   if (!session.Prepare(&status)) {
     return status;

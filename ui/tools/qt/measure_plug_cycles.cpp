@@ -15,7 +15,7 @@
 #include <fstream>
 #include <functional>
 
-#include "session.h"
+#include "program.h"
 #include "sheet_window.h"
 #include "simulation_panel.h"
 
@@ -68,7 +68,7 @@ int main(int argc, char** argv) {
   options.simulateFiles = {""};
   int status = 0;
   {
-    kv::ui::qt::Session session(options);
+    kv::ui::qt::Program session(options);
     if (!session.Prepare(&status)) {
       return status;
     }

@@ -15,9 +15,9 @@
 #include <cstdio>
 
 #include "misc_page.h"
+#include "program.h"
 #include "qt_dialog_host.h"
 #include "range_plot_window.h"
-#include "session.h"
 #include "sheet_window.h"
 #include "simulation_panel.h"
 
@@ -38,7 +38,7 @@ bool Save(QWidget& widget, const QString& path) {
 
 // A person walks up to the sensor, stays a while and walks away, read once a
 // second for a minute by the Misc. page's Auto GetRange.
-bool SavePlot(kv::ui::qt::Session& session, kv::VirtualClock& clock, const QString& path) {
+bool SavePlot(kv::ui::qt::Program& session, kv::VirtualClock& clock, const QString& path) {
   using kv::ui::MiscPage;
   kv::ui::qt::SheetWindow& window = *session.Window();
   window.Tabs()->setCurrentIndex(3);
@@ -99,7 +99,7 @@ int main(int argc, char** argv) {
   options.simulateFiles = {""};
   int status = 0;
   {
-    kv::ui::qt::Session session(options);
+    kv::ui::qt::Program session(options);
     if (!session.Prepare(&status)) {
       return status;
     }

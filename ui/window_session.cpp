@@ -1,0 +1,100 @@
+#include "window_session.h"
+
+#include <kv7700/emulation.h>
+#include <kv7700/hid.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace kv::ui {
+
+namespace {
+
+// Set to 1, emulated sensors are present but not the user's to open, as a
+// sensor without the udev rule (or another user's) is.
+bool SimulateAccessDenied() {
+  const char* denied = std::getenv("KV7700_SIMULATE_DENIED");
+  return denied && std::string(denied) == "1";
+}
+
+}  // namespace
+
+bool OneWindowPerSession(const Options& options) {
+  return !options.simulate;
+}
+
+WindowSession::WindowSession(Options options) : options_(std::move(options)) {}
+
+WindowSession::~WindowSession() {
+  Finish();
+}
+
+void WindowSession::Tell(const std::string& text) {
+  std::fprintf(stderr, "%s\n", text.c_str());
+  if (host_) {
+    host_->ShowMessage({text, app_.AppName(), MessageIcon::Error});
+  }
+}
+
+bool WindowSession::Start(const std::string& appName, LibraryRunner& runner, WindowHost& host,
+                          int* exitStatus) {
+  host_ = &host;
+  if (!appName.empty()) {
+    app_.SetAppName(appName);
+  }
+  if (options_.simulate) {
+    simulation_ = std::make_unique<emu::SensorSet>();
+    std::string error;
+    if (!simulation_->Load(options_.simulateFiles, &error)) {
+      Tell(error);
+      simulation_.reset();
+      *exitStatus = 2;
+      return false;
+    }
+    simulation_->SetAccessDenied(SimulateAccessDenied());
+    hid::SetPlatform(&simulation_->Platform());
+    platformInstalled_ = true;
+  }
+  app_.SetRunner(&runner);
+  if (!app_.InitInstance(host)) {
+    *exitStatus = 1;
+    return false;
+  }
+  return true;
+}
+
+std::unique_ptr<MonitorHotPlugSource> WindowSession::MakeHotPlugSource() {
+  if (!simulation_) {
+    return std::make_unique<MonitorHotPlugSource>();
+  }
+  emu::SensorSet* simulation = simulation_.get();
+  return std::make_unique<MonitorHotPlugSource>(
+      [simulation](int* error) { return simulation->MakeMonitor(error); });
+}
+
+int WindowSession::Finish() {
+  if (finished_) {
+    return 0;
+  }
+  finished_ = true;
+  int status = 0;
+  if (app_.Sheet()) {
+    app_.ExitInstance();
+  }
+  if (simulation_) {
+    std::string error;
+    if (!simulation_->Save(&error)) {
+      Tell(error);
+      status = 1;
+    }
+  }
+  if (platformInstalled_) {
+    hid::SetPlatform(nullptr);
+    platformInstalled_ = false;
+  }
+  app_.SetRunner(nullptr);
+  host_ = nullptr;
+  return status;
+}
+
+}  // namespace kv::ui
