@@ -129,6 +129,47 @@ TEST_F(ReadInStepTest, AFailureLeavesWhatReadingOneAfterAnotherWouldHaveLeft) {
   }
 }
 
+// A read-back of some sensors: each read in turn, in list order, whatever
+// another one does.
+TEST_F(ReadInStepTest, AListedReadLeavesWhatReadingEachInTurnWouldHaveLeft) {
+  const std::vector<SensorIndex> list = {3, 0, 2};  // sensor 1 is left alone
+  const auto readEachInTurn = [&] {
+    int read = 1;
+    for (SensorIndex index : list) {
+      SelectDevice(index);
+      read &= ReadDevCfg();
+    }
+    SelectDevice(1);
+    return read;
+  };
+  for (int failing = -1; failing < kSensors; ++failing) {
+    for (int report = 1; report <= kReportsPerRead; ++report) {
+      for (emu::Fault fault : {emu::Fault::Refuse, emu::Fault::Vanish}) {
+        const std::string name = "sensor " + std::to_string(failing) + ", report " +
+                                 std::to_string(report) + ", fault " +
+                                 std::to_string(static_cast<int>(fault));
+        // The fault falls after the fourteen reports of the read at open.
+        const auto prepare = [&] {
+          PlugSensors(failing, kReportsPerRead + report, fault);
+          ASSERT_EQ(OpenAllDevices(nullptr), 1);
+          SelectDevice(1);
+        };
+        prepare();
+        clock.ResetSlept();
+        const Outcome inStep =
+            Observe(ReadDevCfgOfSensors(list.data(), static_cast<SensorIndex>(list.size())));
+        EXPECT_EQ(clock.SleptMs(), 7u * 250u) << name;
+        prepare();
+        const Outcome eachInTurn = Observe(readEachInTurn());
+        EXPECT_EQ(inStep.result, failing == 1 || failing < 0 ? 1 : 0) << name;
+        EXPECT_TRUE(inStep == eachInTurn) << name;
+      }
+    }
+  }
+  const std::vector<SensorIndex> twice = {0, 0};
+  EXPECT_EQ(ReadDevCfgOfSensors(twice.data(), 2), 0);
+}
+
 TEST_F(ReadInStepTest, ReservedWordsComeFromTheLastSensorInTableOrder) {
   PlugSensors(-1, 0, emu::Fault::Refuse);
   const Outcome inStep = Observe(OpenAllDevices(nullptr));

@@ -61,7 +61,7 @@ TEST_P(AccessHelpStartupTest, NamesTheSensorAndTheCommandsForWhereTheRuleIs) {
   Plug(0x0143);  // an accessible one beside it is edited as usual
   StartWithRule(c.ruleDirectory);
 
-  EXPECT_EQ(host->Caption(), "KV7700 3.60, DLL 5.50, DeviceFW 1.43");
+  EXPECT_EQ(host->Caption(), "KV7700 " KV_APP_VERSION ", DLL 5.50, DeviceFW 1.43");
   const auto& messages = host->Record().Messages();
   ASSERT_THAT(messages, SizeIs(1));
   EXPECT_EQ(messages[0].caption, "Sensor not accessible");
@@ -104,7 +104,7 @@ TEST_F(AccessHelpTest, ArrivalIsToldOnceUntilTheSensorComesBack) {
   const std::string path = PlugDenied();
   ASSERT_THAT(host->Record().Messages(), SizeIs(1));
   EXPECT_THAT(host->Record().Messages()[0].text, HasSubstr(kDenied));
-  EXPECT_EQ(host->Caption(), "KV7700 3.60, DLL 5.50, DeviceFW 0.00");
+  EXPECT_EQ(host->Caption(), "KV7700 " KV_APP_VERSION ", DLL 5.50, DeviceFW 0.00");
 
   // Other device changes do not repeat it.
   std::string other;
@@ -124,7 +124,7 @@ TEST_F(AccessHelpTest, ArrivalIsToldOnceUntilTheSensorComesBack) {
   bus.PlugSensor(std::make_shared<emu::EmulatedSensor>(0x0144), emu::kSensorVendor, 0x0144,
                  kDenied);
   EXPECT_THAT(host->Record().Messages(), SizeIs(2));
-  EXPECT_EQ(host->Caption(), "KV7700 3.60, DLL 5.50, DeviceFW 1.44");
+  EXPECT_EQ(host->Caption(), "KV7700 " KV_APP_VERSION ", DLL 5.50, DeviceFW 1.44");
 }
 
 TEST(AccessDeniedMessageTest, NamesEverySensor) {

@@ -15,10 +15,10 @@ TEST_F(SheetTest, TheCaptionShowsLibraryAndFirmwareVersions) {
     std::int16_t major, minor, build;
     std::int32_t firmware;
     const char* caption;
-  } cases[] = {{5, 5, 0, 0x0143, "KV7700 3.60, DLL 5.50, DeviceFW 1.43"},
-               {5, 5, 0, 0, "KV7700 3.60, DLL 5.50, DeviceFW 0.00"},
-               {2, 1, 12, 0x1A05, "KV7700 3.60, DLL 2.112, DeviceFW 1A.05"},
-               {5, 5, 0, 0x0400, "KV7700 3.60, DLL 5.50, DeviceFW 4.00"}};
+  } cases[] = {{5, 5, 0, 0x0143, "KV7700 " KV_APP_VERSION ", DLL 5.50, DeviceFW 1.43"},
+               {5, 5, 0, 0, "KV7700 " KV_APP_VERSION ", DLL 5.50, DeviceFW 0.00"},
+               {2, 1, 12, 0x1A05, "KV7700 " KV_APP_VERSION ", DLL 2.112, DeviceFW 1A.05"},
+               {5, 5, 0, 0x0400, "KV7700 " KV_APP_VERSION ", DLL 5.50, DeviceFW 4.00"}};
   for (const auto& c : cases) {
     app.LibVersionMajor = c.major;
     app.LibVersionMinor = c.minor;

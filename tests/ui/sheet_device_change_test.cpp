@@ -19,25 +19,25 @@ TEST_F(SheetTest, ArrivalAndRemovalRefreshFromSensorZero) {
 
   std::string first, second;
   Plug(0x0143, &first);  // into an empty sheet: opened, read, shown
-  EXPECT_EQ(host->Caption(), "KV7700 3.60, DLL 5.50, DeviceFW 1.43");
+  EXPECT_EQ(host->Caption(), "KV7700 " KV_APP_VERSION ", DLL 5.50, DeviceFW 1.43");
   EXPECT_EQ(app.ConfigLoaded, 1u);
   EXPECT_EQ(log, kRefreshToEveryPage);
 
   log.clear();
   Plug(0x0144, &second);  // a second sensor: the pages still show sensor 0
   EXPECT_EQ(app.DeviceFw, 0x0143);
-  EXPECT_EQ(host->Caption(), "KV7700 3.60, DLL 5.50, DeviceFW 1.43");
+  EXPECT_EQ(host->Caption(), "KV7700 " KV_APP_VERSION ", DLL 5.50, DeviceFW 1.43");
   EXPECT_EQ(log, kRefreshToEveryPage);
 
   log.clear();
   bus.Unplug(first);  // the second sensor becomes sensor 0
   EXPECT_EQ(app.DeviceFw, 0x0144);
-  EXPECT_EQ(host->Caption(), "KV7700 3.60, DLL 5.50, DeviceFW 1.44");
+  EXPECT_EQ(host->Caption(), "KV7700 " KV_APP_VERSION ", DLL 5.50, DeviceFW 1.44");
   EXPECT_EQ(log, kRefreshToEveryPage);
 
   log.clear();
   bus.Unplug(second);  // none left
-  EXPECT_EQ(host->Caption(), "KV7700 3.60, DLL 5.50, DeviceFW 0.00");
+  EXPECT_EQ(host->Caption(), "KV7700 " KV_APP_VERSION ", DLL 5.50, DeviceFW 0.00");
   EXPECT_EQ(app.ConfigLoaded, 0u);
   EXPECT_EQ(app.DeviceFw, 0);
   EXPECT_EQ(app.EditSonar, tsSonarParms{});
@@ -71,7 +71,7 @@ TEST_F(SheetTest, DevicesThatAreNotSensorsChangeNothing) {
   bus.Unplug(keyboard);
   EXPECT_THAT(log, IsEmpty());
   EXPECT_THAT(sensor->Trace(), IsEmpty());
-  EXPECT_EQ(host->Caption(), "KV7700 3.60, DLL 5.50, DeviceFW 1.43");
+  EXPECT_EQ(host->Caption(), "KV7700 " KV_APP_VERSION ", DLL 5.50, DeviceFW 1.43");
 }
 
 TEST_F(SheetTest, TheFirmwareVariantFollowsTheLowestHexDigit) {

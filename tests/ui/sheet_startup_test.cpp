@@ -32,7 +32,7 @@ class FakeLibrary final : public LibraryIdentity {
 TEST_F(SheetTest, StartsWithASensorAndShowsItsFirmwareInTheCaption) {
   auto sensor = Plug(0x0143);
   Start();
-  EXPECT_EQ(host->Caption(), "KV7700 3.60, DLL 5.50, DeviceFW 1.43");
+  EXPECT_EQ(host->Caption(), "KV7700 " KV_APP_VERSION ", DLL 5.50, DeviceFW 1.43");
   EXPECT_EQ(app.ConfigLoaded, 1u);
   EXPECT_EQ(app.DeviceFw, 0x0143);
   EXPECT_EQ(app.FwVariant, -1);
@@ -79,7 +79,7 @@ TEST_F(SheetTest, StartUpReadsEachSensorOnceAndWritesBackSensorZerosReservedWord
   EXPECT_EQ(requests(*first), 1);  // one configuration read each
   EXPECT_EQ(requests(*second), 1);
   EXPECT_EQ(app.ConfigLoaded, 1u);
-  EXPECT_EQ(host->Caption(), "KV7700 3.60, DLL 5.50, DeviceFW 4.10");
+  EXPECT_EQ(host->Caption(), "KV7700 " KV_APP_VERSION ", DLL 5.50, DeviceFW 4.10");
   // A write to sensor 0 sends back sensor 0's own reserved words, as a
   // second read of it would have left them.
   app.EditWalkUp.KeyCountWU = 1;
@@ -93,7 +93,7 @@ TEST_F(SheetTest, StartUpReadsEachSensorOnceAndWritesBackSensorZerosReservedWord
 
 TEST_F(SheetTest, StartsWithoutASensorShowingFirmwareZero) {
   Start();
-  EXPECT_EQ(host->Caption(), "KV7700 3.60, DLL 5.50, DeviceFW 0.00");
+  EXPECT_EQ(host->Caption(), "KV7700 " KV_APP_VERSION ", DLL 5.50, DeviceFW 0.00");
   EXPECT_EQ(app.ConfigLoaded, 0u);
   EXPECT_EQ(app.DeviceFw, 0);
   EXPECT_EQ(app.FwVariant, -1);

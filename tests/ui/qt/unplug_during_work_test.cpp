@@ -68,7 +68,7 @@ class UnplugDuringWorkTest : public ::testing::TestWithParam<Case> {
     window = session->Window();
     window->show();
     session->StartNow();
-    ASSERT_EQ(window->windowTitle(), QStringLiteral("KV7700 3.60, DLL 5.50, DeviceFW 4.10"));
+    ASSERT_EQ(window->windowTitle(), QStringLiteral("KV7700 " KV_APP_VERSION ", DLL 5.50, DeviceFW 4.10"));
   }
   void TearDown() override {
     session.reset();
@@ -96,7 +96,7 @@ TEST_P(UnplugDuringWorkTest, TheWindowTellsTheUserAndTheNextSensorWorks) {
   sensors.SetNewSensorFirmware(0x0400);
   const std::size_t added = sensors.AddSensor();
   ASSERT_TRUE(testing::ProcessEventsUntil([&] {
-    return window->windowTitle() == QStringLiteral("KV7700 3.60, DLL 5.50, DeviceFW 4.00");
+    return window->windowTitle() == QStringLiteral("KV7700 " KV_APP_VERSION ", DLL 5.50, DeviceFW 4.00");
   })) << "the window did not follow the removal and the arrival";
   ASSERT_FALSE(window->Finished());
 

@@ -73,7 +73,7 @@ class SheetTest : public ::testing::Test {
 TEST_F(SheetTest, StartUpShowsTheSensorInTheCaptionAndMakesEveryPage) {
   wchar_t caption[128] = {};
   GetWindowTextW(Sheet(), caption, 128);
-  EXPECT_STREQ(caption, L"KV7700 3.60, DLL 5.50, DeviceFW 4.10");
+  EXPECT_STREQ(caption, L"KV7700 " KV_APP_VERSION ", DLL 5.50, DeviceFW 4.10");
   for (int i = 0; i < 4; ++i) {
     ASSERT_NE(window_->PageDialog(i), nullptr);
     EXPECT_NE(window_->PageDialog(i)->Window(), nullptr) << i;
@@ -126,10 +126,10 @@ TEST_F(SheetTest, SensorsPluggedAndPulledReachTheSheetAsDeviceChangeMessages) {
   // The emulated bus sends the window WM_DEVICECHANGE, as the system does.
   session_->Emulation()->PullOut(0);
   RunFor(300);
-  EXPECT_EQ(Caption(), L"KV7700 3.60, DLL 5.50, DeviceFW 0.00");
+  EXPECT_EQ(Caption(), L"KV7700 " KV_APP_VERSION ", DLL 5.50, DeviceFW 0.00");
   session_->Emulation()->PlugIn(0);
   RunFor(300);
-  EXPECT_EQ(Caption(), L"KV7700 3.60, DLL 5.50, DeviceFW 4.10");
+  EXPECT_EQ(Caption(), L"KV7700 " KV_APP_VERSION ", DLL 5.50, DeviceFW 4.10");
   EXPECT_TRUE(messages_.empty());
 }
 
