@@ -8,6 +8,7 @@
 
 #include "hid/emulated/file_lock.h"
 #include "hid/emulated/sensor_file.h"
+#include "hid/emulated/sensor_set_probe.h"
 #include "support/library_fixture.h"
 
 namespace kv::testing {
@@ -139,12 +140,12 @@ TEST(SensorFileTurnsTest, TheHolderLoadsTheOthersWriteAndSavesItsOwn) {
   ASSERT_TRUE(a->TryHold(ha));
   EXPECT_FALSE(b->TryHold(hb));
   EXPECT_EQ(b->Holder(hb), emu::ThisProgram());
-  first.Sensor(0).Working()[0][7] = 0x5A;  // the first program's write
+  emu::SensorSetProbe::Sensor(first, 0).Working()[0][7] = 0x5A;  // the first program's write
   a->Release(ha);
 
   ASSERT_TRUE(b->TryHold(hb));
-  EXPECT_EQ(second.Sensor(0).Working()[0][7], 0x5A);
-  second.Sensor(0).Working()[1][7] = 0xA5;
+  EXPECT_EQ(emu::SensorSetProbe::Sensor(second, 0).Working()[0][7], 0x5A);
+  emu::SensorSetProbe::Sensor(second, 0).Working()[1][7] = 0xA5;
   b->Release(hb);
 
   // The first program ends having changed nothing since: its save at the end

@@ -13,6 +13,7 @@
 // out it counts the requests that another overtook before their answer was
 // fetched and the answers fetched too early: "protocol violations: 0 (...)".
 #include <kv7700/clock.h>
+#include <kv7700/sensor_firmware.h>
 #include <kv7700/sensor_identity.h>
 #include <unistd.h>
 
@@ -23,7 +24,6 @@
 #include <thread>
 
 #include "feature_answers.h"
-#include "hid/emulated/sensor_file.h"
 #include "hidraw_node.h"
 #include "protocol_watch.h"
 #include "report_descriptor.h"
@@ -100,17 +100,15 @@ kv::uhid::ReportType TypeOf(std::uint8_t rtype) {
 }
 
 int Run(const Options& options) {
-  kv::emu::SensorImage image;
-  image.firmwareVersion = options.firmware;
-  image.releaseNumber = options.firmware;
   std::string error;
-  if (!options.file.empty() && !kv::emu::LoadSensorFile(options.file, &image, &error)) {
+  const std::unique_ptr<kv::emu::SensorFirmware> sensor =
+      kv::emu::SensorFirmware::Open(options.file, options.firmware, &error);
+  if (!sensor) {
     std::fprintf(stderr, "kv7700-uhid-sensor: %s: %s\n", options.file.c_str(), error.c_str());
     return 1;
   }
-  const std::uint16_t vendor = options.vendorGiven ? options.vendor : image.vendorId;
+  const std::uint16_t vendor = options.vendorGiven ? options.vendor : sensor->VendorId();
   const bool isSensor = kv::hid::IsSensorIdentity(vendor, options.product);
-  std::shared_ptr<kv::emu::EmulatedSensor> sensor = kv::emu::MakeSensor(image);
   kv::uhid::FeatureAnswers answers(*sensor, options.answerBytes);
 
   kv::uhid::DeviceIdentity identity;
@@ -118,7 +116,7 @@ int Run(const Options& options) {
   identity.uniq = "kv7700-uhid-" + std::to_string(::getpid());
   identity.vendor = vendor;
   identity.product = options.product;
-  identity.version = image.releaseNumber;
+  identity.version = sensor->ReleaseNumber();
   int code = 0;
   std::unique_ptr<kv::uhid::UhidDevice> device = kv::uhid::UhidDevice::Create(
       identity, isSensor ? kv::uhid::SensorReportDescriptor() : kv::uhid::ForeignReportDescriptor(),
@@ -180,9 +178,7 @@ int Run(const Options& options) {
   }
   device.reset();  // unplugged
   if (isSensor) Say(watch.Summary());
-  if (!options.file.empty() && isSensor &&
-      !kv::emu::SaveSensorFile(options.file, kv::emu::ImageOf(*sensor, vendor, image.releaseNumber),
-                               &error)) {
+  if (isSensor && !sensor->Save(vendor, &error)) {
     std::fprintf(stderr, "kv7700-uhid-sensor: %s: %s\n", options.file.c_str(), error.c_str());
     return 1;
   }

@@ -12,6 +12,7 @@
 #include <utility>
 
 #include "hid/emulated/emulated_sensor.h"
+#include "hid/emulated/sensor_set_probe.h"
 #include "misc_page.h"
 #include "program.h"
 #include "qt_dialog_host.h"
@@ -64,11 +65,12 @@ class UnplugDuringWorkTest : public ::testing::TestWithParam<Case> {
     });
     int status = 0;
     ASSERT_TRUE(session->Prepare(&status));
-    session->Emulation()->Sensor(1).SetFirmwareVersion(0x0400);
+    emu::SensorSetProbe::Sensor(*session->Emulation(), 1).SetFirmwareVersion(0x0400);
     window = session->Window();
     window->show();
     session->StartNow();
-    ASSERT_EQ(window->windowTitle(), QStringLiteral("KV7700 " KV_APP_VERSION ", DLL 5.50, DeviceFW 4.10"));
+    ASSERT_EQ(window->windowTitle(),
+              QStringLiteral("KV7700 " KV_APP_VERSION ", DLL 5.50, DeviceFW 4.10"));
   }
   void TearDown() override {
     session.reset();
@@ -96,7 +98,8 @@ TEST_P(UnplugDuringWorkTest, TheWindowTellsTheUserAndTheNextSensorWorks) {
   sensors.SetNewSensorFirmware(0x0400);
   const std::size_t added = sensors.AddSensor();
   ASSERT_TRUE(testing::ProcessEventsUntil([&] {
-    return window->windowTitle() == QStringLiteral("KV7700 " KV_APP_VERSION ", DLL 5.50, DeviceFW 4.00");
+    return window->windowTitle() ==
+           QStringLiteral("KV7700 " KV_APP_VERSION ", DLL 5.50, DeviceFW 4.00");
   })) << "the window did not follow the removal and the arrival";
   ASSERT_FALSE(window->Finished());
 
@@ -104,8 +107,8 @@ TEST_P(UnplugDuringWorkTest, TheWindowTellsTheUserAndTheNextSensorWorks) {
   if (Page(*window, kMiscTab).IsChecked(M::kIdAutoRange)) ClickOnMisc(*window, M::kIdAutoRange);
   messages.clear();
   const auto working = [&] {
-    return std::make_pair(sensors.Sensor(1).CopyMemories().working[0],
-                          sensors.Sensor(added).CopyMemories().working[0]);
+    return std::make_pair(emu::SensorSetProbe::Sensor(sensors, 1).CopyMemories().working[0],
+                          emu::SensorSetProbe::Sensor(sensors, added).CopyMemories().working[0]);
   };
   const auto before = working();
   ApplyMaxDistance(*window, "45");
@@ -119,16 +122,18 @@ TEST_F(UnplugDuringWorkTest, ARefusedWriteIsKeptAndTheNextApplyRetriesIt) {
   emu::SensorSet& sensors = *session->Emulation();
   for (int report = 1; report <= 3; ++report) {  // request, data, commit
     messages.clear();
-    const emu::Memory before = sensors.Sensor(0).CopyMemories().working;
+    const emu::Memory before = emu::SensorSetProbe::Sensor(sensors, 0).CopyMemories().working;
     sensors.FailAtExchange(0, report, emu::SensorFault::Refuse);
     const std::string inches = std::to_string(40 + report);
     ApplyMaxDistance(*window, inches.c_str());
     EXPECT_EQ(messages.size(), 1u) << "report " << report;
-    EXPECT_EQ(sensors.Sensor(0).CopyMemories().working, before) << "report " << report;
+    EXPECT_EQ(emu::SensorSetProbe::Sensor(sensors, 0).CopyMemories().working, before)
+        << "report " << report;
     EXPECT_TRUE(window->ApplyButton()->isEnabled()) << "report " << report;
     testing::ClickAsUser(window->ApplyButton());
     EXPECT_EQ(messages.size(), 1u) << "report " << report;
-    EXPECT_NE(sensors.Sensor(0).CopyMemories().working, before) << "report " << report;
+    EXPECT_NE(emu::SensorSetProbe::Sensor(sensors, 0).CopyMemories().working, before)
+        << "report " << report;
     EXPECT_FALSE(window->ApplyButton()->isEnabled()) << "report " << report;
   }
 }

@@ -86,12 +86,13 @@ class SensorSet {
                      std::optional<std::uint64_t> forMs = std::nullopt);
   void ReleaseElsewhere(std::size_t index);
 
+ private:
   // The bus and a sensor themselves, for tests that need more than the set
-  // offers.
+  // offers (through SensorSetProbe, the emulator's private header).
+  friend class SensorSetProbe;
   EmulatedBus& Bus() { return *bus_; }
   EmulatedSensor& Sensor(std::size_t index);
 
- private:
   struct Entry;
   Entry MakeEntry(const std::string& file, bool fresh, std::string* error);
   void Plug(Entry& entry);
