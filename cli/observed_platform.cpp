@@ -30,6 +30,9 @@ class ObservedLayer final : public hid::HidLayer {
     if (observer_) observer_(ExchangeKind::Set, report, ok);
     return ok;
   }
+  bool TryHold(hid::Handle handle) override { return inner_->TryHold(handle); }
+  void Release(hid::Handle handle) override { inner_->Release(handle); }
+  std::string Holder(hid::Handle handle) override { return inner_->Holder(handle); }
 
  private:
   std::unique_ptr<hid::HidLayer> inner_;

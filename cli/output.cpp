@@ -1,5 +1,7 @@
 #include "output.h"
 
+#include <kv7700/device_info.h>
+#include <kv7700/kv7700.h>
 #include <kv7700/status_codes.h>
 #include <kv7700/template_fields.h>
 
@@ -28,8 +30,20 @@ void Output::Write(const std::string& text) const {
 
 namespace {
 
+// Who kept the sensor the tool gave up waiting for: only sensors whose last
+// wait gave up name a holder.
+std::string SensorHolder() {
+  for (SensorIndex index = 0; index < GetDeviceCount(); ++index) {
+    if (std::string holder = GetSensorHolder(index); !holder.empty()) return holder;
+  }
+  return "another program";
+}
+
 std::string ExplainExchange(std::uint32_t code) {
   switch (code) {
+    case kErrSensorInUse:
+      return "the sensor is in use by " + SensorHolder() + ", and it was not free within " +
+             std::to_string(kSensorWaitSeconds) + " s";
     case kErrGetNoHandle:
       return "the sensor is not open, so no answer could be fetched";
     case kErrGetNoEntry:
@@ -110,6 +124,9 @@ std::string AdviceForDevError(std::uint32_t devError) {
   }
   if (devError == kErrGetNotRead) return "Run the command again so the configuration is read.";
   switch (devError & kExchangeCodeMask) {
+    case kErrSensorInUse:
+      return "Wait until that program is done with the sensor (let its command finish, or close "
+             "its window) and run the command again.";
     case kErrGetFailed:
     case kErrSetFailed:
       return "Check that the sensor is still plugged in and run the command again; if it keeps "

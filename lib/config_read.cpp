@@ -10,6 +10,7 @@
 
 #include "exchange.h"
 #include "lib_state.h"
+#include "sensor_hold.h"
 
 namespace kv {
 
@@ -83,12 +84,18 @@ ReadOutcome ReadInStep(std::span<const std::int16_t> listed) {
     active[i] = true;
     state.Slots[i].DevError = 0;
   }
+  const SensorHold hold(listed.data(), static_cast<std::int16_t>(listed.size()));
 
   const auto fail = [&](std::int16_t index, std::size_t step) {
     state.Slots[index].DevError |= kGroupRead;
     outcome.failedStep[index] = static_cast<std::uint8_t>(step);
     active[index] = false;
   };
+  for (std::int16_t i : listed) {
+    if (hold.Holds(i)) continue;
+    state.Slots[i].DevError = kErrSensorInUse;
+    fail(i, 0);
+  }
   for (std::size_t step = 0; step < kStepCount; ++step) {
     bool anyAsked = false;
     for (std::int16_t i : listed) {

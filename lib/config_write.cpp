@@ -9,6 +9,7 @@
 #include "config_read.h"
 #include "exchange.h"
 #include "lib_state.h"
+#include "sensor_hold.h"
 
 namespace kv {
 
@@ -73,6 +74,12 @@ int WriteInStep(const std::int16_t* indices, std::int16_t count, bool ownWords) 
     if (ownWords && slot.RecordsValid) words = {slot.ReadReserved2WU, slot.ReadReserved1I};
     plans[indices[n]] = PlanWrite(slot, words);
     longest = std::max(longest, plans[indices[n]].count);
+  }
+  const SensorHold hold(indices, count);
+  for (std::int16_t n = 0; n < count; ++n) {
+    if (hold.Holds(indices[n])) continue;
+    state.Slots[indices[n]].DevError = kErrSensorInUse;
+    Fail(state.Slots[indices[n]], plans[indices[n]]);
   }
   // Runs `report` for every sensor still being written whose plan has a
   // write at `step`; true when any of them sent its report.

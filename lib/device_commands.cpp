@@ -4,6 +4,7 @@
 
 #include "exchange.h"
 #include "lib_state.h"
+#include "sensor_hold.h"
 
 namespace kv {
 
@@ -17,8 +18,13 @@ constexpr std::uint16_t kIdleRepairFirmware = 0x0400;
 // Sends a memory command, gives the sensor time to rewrite its memory, and
 // reads the resulting configuration back.
 int RunMemoryCommand(std::uint8_t command) {
+  const SensorHold hold(GetLibState().CurrentIndex);
   DeviceSlot& slot = CurrentSlot();
   slot.DevError = 0;
+  if (!hold.Holds(GetLibState().CurrentIndex)) {
+    slot.DevError = kErrSensorInUse | kGroupMemoryCommand;
+    return 0;
+  }
   if (!SendRequest(command)) {
     slot.DevError |= kGroupMemoryCommand;
     return 0;
@@ -30,6 +36,8 @@ int RunMemoryCommand(std::uint8_t command) {
 }  // namespace
 
 int FactoryResetDev() {
+  // The repair below writes and reads again within the same hold.
+  const SensorHold hold(GetLibState().CurrentIndex);
   if (!RunMemoryCommand(wire::kCmdFactory)) return 0;
   DeviceSlot& slot = CurrentSlot();
   if ((slot.FwVersion & kIdleRepairFirmwareMask) != kIdleRepairFirmware) return 1;
@@ -48,11 +56,13 @@ int SaveUserDefaultsDev() {
 }
 
 int GetRangeInfo(RangeInfo* out) {
+  const SensorHold hold(GetLibState().CurrentIndex);
   DeviceSlot& slot = CurrentSlot();
   slot.DevError = 0;
+  if (out && !hold.Holds(GetLibState().CurrentIndex)) slot.DevError = kErrSensorInUse;
   wire::Data answer{};
   // Without a record to fill there is nothing to ask the sensor.
-  if (!out || !ReadExchange(wire::kCmdRange, &answer)) {
+  if (!out || slot.DevError != 0 || !ReadExchange(wire::kCmdRange, &answer)) {
     slot.DevError |= kGroupRange;
     return 0;
   }
@@ -63,6 +73,12 @@ int GetRangeInfo(RangeInfo* out) {
 int SendControl(std::uint32_t halt) {
   LibState& state = GetLibState();
   state.LibError = 0;
+  const SensorHold hold(state.CurrentIndex);
+  if (!hold.Holds(state.CurrentIndex)) {
+    CurrentSlot().DevError = kErrSensorInUse;
+    state.LibError = kLibErrSendControl;
+    return 0;
+  }
   // DevError keeps the exchange's own code; LibError names the operation.
   if (!SendRequest(halt ? wire::kCmdHalt : wire::kCmdResume)) {
     state.LibError = kLibErrSendControl;

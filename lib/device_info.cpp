@@ -32,6 +32,15 @@ int GetDeviceIdentity(SensorIndex index, std::uint16_t* vendorId, std::uint16_t*
   return 1;
 }
 
+std::string GetSensorHolder(SensorIndex index) {
+  const DeviceSlot* slot = OpenSlot(index);
+  return slot ? std::string(slot->Holder.data()) : std::string();
+}
+
+std::string GetSensorHolder() {
+  return GetSensorHolder(GetLibState().CurrentIndex);
+}
+
 std::vector<std::string> GetAccessDeniedPaths() {
   return AccessDeniedPaths();
 }

@@ -34,6 +34,11 @@ struct DeviceSlot {
   std::uint16_t ReadReserved2WU = 0;
   std::uint16_t ReadReserved1I = 0;
   std::array<char, kMaxPathLength + 1> DevicePath = {};  // always terminated
+  // How many operations of this process hold the sensor right now (one
+  // operation runs others, such as a reset its read-back).
+  std::uint32_t HoldDepth = 0;
+  // Who kept the sensor when the last wait for it gave up; "" when unknown.
+  std::array<char, 128> Holder = {};  // always terminated
 };
 
 // A slot cleared to zero with the invalid handle: an empty slot.

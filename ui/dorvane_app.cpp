@@ -318,6 +318,19 @@ std::uint32_t CDorvaneApp::GetDevError() {
   return Library({"", 0}, [&] { return kv::GetDevError(); });
 }
 
+std::string CDorvaneApp::SensorInUseNote() {
+  std::string holder;
+  const bool inUse = Library({"", 0}, [&] {
+    if ((kv::GetDevError() & kExchangeCodeMask) != kErrSensorInUse) return false;
+    holder = kv::GetSensorHolder();
+    return true;
+  });
+  if (!inUse) return {};
+  return "\n\nThe sensor is in use by " +
+         (holder.empty() ? std::string("another program") : holder) +
+         ". Try again when it is done with the sensor.";
+}
+
 int CDorvaneApp::CloseAllDevices() {
   return Library({"Closing the sensors", 0}, [&] { return kv::CloseAllDevices(); });
 }

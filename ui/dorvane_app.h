@@ -129,6 +129,10 @@ class CDorvaneApp {
   int SendControl(std::uint32_t halt);
   int GetRangeInfo(RangeInfo* out);
   std::uint32_t GetDevError();
+  // When the current sensor's last operation failed because another program
+  // kept it, the sentence that names that program, to follow a failure
+  // message; "" otherwise.
+  std::string SensorInUseNote();
   int CloseAllDevices();
   int WriteDevCfgToFile(const std::string& path);
   int ReadDevCfgFmFile(const std::string& path);

@@ -106,7 +106,7 @@ bool KeyPage<R>::Apply() {
       // before the write; a failed write must not lose the edits, so the
       // next Apply stores and writes them again.
       MarkChanged();
-      Message(data_.writeFailure);
+      Failure(data_.writeFailure);
       return false;
     }
   }

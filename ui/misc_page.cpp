@@ -107,7 +107,7 @@ void MiscPage::RunMemoryCommand(int (CDorvaneApp::*command)(), const char* name,
   }
   if (!(App().*command)()) {
     // Silence here would let the user believe the sensor was reset.
-    Message(std::string("Failed ") + name + "!");
+    Failure(std::string("Failed ") + name + "!");
     return;
   }
   Dialog().Pause(kAfterMemoryCommandMs);
@@ -156,13 +156,15 @@ void MiscPage::OnGetRange() {
     return;
   }
   // Every sensor is closed; the sheet opens them again when one is plugged
-  // in. The pages keep showing the configuration last read.
+  // in. The pages keep showing the configuration last read. A sensor that
+  // another program kept is sound and stays open.
   const std::uint32_t error = App().GetDevError();
-  App().CloseAllDevices();
+  const std::string inUse = App().SensorInUseNote();
+  if (inUse.empty()) App().CloseAllDevices();
   char text[64];
   std::snprintf(text, sizeof text, "Failed to Get RangeInfo: Err = %08lX",
                 static_cast<unsigned long>(error));
-  Message(text);
+  Message(text + inUse);
 }
 
 void MiscPage::OnAutoRange() {
@@ -218,7 +220,7 @@ void MiscPage::OnTimer(std::uint32_t id) {
   Dialog().KillTimer(rangeTimer_);
   rangeTimer_ = 0;
   Dialog().Beep(kTrapBeepHz, kTrapBeepMs);
-  Message("Failed GetRange in onTimer", "Device Trap", MessageIcon::Exclamation);
+  Failure("Failed GetRange in onTimer", "Device Trap", MessageIcon::Exclamation);
 }
 
 // --- Cloning ---------------------------------------------------------------------
@@ -235,7 +237,7 @@ void MiscPage::OnWriteClone() {
   }
   WaitCursor busy(Dialog());
   if (!App().WriteCloneData()) {
-    Message("Failed WriteCloneData!");
+    Failure("Failed WriteCloneData!");
   }
 }
 

@@ -105,4 +105,8 @@ MessageResult PropertyPage::Message(const std::string& text, const std::string& 
   return dialog_->ShowMessage({text, caption.empty() ? app_.AppName() : caption, icon, buttons});
 }
 
+void PropertyPage::Failure(const std::string& text, const std::string& caption, MessageIcon icon) {
+  Message(text + app_.SensorInUseNote(), caption, icon);
+}
+
 }  // namespace kv::ui

@@ -75,6 +75,10 @@ class PropertyPage : public DialogEvents {
   MessageResult Message(const std::string& text, const std::string& caption = {},
                         MessageIcon icon = MessageIcon::None,
                         MessageButtons buttons = MessageButtons::Ok);
+  // A failed sensor operation's message, followed by who kept the sensor
+  // when another program did.
+  void Failure(const std::string& text, const std::string& caption = {},
+               MessageIcon icon = MessageIcon::None);
 
  private:
   static void Dispatch(const std::map<int, Handler>& handlers, int id);

@@ -368,7 +368,7 @@ bool SNRPage::RecordNotWritten(const std::string& record, std::uint32_t* pending
   // to retry. The page stays modified and the sheet stays open.
   *pending = 1;
   SetModified(true);
-  Message("Failed to Write the device Features (" + record + ")!");
+  Failure("Failed to Write the device Features (" + record + ")!");
   return false;
 }
 

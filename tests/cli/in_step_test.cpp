@@ -14,6 +14,7 @@
 #include "command_line.h"
 #include "environment.h"
 #include "hid/emulated/emulated_sensor.h"
+#include "hid/emulated/sensor_set_probe.h"
 #include "tool_runner.h"
 
 namespace kv::cli::testing {
@@ -58,7 +59,7 @@ ToolRun RunInProcess(std::vector<std::string> words, const std::vector<Fault>& f
   run.waitedMs = clock.SleptMs();
   const emu::Memory fresh = emu::EmulatedSensor(0x0410).CopyMemories().working;
   for (std::size_t i = 0; i < sensors.Count(); ++i) {
-    run.written.push_back(sensors.Sensor(i).CopyMemories().working != fresh);
+    run.written.push_back(emu::SensorSetProbe::Sensor(sensors, i).CopyMemories().working != fresh);
   }
   return run;
 }

@@ -37,6 +37,9 @@ class ScriptedLayer final : public hid::HidLayer {
   hid::Handle Open(const std::string&, hid::OpenFailure*) override { return kSensorHandle; }
   void Close(hid::Handle) override {}
   bool GetAttributes(hid::Handle, hid::Attributes*) override { return false; }
+  bool TryHold(hid::Handle) override { return true; }
+  void Release(hid::Handle) override {}
+  std::string Holder(hid::Handle) override { return {}; }
   bool SetFeature(hid::Handle, const hid::Report&) override {
     std::uint8_t control = 0;
     return script_->Take(&control) && control != kFailMarker;

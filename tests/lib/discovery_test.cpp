@@ -54,6 +54,9 @@ class OpenRecorder final : public hid::Platform {
     bool SetFeature(hid::Handle h, const hid::Report& r) override {
       return inner_->SetFeature(h, r);
     }
+    bool TryHold(hid::Handle h) override { return inner_->TryHold(h); }
+    void Release(hid::Handle h) override { inner_->Release(h); }
+    std::string Holder(hid::Handle h) override { return inner_->Holder(h); }
 
    private:
     std::unique_ptr<hid::HidLayer> inner_;

@@ -20,6 +20,9 @@ class ClosingLayer final : public hid::HidLayer {
   bool GetAttributes(hid::Handle, hid::Attributes*) override { return false; }
   bool GetFeature(hid::Handle, hid::Report*) override { return false; }
   bool SetFeature(hid::Handle, const hid::Report&) override { return false; }
+  bool TryHold(hid::Handle) override { return true; }
+  void Release(hid::Handle) override {}
+  std::string Holder(hid::Handle) override { return {}; }
 
  private:
   std::shared_ptr<std::vector<hid::Handle>> closed_;

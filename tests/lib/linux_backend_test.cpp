@@ -5,6 +5,7 @@
 #include <hidapi/hidapi.h>
 #include <kv7700/device_info.h>
 #include <kv7700/hot_plug.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstdlib>
@@ -14,6 +15,7 @@
 #include "hid/linux/hid_id.h"
 #include "hid/linux/hidapi_enumeration.h"
 #include "hid/linux/hidapi_layer.h"
+#include "hid/linux/node_lock.h"
 #include "hid/linux/open_failure.h"
 #include "support/library_fixture.h"
 
@@ -184,6 +186,26 @@ TEST(HidapiEnumerationTest, EachNodeOnceInTheOrderFirstSeen) {
   }
   EXPECT_THAT(listed, ElementsAre("/dev/hidraw0 6344:11258", "/dev/hidraw1 1133:49948"));
   EXPECT_THAT(lb::EntriesFromEnumeration(nullptr), IsEmpty());
+}
+
+// The hold is an flock on a descriptor of its own: a second descriptor of
+// the same node waits, and learns from /proc/locks who holds it.
+TEST(NodeLockTest, OneDescriptorHoldsTheNodeAndTheOtherNamesItsHolder) {
+  const std::string node = ::testing::TempDir() + "kv7700-node-lock";
+  std::ofstream(node).put('\n');
+  lb::NodeLock first(node);
+  lb::NodeLock second(node);
+  ASSERT_TRUE(first.TryHold());
+  EXPECT_FALSE(second.TryHold());
+  std::string comm;
+  std::getline(std::ifstream("/proc/self/comm"), comm);
+  EXPECT_EQ(second.Holder(), comm + ", process " + std::to_string(::getpid()));
+  first.Release();
+  EXPECT_TRUE(second.TryHold());
+  second.Release();
+  // A node that cannot be opened cannot be locked either; it is not refused.
+  EXPECT_TRUE(lb::NodeLock(node + ".missing").TryHold());
+  std::filesystem::remove(node);
 }
 
 }  // namespace

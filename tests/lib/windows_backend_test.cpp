@@ -7,13 +7,16 @@
 #include <kv7700/device_info.h>
 #include <kv7700/status_codes.h>
 
+#include <cctype>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <thread>
 #include <vector>
 
 #include "hid/windows/device_notifications.h"
 #include "hid/windows/hid_layer.h"
+#include "hid/windows/interface_mutex.h"
 #include "hid/windows/open_security.h"
 #include "hid/windows/sensor_path.h"
 #include "support/library_fixture.h"
@@ -95,6 +98,33 @@ TEST(WindowsOpenSecurity, GrantsEveryoneThroughANullAccessList) {
   EXPECT_FALSE(defaulted);
   win::FreeOpenSecurity(&attributes);
   EXPECT_EQ(attributes.lpSecurityDescriptor, nullptr);
+}
+
+// One interface, named in either case, is one mutex: a thread holding it
+// keeps another out until it releases it (Windows' mutexes let their own
+// thread in again, so the other side runs on a thread of its own).
+TEST(WindowsInterfaceMutex, OnePathInAnyCaseIsOneMutexThatExcludesOthers) {
+  const std::string path = "\\\\?\\hid#vid_18c8&pid_2bfa#7&1a2b&0&0000#{4d1e55b2}";
+  std::string upper = path;
+  for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  const std::wstring name = win::InterfaceMutexName(path, L"Global");
+  EXPECT_EQ(name, win::InterfaceMutexName(upper, L"Global"));
+  EXPECT_EQ(name.find(L'\\'), std::wstring(L"Global").size()) << "one backslash, the namespace's";
+
+  win::InterfaceMutex mine(path);
+  win::InterfaceMutex theirs(upper);
+  ASSERT_TRUE(mine.TryHold());
+  const auto otherProgram = [&] {
+    bool had = false;
+    std::thread([&] {
+      had = theirs.TryHold();
+      if (had) theirs.Release();
+    }).join();
+    return had;
+  };
+  EXPECT_FALSE(otherProgram());
+  mine.Release();
+  EXPECT_TRUE(otherProgram());
 }
 
 TEST(WindowsSensorPath, PrefixesOfBothVendorsMatchInAnyCase) {

@@ -2,8 +2,9 @@
 # The plug-in service without systemd: the script its unit runs, given a
 # sensor's path, applies the site policy to that sensor through kv7700ctl on
 # an emulated sensor; a missing, unreadable or refused policy, or a lock held
-# by another arrival, writes nothing and says why. Then systemd-analyze
-# verify checks the unit (skipped when it is not installed).
+# by another arrival, writes nothing and says why; a sensor another program
+# keeps is tried once more. Then systemd-analyze verify checks the unit
+# (skipped when it is not installed).
 #
 # apply_service_test.sh KV7700CTL SOURCE_DIR
 set -uo pipefail
@@ -71,6 +72,15 @@ flock 8
 KV7700_APPLY_WAIT=0 run locked "$work/site.txt"
 expect "lock held" 1 "another apply held $work/lock"
 exec 8>&-
+
+# A sensor another program keeps past kv7700ctl's wait (20 s, at once on
+# virtual time) is logged and tried once more, then given up.
+exec 7>>"$sensor.lock"
+flock 7
+run busy "$work/site.txt"
+expect "sensor in use" 1 "is in use by" "was in use by another program; trying once more"
+[ "$(grep -c 'is in use by' "$work/out")" -eq 2 ] || fail "sensor in use: not tried exactly twice"
+exec 7>&-
 
 # Nothing above changed the sensor after the first arrival.
 "$tool" "--simulate=$sensor" --json show >"$work/out" 2>&1

@@ -9,6 +9,7 @@
 #include <fstream>
 
 #include "feature_answers.h"
+#include "hid/emulated/emulated_sensor.h"
 #include "hidraw_node.h"
 #include "report_descriptor.h"
 
@@ -119,7 +120,7 @@ TEST(ReportDescriptorTest, TheSensorIsAKeyboardWithEightFeatureBytesTheForeignDe
       if (prefix == kUsagePage) page = data;
       if (prefix == kUsage && page == 0x01 && data == 0x06) keyboard = true;
       if (prefix == kCount) count = data;
-      if (prefix == kFeature && count == kFeatureDataLength) eightFeatureBytes = true;
+      if (prefix == kFeature && count == 8) eightFeatureBytes = true;  // D1 to D8
       if (prefix == kReportId) reportIds = true;
     }
     EXPECT_EQ(keyboard, c.keyboard);

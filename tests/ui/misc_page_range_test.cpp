@@ -212,6 +212,22 @@ TEST_F(MiscRangeTest, AFailedReadingClosesEverySensorAndKeepsThePages) {
   EXPECT_EQ(Misc().Record().Messages().size(), 2u);
 }
 
+TEST_F(MiscRangeTest, ASensorAnotherProgramKeepsNamesItAndStaysOpen) {
+  std::string path;
+  Plug(0x0144, &path);
+  StartOnMisc();
+  bus.HoldElsewhere(path, "kv7700ctl, process 42");
+
+  ASSERT_TRUE(Misc().Click(M::kIdGetRange));
+  ExpectOnlyMessage(
+      "Failed to Get RangeInfo: Err = 01000300\n\nThe sensor is in use by kv7700ctl, process "
+      "42. Try again when it is done with the sensor.");
+  EXPECT_EQ(GetDeviceCount(), 1);
+  bus.ReleaseElsewhere(path);
+  ASSERT_TRUE(Misc().Click(M::kIdGetRange));
+  EXPECT_EQ(Misc().Record().Messages().size(), 1u);
+}
+
 TEST_F(MiscRangeTest, TheReducedVariantHidesTheRangeGroup) {
   const int group[] = {M::kIdViewRangeGroup, M::kIdAutoRange, M::kIdRangeRate,
                        M::kIdRateLabel,      M::kIdGetRange,  M::kIdRangeText};

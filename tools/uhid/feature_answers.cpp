@@ -13,7 +13,7 @@ bool IsSensorReport(std::uint8_t reportNumber, ReportType type) {
 
 }  // namespace
 
-FeatureAnswers::FeatureAnswers(emu::EmulatedSensor& sensor, std::size_t answerLength)
+FeatureAnswers::FeatureAnswers(emu::FeatureReports& sensor, std::size_t answerLength)
     : sensor_(sensor), answerLength_(std::min(answerLength, hid::kReportLength)) {}
 
 GetAnswer FeatureAnswers::Get(std::uint8_t reportNumber, ReportType type) {

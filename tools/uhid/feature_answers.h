@@ -3,11 +3,11 @@
 // leading 0 and the eight data bytes; requests and answers carry all nine.
 #pragma once
 
+#include <kv7700/sensor_firmware.h>
+
 #include <cstddef>
 #include <cstdint>
 #include <vector>
-
-#include "hid/emulated/emulated_sensor.h"
 
 namespace kv::uhid {
 
@@ -22,14 +22,14 @@ class FeatureAnswers {
  public:
   // `answerLength` below 9 makes every answer that short, as a faulty
   // sensor's would be.
-  explicit FeatureAnswers(emu::EmulatedSensor& sensor, std::size_t answerLength = 9);
+  explicit FeatureAnswers(emu::FeatureReports& sensor, std::size_t answerLength = 9);
 
   GetAnswer Get(std::uint8_t reportNumber, ReportType type);
   // False when the sensor refused the report or it is not one of its reports.
   bool Set(std::uint8_t reportNumber, ReportType type, const std::uint8_t* data, std::size_t size);
 
  private:
-  emu::EmulatedSensor& sensor_;
+  emu::FeatureReports& sensor_;
   std::size_t answerLength_;
 };
 

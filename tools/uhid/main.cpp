@@ -9,7 +9,11 @@
 // or closed: "ready /dev/hidraw3", "opened /dev/hidraw3", "closed ...". A
 // sensor is a keyboard, which the console's keyboard handler opens at once;
 // the foreign device is a security key, opened only by a host. --trace adds
-// every feature report: "set 00 80 00 ...", "get 00 00 32 ...".
+// every feature report: "set 00 80 00 ...", "get 00 00 32 ...". On its way
+// out it counts the requests that another overtook before their answer was
+// fetched and the answers fetched too early: "protocol violations: 0 (...)".
+#include <kv7700/clock.h>
+#include <kv7700/sensor_firmware.h>
 #include <kv7700/sensor_identity.h>
 #include <unistd.h>
 
@@ -20,8 +24,8 @@
 #include <thread>
 
 #include "feature_answers.h"
-#include "hid/emulated/sensor_file.h"
 #include "hidraw_node.h"
+#include "protocol_watch.h"
 #include "report_descriptor.h"
 #include "uhid_device.h"
 
@@ -96,17 +100,15 @@ kv::uhid::ReportType TypeOf(std::uint8_t rtype) {
 }
 
 int Run(const Options& options) {
-  kv::emu::SensorImage image;
-  image.firmwareVersion = options.firmware;
-  image.releaseNumber = options.firmware;
   std::string error;
-  if (!options.file.empty() && !kv::emu::LoadSensorFile(options.file, &image, &error)) {
+  const std::unique_ptr<kv::emu::SensorFirmware> sensor =
+      kv::emu::SensorFirmware::Open(options.file, options.firmware, &error);
+  if (!sensor) {
     std::fprintf(stderr, "kv7700-uhid-sensor: %s: %s\n", options.file.c_str(), error.c_str());
     return 1;
   }
-  const std::uint16_t vendor = options.vendorGiven ? options.vendor : image.vendorId;
+  const std::uint16_t vendor = options.vendorGiven ? options.vendor : sensor->VendorId();
   const bool isSensor = kv::hid::IsSensorIdentity(vendor, options.product);
-  std::shared_ptr<kv::emu::EmulatedSensor> sensor = kv::emu::MakeSensor(image);
   kv::uhid::FeatureAnswers answers(*sensor, options.answerBytes);
 
   kv::uhid::DeviceIdentity identity;
@@ -114,7 +116,7 @@ int Run(const Options& options) {
   identity.uniq = "kv7700-uhid-" + std::to_string(::getpid());
   identity.vendor = vendor;
   identity.product = options.product;
-  identity.version = image.releaseNumber;
+  identity.version = sensor->ReleaseNumber();
   int code = 0;
   std::unique_ptr<kv::uhid::UhidDevice> device = kv::uhid::UhidDevice::Create(
       identity, isSensor ? kv::uhid::SensorReportDescriptor() : kv::uhid::ForeignReportDescriptor(),
@@ -127,6 +129,7 @@ int Run(const Options& options) {
     return 1;
   }
 
+  kv::uhid::ProtocolWatch watch;
   std::string node;
   while (!g_stop) {
     const std::optional<uhid_event> event = device->Next(&code);
@@ -149,7 +152,10 @@ int Run(const Options& options) {
       case UHID_GET_REPORT: {
         const auto& request = event->u.get_report;
         kv::uhid::GetAnswer answer;
-        if (isSensor) answer = answers.Get(request.rnum, TypeOf(request.rtype));
+        if (isSensor) {
+          watch.Fetched(kv::GetClock().NowMs());
+          answer = answers.Get(request.rnum, TypeOf(request.rtype));
+        }
         device->ReplyGet(request.id, answer.ok, answer.bytes);
         if (options.trace) {
           Say("get" + (answer.ok ? Hex(answer.bytes.data(), answer.bytes.size()) : " failed"));
@@ -159,6 +165,7 @@ int Run(const Options& options) {
       case UHID_SET_REPORT: {
         const auto& request = event->u.set_report;
         const std::size_t size = std::min<std::size_t>(request.size, UHID_DATA_MAX);
+        if (isSensor) watch.Sent(request.data, size, kv::GetClock().NowMs());
         const bool ok =
             isSensor && answers.Set(request.rnum, TypeOf(request.rtype), request.data, size);
         device->ReplySet(request.id, ok);
@@ -170,9 +177,8 @@ int Run(const Options& options) {
     }
   }
   device.reset();  // unplugged
-  if (!options.file.empty() && isSensor &&
-      !kv::emu::SaveSensorFile(options.file, kv::emu::ImageOf(*sensor, vendor, image.releaseNumber),
-                               &error)) {
+  if (isSensor) Say(watch.Summary());
+  if (isSensor && !sensor->Save(vendor, &error)) {
     std::fprintf(stderr, "kv7700-uhid-sensor: %s: %s\n", options.file.c_str(), error.c_str());
     return 1;
   }

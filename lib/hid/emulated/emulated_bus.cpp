@@ -1,5 +1,7 @@
 #include "hid/emulated/emulated_bus.h"
 
+#include <kv7700/clock.h>
+
 #include <algorithm>
 #include <utility>
 
@@ -10,6 +12,12 @@ struct EmulatedBus::Device {
   hid::Attributes identity;
   std::shared_ptr<EmulatedSensor> sensor;  // null for other devices
   bool plugged = true;                     // guarded by the bus's mutex
+  std::shared_ptr<HoldKeeper> keeper;      // null: held within this process only
+  // The hold, guarded by the bus's mutex: the handle holding the device, or
+  // another program's (faked) hold.
+  std::optional<hid::Handle> heldBy;
+  std::string elsewhere;  // "": no other program holds it
+  std::optional<std::uint64_t> elsewhereUntilMs;
 };
 
 // The HID layer over the bus. Holds no state of its own: every handle lives in
@@ -51,6 +59,7 @@ class EmulatedBus::Layer final : public hid::HidLayer {
 
   void Close(hid::Handle handle) override {
     if (!*alive_) return;
+    bus_->Release(handle);  // closing a handle gives up its hold
     std::lock_guard lock(bus_->mutex_);
     bus_->open_.erase(handle);
   }
@@ -75,6 +84,14 @@ class EmulatedBus::Layer final : public hid::HidLayer {
     std::shared_ptr<Device> device = bus_->DeviceOf(handle);
     if (!device || !device->sensor || !HasSetFeature()) return false;
     return device->sensor->OnSetFeature(report);
+  }
+
+  bool TryHold(hid::Handle handle) override { return *alive_ && bus_->TryHold(handle); }
+  void Release(hid::Handle handle) override {
+    if (*alive_) bus_->Release(handle);
+  }
+  std::string Holder(hid::Handle handle) override {
+    return *alive_ ? bus_->Holder(handle) : std::string();
   }
 
  private:
@@ -117,9 +134,11 @@ EmulatedBus::~EmulatedBus() {
 }
 
 std::string EmulatedBus::PlugSensor(std::shared_ptr<EmulatedSensor> sensor, std::uint16_t vendor,
-                                    std::uint16_t release, std::string path) {
+                                    std::uint16_t release, std::string path,
+                                    std::shared_ptr<HoldKeeper> keeper) {
   if (!sensor) return {};
   auto device = std::make_shared<Device>();
+  device->keeper = std::move(keeper);
   device->identity = hid::Attributes{vendor, kSensorProduct, release};
   device->sensor = std::move(sensor);
   return Plug(std::move(device), std::move(path));
@@ -195,6 +214,55 @@ void EmulatedBus::DenyAccess(const std::string& path, bool denied) {
   } else {
     denied_.erase(path);
   }
+}
+
+void EmulatedBus::HoldElsewhere(const std::string& path, const std::string& holder,
+                                std::optional<std::uint64_t> forMs) {
+  std::lock_guard lock(mutex_);
+  std::shared_ptr<Device> device = FindPresent(path);
+  if (!device) return;
+  device->elsewhere = holder.empty() ? std::string("another program") : holder;
+  device->elsewhereUntilMs.reset();
+  if (forMs) device->elsewhereUntilMs = GetClock().NowMs() + *forMs;
+}
+
+void EmulatedBus::ReleaseElsewhere(const std::string& path) {
+  std::lock_guard lock(mutex_);
+  if (std::shared_ptr<Device> device = FindPresent(path)) device->elsewhere.clear();
+}
+
+bool EmulatedBus::TryHold(hid::Handle handle) {
+  std::lock_guard lock(mutex_);
+  auto it = open_.find(handle);
+  // A device pulled out is held by nobody; its exchanges fail by themselves.
+  if (it == open_.end() || !it->second->plugged) return true;
+  Device& device = *it->second;
+  if (device.heldBy) return *device.heldBy == handle;
+  if (!device.elsewhere.empty()) {
+    if (!device.elsewhereUntilMs || GetClock().NowMs() < *device.elsewhereUntilMs) return false;
+    device.elsewhere.clear();
+  }
+  if (device.keeper && !device.keeper->TryTake()) return false;
+  device.heldBy = handle;
+  return true;
+}
+
+void EmulatedBus::Release(hid::Handle handle) {
+  std::lock_guard lock(mutex_);
+  auto it = open_.find(handle);
+  if (it == open_.end() || it->second->heldBy != handle) return;
+  it->second->heldBy.reset();
+  if (it->second->keeper) it->second->keeper->Give();
+}
+
+std::string EmulatedBus::Holder(hid::Handle handle) {
+  std::lock_guard lock(mutex_);
+  auto it = open_.find(handle);
+  if (it == open_.end()) return {};
+  const Device& device = *it->second;
+  if (device.heldBy && *device.heldBy != handle) return "this program";
+  if (!device.elsewhere.empty()) return device.elsewhere;
+  return device.keeper ? device.keeper->Holder() : std::string();
 }
 
 void EmulatedBus::SetHidLoadResult(hid::LoadResult result) {

@@ -11,6 +11,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -30,6 +31,18 @@ struct PlugEvent {
   std::string path;
 };
 
+// What else a sensor's hold takes, beyond the bus's own: a sensor kept in a
+// file is held by one program at a time through a lock on that file.
+class HoldKeeper {
+ public:
+  virtual ~HoldKeeper() = default;
+  // False while another program holds it.
+  virtual bool TryTake() = 0;
+  virtual void Give() = 0;
+  // Who holds it, when known; "".
+  virtual std::string Holder() = 0;
+};
+
 class EmulatedBus final : public hid::Platform {
  public:
   EmulatedBus();
@@ -41,7 +54,7 @@ class EmulatedBus final : public hid::Platform {
   // Returns "" and plugs nothing when `path` is taken by a present device.
   std::string PlugSensor(std::shared_ptr<EmulatedSensor> sensor,
                          std::uint16_t vendor = kSensorVendor, std::uint16_t release = 0x0100,
-                         std::string path = {});
+                         std::string path = {}, std::shared_ptr<HoldKeeper> keeper = nullptr);
   // Plugs in some other HID device (a keyboard, say) that answers no reports.
   std::string PlugOther(std::uint16_t vendor, std::uint16_t product, std::uint16_t release = 0x0100,
                         std::string path = {});
@@ -58,6 +71,13 @@ class EmulatedBus final : public hid::Platform {
   // Devices present but not openable by this user: Open fails with
   // OpenFailure::AccessDenied. Kept for the path across unplug and replug.
   void DenyAccess(const std::string& path, bool denied = true);
+
+  // Another program holds the device at `path` as `holder` describes it
+  // ("kv7700-config, process 1234"): for `forMs` of the clock from now, or
+  // until ReleaseElsewhere when none is given.
+  void HoldElsewhere(const std::string& path, const std::string& holder,
+                     std::optional<std::uint64_t> forMs = std::nullopt);
+  void ReleaseElsewhere(const std::string& path);
 
   // Failure injection for the layers themselves.
   void SetHidLoadResult(hid::LoadResult result);
@@ -88,6 +108,9 @@ class EmulatedBus final : public hid::Platform {
 
   std::shared_ptr<Device> FindPresent(const std::string& path) const;  // lock held
   std::shared_ptr<Device> DeviceOf(hid::Handle handle) const;          // null unless plugged
+  bool TryHold(hid::Handle handle);
+  void Release(hid::Handle handle);
+  std::string Holder(hid::Handle handle);
   std::string Plug(std::shared_ptr<Device> device, std::string path);
   void Announce(const PlugEvent& event);
 

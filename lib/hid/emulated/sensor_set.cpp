@@ -7,6 +7,7 @@
 #include "hid/emulated/emulated_bus.h"
 #include "hid/emulated/emulated_monitor.h"
 #include "hid/emulated/sensor_file.h"
+#include "hid/emulated/sensor_file_keeper.h"
 
 namespace kv::emu {
 
@@ -22,7 +23,8 @@ struct SensorSet::Entry {
   std::shared_ptr<EmulatedSensor> sensor;
   std::uint16_t vendorId = kSensorVendor;
   std::uint16_t releaseNumber = 0;
-  std::string path;  // "" while pulled out
+  std::string path;                          // "" while pulled out
+  std::shared_ptr<SensorFileKeeper> keeper;  // null when not kept
 };
 
 SensorSet::SensorSet() : bus_(std::make_unique<EmulatedBus>()) {}
@@ -60,6 +62,7 @@ SensorSet::Entry SensorSet::MakeEntry(const std::string& file, bool fresh, std::
   }
   entry.sensor = MakeSensor(image);
   entry.sensor->SetTraceLimit(kTraceLimit);
+  if (!fresh) entry.keeper = std::make_shared<SensorFileKeeper>(file, entry.sensor, image);
   entry.vendorId = image.vendorId;
   entry.releaseNumber = image.releaseNumber;
   return entry;
@@ -93,8 +96,7 @@ bool SensorSet::Save(std::string* error) const {
   for (const Entry& entry : entries_) {
     if (entry.file.empty()) continue;
     std::string why;
-    if (!SaveSensorFile(entry.file, ImageOf(*entry.sensor, entry.vendorId, entry.releaseNumber),
-                        &why)) {
+    if (!entry.keeper->SaveIfChanged(&why)) {
       if (!failures.empty()) failures += '\n';
       failures.append("Could not keep the emulated sensor in ").append(entry.file);
       failures.append(": ").append(why);
@@ -117,7 +119,8 @@ std::unique_ptr<hid::HotPlugMonitor> SensorSet::MakeMonitor(int* error) {
 }
 
 void SensorSet::Plug(Entry& entry) {
-  entry.path = bus_->PlugSensor(entry.sensor, entry.vendorId, entry.releaseNumber);
+  entry.path =
+      bus_->PlugSensor(entry.sensor, entry.vendorId, entry.releaseNumber, {}, entry.keeper);
   if (denied_) bus_->DenyAccess(entry.path);
 }
 
@@ -171,6 +174,15 @@ void SensorSet::MoveTarget(std::size_t index, double inches, double inchesPerSec
 
 double SensorSet::TargetInches(std::size_t index) const {
   return index < entries_.size() ? entries_[index].sensor->TargetInches() : 0;
+}
+
+void SensorSet::HoldElsewhere(std::size_t index, const std::string& holder,
+                              std::optional<std::uint64_t> forMs) {
+  if (PluggedIn(index)) bus_->HoldElsewhere(entries_[index].path, holder, forMs);
+}
+
+void SensorSet::ReleaseElsewhere(std::size_t index) {
+  if (PluggedIn(index)) bus_->ReleaseElsewhere(entries_[index].path);
 }
 
 EmulatedSensor& SensorSet::Sensor(std::size_t index) {

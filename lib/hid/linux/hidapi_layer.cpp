@@ -8,13 +8,18 @@
 namespace kv::hid::linux_backend {
 
 HidapiLayer::~HidapiLayer() {
-  for (auto& [handle, device] : open_) hid_close(device);
+  for (auto& [handle, node] : open_) hid_close(node.device);
   hid_exit();
 }
 
 hid_device* HidapiLayer::Device(Handle handle) const {
   auto it = open_.find(handle);
-  return it == open_.end() ? nullptr : it->second;
+  return it == open_.end() ? nullptr : it->second.device;
+}
+
+NodeLock* HidapiLayer::Lock(Handle handle) const {
+  auto it = open_.find(handle);
+  return it == open_.end() ? nullptr : it->second.lock.get();
 }
 
 Handle HidapiLayer::Open(const std::string& path, OpenFailure* why) {
@@ -33,7 +38,7 @@ Handle HidapiLayer::Open(const std::string& path, OpenFailure* why) {
     return kInvalidHandle;
   }
   const Handle handle = next_++;
-  open_[handle] = device;
+  open_[handle] = OpenNode{device, std::make_unique<NodeLock>(path)};
   if (why) *why = OpenFailure::None;
   return handle;
 }
@@ -41,7 +46,7 @@ Handle HidapiLayer::Open(const std::string& path, OpenFailure* why) {
 void HidapiLayer::Close(Handle handle) {
   auto it = open_.find(handle);
   if (it == open_.end()) return;
-  hid_close(it->second);
+  hid_close(it->second.device);
   open_.erase(it);
 }
 
@@ -77,6 +82,20 @@ bool HidapiLayer::SetFeature(Handle handle, const Report& report) {
   if (!device) return false;
   const int sent = hid_send_feature_report(device, report.data(), report.size());
   return sent == static_cast<int>(kReportLength);
+}
+
+bool HidapiLayer::TryHold(Handle handle) {
+  NodeLock* lock = Lock(handle);
+  return !lock || lock->TryHold();
+}
+
+void HidapiLayer::Release(Handle handle) {
+  if (NodeLock* lock = Lock(handle)) lock->Release();
+}
+
+std::string HidapiLayer::Holder(Handle handle) {
+  NodeLock* lock = Lock(handle);
+  return lock ? lock->Holder() : std::string();
 }
 
 }  // namespace kv::hid::linux_backend

@@ -5,6 +5,9 @@
 #include <kv7700/hid.h>
 
 #include <map>
+#include <memory>
+
+#include "hid/linux/node_lock.h"
 
 namespace kv::hid::linux_backend {
 
@@ -22,12 +25,21 @@ class HidapiLayer final : public HidLayer {
   bool GetAttributes(Handle handle, Attributes* out) override;
   bool GetFeature(Handle handle, Report* report) override;
   bool SetFeature(Handle handle, const Report& report) override;
+  // An flock on the handle's own descriptor of the node.
+  bool TryHold(Handle handle) override;
+  void Release(Handle handle) override;
+  std::string Holder(Handle handle) override;
 
  private:
+  struct OpenNode {
+    hid_device* device;
+    std::unique_ptr<NodeLock> lock;  // kept for the handle's life
+  };
   hid_device* Device(Handle handle) const;
+  NodeLock* Lock(Handle handle) const;
 
   // Handles are counters, not pointers, so a stale handle finds nothing.
-  std::map<Handle, hid_device*> open_;
+  std::map<Handle, OpenNode> open_;
   Handle next_ = 1;
 };
 

@@ -43,11 +43,26 @@ Handle WindowsHidLayer::Open(const std::string& path, OpenFailure* why) {
     return kInvalidHandle;
   }
   if (why) *why = OpenFailure::None;
+  mutexes_[reinterpret_cast<Handle>(handle)] = std::make_unique<InterfaceMutex>(path);
   return reinterpret_cast<Handle>(handle);
 }
 
 void WindowsHidLayer::Close(Handle handle) {
   if (handle != kInvalidHandle) ::CloseHandle(ToHandle(handle));
+  mutexes_.erase(handle);
+}
+
+bool WindowsHidLayer::TryHold(Handle handle) {
+  auto it = mutexes_.find(handle);
+  return it == mutexes_.end() || it->second->TryHold();
+}
+
+void WindowsHidLayer::Release(Handle handle) {
+  if (auto it = mutexes_.find(handle); it != mutexes_.end()) it->second->Release();
+}
+
+std::string WindowsHidLayer::Holder(Handle) {
+  return {};
 }
 
 bool WindowsHidLayer::GetAttributes(Handle handle, Attributes* out) {

@@ -4,7 +4,11 @@
 
 #include <kv7700/hid.h>
 
+#include <map>
+#include <memory>
+
 #include "hid/windows/entry_points.h"
+#include "hid/windows/interface_mutex.h"
 
 namespace kv::hid::windows_backend {
 
@@ -21,10 +25,16 @@ class WindowsHidLayer final : public HidLayer {
   bool GetAttributes(Handle handle, Attributes* out) override;
   bool GetFeature(Handle handle, Report* report) override;
   bool SetFeature(Handle handle, const Report& report) override;
+  // A named mutex per interface path, made when the handle is opened.
+  bool TryHold(Handle handle) override;
+  void Release(Handle handle) override;
+  // Windows cannot tell which process owns a mutex: "".
+  std::string Holder(Handle handle) override;
 
  private:
   LoadedModule module_;
   HidEntryPoints entries_;
+  std::map<Handle, std::unique_ptr<InterfaceMutex>> mutexes_;
 };
 
 // What a failed CreateFileA's error means to discovery.

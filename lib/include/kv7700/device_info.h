@@ -25,6 +25,13 @@ std::string GetDevicePath(SensorIndex index);
 // both left alone when there is no such sensor or its identity cannot be read.
 int GetDeviceIdentity(SensorIndex index, std::uint16_t* vendorId, std::uint16_t* productId);
 
+// Who kept open sensor `index` when its last operation gave up waiting for
+// it (status code kErrSensorInUse): "kv7700-config, process 1234", or "" when
+// that cannot be known or no wait gave up.
+std::string GetSensorHolder(SensorIndex index);
+// The same for the current sensor.
+std::string GetSensorHolder();
+
 // Which records of the current sensor are stored in the cache and not yet
 // written (WriteDevCfg sends exactly these).
 struct DirtyRecords {

@@ -57,6 +57,20 @@ class HidLayer {
   // Fetches one report; report[0] holds the report id (0) on entry.
   virtual bool GetFeature(Handle handle, Report* report) = 0;
   virtual bool SetFeature(Handle handle, const Report& report) = 0;
+
+  // One conversation at a time: the sensor's answers do not say which request
+  // they answer, so two programs whose exchanges interleave read each other's
+  // answers. TryHold takes the interface for this program without waiting;
+  // false when another program (or another handle) holds it. The holds of
+  // all programs and users on the machine exclude each other. A layer that
+  // cannot lock at all lets the caller go ahead. Every layer implements
+  // these, so none that wraps another can drop the hold.
+  virtual bool TryHold(Handle handle) = 0;
+  // Gives up a hold taken with TryHold on this handle.
+  virtual void Release(Handle handle) = 0;
+  // Who holds the interface, when that can be learned: "kv7700-config,
+  // process 1234"; "" when unknown.
+  virtual std::string Holder(Handle handle) = 0;
 };
 
 // One present interface as the enumeration facility lists it.

@@ -35,6 +35,13 @@ inline constexpr std::uint32_t kMemoryCommandWaitMs = 2000;
 // A configuration read: four records and the version in seven exchanges.
 inline constexpr std::uint32_t kConfigReadExchanges = 7;
 inline constexpr std::uint32_t kConfigReadMs = kConfigReadExchanges * kExchangeWaitMs;
+// One program talks to a sensor at a time. Another waits for its turn this
+// long at most: the longest conversation (a factory reset with its write and
+// two read-backs, about 7 s) several times over, so a few programs can go
+// first. It tries again every 50 ms.
+inline constexpr std::uint32_t kSensorWaitMs = 20000;
+inline constexpr std::uint32_t kSensorWaitSeconds = kSensorWaitMs / 1000;
+inline constexpr std::uint32_t kSensorPollMs = 50;
 
 // --- Distances ------------------------------------------------------------
 // The sensor measures distance in echo ticks.

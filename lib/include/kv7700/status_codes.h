@@ -15,6 +15,8 @@ inline constexpr std::uint32_t kErrGetFailed = 0x102;
 inline constexpr std::uint32_t kErrSetNoHandle = 0x200;
 inline constexpr std::uint32_t kErrSetNoEntry = 0x201;
 inline constexpr std::uint32_t kErrSetFailed = 0x202;
+// Another program kept the sensor for longer than the wait for it allows.
+inline constexpr std::uint32_t kErrSensorInUse = 0x300;
 // DevError: record checks.
 inline constexpr std::uint32_t kErrPingRate = 0x1000;
 inline constexpr std::uint32_t kErrMinDist = 0x1001;

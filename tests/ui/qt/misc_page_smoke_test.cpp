@@ -11,6 +11,7 @@
 #include <QTemporaryDir>
 
 #include "hid/emulated/emulated_sensor.h"
+#include "hid/emulated/sensor_set_probe.h"
 #include "misc_page.h"
 #include "program.h"
 #include "qt_dialog_host.h"
@@ -54,7 +55,7 @@ class MiscPageSmokeTest : public ::testing::Test {
     SetClock(nullptr);
   }
 
-  emu::EmulatedSensor& Sensor() { return session->Emulation()->Sensor(0); }
+  emu::EmulatedSensor& Sensor() { return emu::SensorSetProbe::Sensor(*session->Emulation(), 0); }
   void Click(int id) { testing::ClickAsUser(misc->Widget(id)); }
 
   QApplication& application = testing::TestApplication();

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "hid/emulated/emulated_sensor.h"
+#include "hid/emulated/sensor_set_probe.h"
 #include "program.h"
 #include "qt_dialog_host.h"
 #include "qt_test_app.h"
@@ -42,7 +43,7 @@ class OneSensorWindowTest : public Base {
     SetClock(nullptr);
   }
 
-  emu::EmulatedSensor& Sensor() { return session->Emulation()->Sensor(0); }
+  emu::EmulatedSensor& Sensor() { return emu::SensorSetProbe::Sensor(*session->Emulation(), 0); }
 
   QApplication& application = TestApplication();
   VirtualClock clock;

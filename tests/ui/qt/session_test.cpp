@@ -10,6 +10,7 @@
 
 #include "hid/emulated/emulated_sensor.h"
 #include "hid/emulated/sensor_file.h"
+#include "hid/emulated/sensor_set_probe.h"
 #include "program.h"
 #include "qt_test_app.h"
 
@@ -84,7 +85,7 @@ TEST_F(SessionFileTest, KeepsTheEmulatedSensorInItsFileBetweenRuns) {
     int status = -1;
     ASSERT_TRUE(session->Prepare(&status));
     session->StartNow();
-    emu::EmulatedSensor& sensor = session->Emulation()->Sensor(0);
+    emu::EmulatedSensor& sensor = emu::SensorSetProbe::Sensor(*session->Emulation(), 0);
     {
       std::lock_guard<std::recursive_mutex> lock(sensor.Mutex());
       sensor.Working()[0][1] = 0x2A;

@@ -7,6 +7,7 @@
 #include <QTabWidget>
 
 #include "hid/emulated/emulated_sensor.h"
+#include "hid/emulated/sensor_set_probe.h"
 #include "one_sensor_window.h"
 #include "sonar_page.h"
 
@@ -24,7 +25,9 @@ class SonarPageQtTest : public testing::OneSensorWindowTest<> {
     sonar = window->PageDialog(2);
     ASSERT_NE(sonar, nullptr);
   }
-  emu::Memory Working() { return session->Emulation()->Sensor(0).CopyMemories().working; }
+  emu::Memory Working() {
+    return emu::SensorSetProbe::Sensor(*session->Emulation(), 0).CopyMemories().working;
+  }
   void Enter(int id, const char* text) {
     static_cast<QLineEdit*>(sonar->Widget(id))->setText(QString::fromLatin1(text));
   }

@@ -12,6 +12,7 @@
 #include <utility>
 
 #include "hid/emulated/emulated_sensor.h"
+#include "hid/emulated/sensor_set_probe.h"
 #include "misc_page.h"
 #include "program.h"
 #include "qt_dialog_host.h"
@@ -64,7 +65,7 @@ class UnplugDuringWorkTest : public ::testing::TestWithParam<Case> {
     });
     int status = 0;
     ASSERT_TRUE(session->Prepare(&status));
-    session->Emulation()->Sensor(1).SetFirmwareVersion(0x0400);
+    emu::SensorSetProbe::Sensor(*session->Emulation(), 1).SetFirmwareVersion(0x0400);
     window = session->Window();
     window->show();
     session->StartNow();
@@ -108,8 +109,8 @@ TEST_P(UnplugDuringWorkTest, TheWindowTellsTheUserAndTheNextSensorWorks) {
   if (Page(*window, kMiscTab).IsChecked(M::kIdAutoRange)) ClickOnMisc(*window, M::kIdAutoRange);
   messages.clear();
   const bool olderTakesIt = window->windowTitle() == olderInFront;
-  emu::EmulatedSensor& front = sensors.Sensor(olderTakesIt ? 1 : added);
-  emu::EmulatedSensor& behind = sensors.Sensor(olderTakesIt ? added : 1);
+  emu::EmulatedSensor& front = emu::SensorSetProbe::Sensor(sensors, olderTakesIt ? 1 : added);
+  emu::EmulatedSensor& behind = emu::SensorSetProbe::Sensor(sensors, olderTakesIt ? added : 1);
   const emu::Memory frontBefore = front.CopyMemories().working;
   const emu::Memory behindBefore = behind.CopyMemories().working;
   ApplyMaxDistance(*window, "45");
@@ -124,16 +125,18 @@ TEST_F(UnplugDuringWorkTest, ARefusedWriteIsKeptAndTheNextApplyRetriesIt) {
   emu::SensorSet& sensors = *session->Emulation();
   for (int report = 1; report <= 3; ++report) {  // request, data, commit
     messages.clear();
-    const emu::Memory before = sensors.Sensor(0).CopyMemories().working;
+    const emu::Memory before = emu::SensorSetProbe::Sensor(sensors, 0).CopyMemories().working;
     sensors.FailAtExchange(0, report, emu::SensorFault::Refuse);
     const std::string inches = std::to_string(40 + report);
     ApplyMaxDistance(*window, inches.c_str());
     EXPECT_EQ(messages.size(), 1u) << "report " << report;
-    EXPECT_EQ(sensors.Sensor(0).CopyMemories().working, before) << "report " << report;
+    EXPECT_EQ(emu::SensorSetProbe::Sensor(sensors, 0).CopyMemories().working, before)
+        << "report " << report;
     EXPECT_TRUE(window->ApplyButton()->isEnabled()) << "report " << report;
     testing::ClickAsUser(window->ApplyButton());
     EXPECT_EQ(messages.size(), 1u) << "report " << report;
-    EXPECT_NE(sensors.Sensor(0).CopyMemories().working, before) << "report " << report;
+    EXPECT_NE(emu::SensorSetProbe::Sensor(sensors, 0).CopyMemories().working, before)
+        << "report " << report;
     EXPECT_FALSE(window->ApplyButton()->isEnabled()) << "report " << report;
   }
 }

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "hid/emulated/emulated_sensor.h"
+#include "hid/emulated/sensor_set_probe.h"
 #include "misc_page.h"
 #include "program.h"
 #include "win32_fixture.h"
@@ -62,7 +63,7 @@ class SheetTest : public ::testing::Test {
     return caption;
   }
   HWND Button(int id) { return GetDlgItem(Sheet(), id); }
-  emu::EmulatedSensor& Sensor() { return session_->Emulation()->Sensor(0); }
+  emu::EmulatedSensor& Sensor() { return emu::SensorSetProbe::Sensor(*session_->Emulation(), 0); }
 
   VirtualClock clock_;
   std::unique_ptr<Program> session_;

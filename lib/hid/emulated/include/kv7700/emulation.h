@@ -1,9 +1,10 @@
 // Emulated sensors in place of hardware, for --simulate in the tools, for
 // demos and for tests: each sensor optionally kept in a file between runs
 // (created factory-fresh when missing), all of them on one emulated bus that
-// the library uses as its platform. Emulated sensors keep the real sensor's
-// timing and can be plugged in, pulled out, moved in front of and made to
-// fail.
+// the library uses as its platform. Programs sharing a sensor's file take
+// turns through a lock on FILE.lock beside it, and each sees what the others
+// wrote. Emulated sensors keep the real sensor's timing and can be plugged
+// in, pulled out, moved in front of and made to fail.
 #pragma once
 
 #include <kv7700/hid.h>
@@ -78,12 +79,20 @@ class SensorSet {
   // Sensor `index` fails its `exchange`-th feature report from now on.
   void FailAtExchange(std::size_t index, int exchange, SensorFault fault);
 
+  // Another program holds sensor `index`, as `holder` describes it
+  // ("kv7700-config, process 1234"): for `forMs` of the clock from now, or
+  // until ReleaseElsewhere. Programs that want the sensor wait meanwhile.
+  void HoldElsewhere(std::size_t index, const std::string& holder,
+                     std::optional<std::uint64_t> forMs = std::nullopt);
+  void ReleaseElsewhere(std::size_t index);
+
+ private:
   // The bus and a sensor themselves, for tests that need more than the set
-  // offers.
+  // offers (through SensorSetProbe, the emulator's private header).
+  friend class SensorSetProbe;
   EmulatedBus& Bus() { return *bus_; }
   EmulatedSensor& Sensor(std::size_t index);
 
- private:
   struct Entry;
   Entry MakeEntry(const std::string& file, bool fresh, std::string* error);
   void Plug(Entry& entry);

@@ -1,0 +1,73 @@
+#include "hid/linux/node_lock.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+
+namespace kv::hid::linux_backend {
+
+NodeLock::NodeLock(const std::string& path) : fd_(::open(path.c_str(), O_RDONLY | O_CLOEXEC)) {}
+
+NodeLock::~NodeLock() {
+  if (fd_ >= 0) ::close(fd_);
+}
+
+bool NodeLock::TryHold() {
+  if (fd_ < 0) return true;
+  while (::flock(fd_, LOCK_EX | LOCK_NB) != 0) {
+    if (errno == EINTR) continue;
+    // Any other failure (no lock support) must not stop the conversation.
+    return errno != EWOULDBLOCK;
+  }
+  return true;
+}
+
+void NodeLock::Release() {
+  if (fd_ >= 0) ::flock(fd_, LOCK_UN);
+}
+
+pid_t FlockHolderPid(std::string_view locks, unsigned major, unsigned minor, std::uint64_t inode) {
+  // "1: FLOCK  ADVISORY  WRITE 1234 00:05:123 0 EOF"; the device numbers in
+  // hex. Lines of waiters carry "->" after the number and are skipped.
+  std::istringstream lines{std::string(locks)};
+  std::string line;
+  while (std::getline(lines, line)) {
+    std::istringstream fields(line);
+    std::string number, kind, mode, access, where;
+    long pid = 0;
+    if (!(fields >> number >> kind) || kind != "FLOCK") continue;
+    if (!(fields >> mode >> access >> pid >> where)) continue;
+    unsigned lockMajor = 0, lockMinor = 0;
+    unsigned long long lockInode = 0;
+    if (std::sscanf(where.c_str(), "%x:%x:%llu", &lockMajor, &lockMinor, &lockInode) != 3) continue;
+    if (lockMajor == major && lockMinor == minor && lockInode == inode && pid > 0) {
+      return static_cast<pid_t>(pid);
+    }
+  }
+  return 0;
+}
+
+std::string NodeLock::Holder() const {
+  struct stat node {};
+  if (fd_ < 0 || ::fstat(fd_, &node) != 0) return {};
+  std::ifstream locksFile("/proc/locks");
+  std::stringstream locks;
+  locks << locksFile.rdbuf();
+  const pid_t pid =
+      FlockHolderPid(locks.str(), major(node.st_dev), minor(node.st_dev), node.st_ino);
+  if (pid == 0) return {};
+  std::string name;
+  std::ifstream comm("/proc/" + std::to_string(pid) + "/comm");
+  std::getline(comm, name);
+  const std::string process = "process " + std::to_string(pid);
+  return name.empty() ? process : name + ", " + process;
+}
+
+}  // namespace kv::hid::linux_backend

@@ -1,0 +1,40 @@
+// Holding sensors for one conversation. The sensor's answers do not say
+// which request they answer, so every exchange sequence that must not be
+// split (a read, a write with its commit, a memory command with its wait and
+// read-back, a range reading, halt or resume) holds its sensors for its
+// length, and a program that finds a sensor held waits its turn.
+#pragma once
+
+#include <kv7700/sensor_facts.h>
+
+#include <cstdint>
+#include <utility>
+#include <vector>
+
+#include "lib_state.h"
+
+namespace kv {
+
+class SensorHold {
+ public:
+  // Holds slot `index`.
+  explicit SensorHold(std::int16_t index);
+  // Holds several slots, taken in the order of their paths, so two programs
+  // holding the same sensors never each wait for the other.
+  SensorHold(const std::int16_t* indices, std::int16_t count);
+  ~SensorHold();
+  SensorHold(const SensorHold&) = delete;
+  SensorHold& operator=(const SensorHold&) = delete;
+
+  // False when slot `index` could not be had in time; its Holder then says
+  // who kept it, where that can be known.
+  bool Holds(std::int16_t index) const;
+
+ private:
+  void Take(std::vector<std::int16_t> indices);
+
+  std::vector<std::pair<std::int16_t, hid::Handle>> held_;
+  std::vector<std::int16_t> missed_;
+};
+
+}  // namespace kv

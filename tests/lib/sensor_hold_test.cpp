@@ -1,0 +1,163 @@
+// One conversation at a time: an operation on a sensor another program holds
+// waits its turn, and past the wait fails with its group's in-use status and
+// the holder's name, having sent nothing.
+#include <gtest/gtest.h>
+#include <kv7700/device_info.h>
+#include <kv7700/emulation.h>
+#include <kv7700/kv7700.h>
+
+#include "hid/emulated/file_lock.h"
+#include "hid/emulated/sensor_file.h"
+#include "hid/emulated/sensor_set_probe.h"
+#include "support/library_fixture.h"
+
+namespace kv::testing {
+namespace {
+
+constexpr const char* kHolder = "kv7700-config, process 1234";
+
+struct HeldCase {
+  const char* name;
+  int (*run)();
+  std::uint32_t status;  // DevError after waiting in vain
+};
+
+const HeldCase kOperations[] = {
+    {"read", [] { return ReadDevCfg(); }, kGroupRead | kErrSensorInUse},
+    {"write",
+     [] {
+       tsSonarParms sonar;
+       GetSonarParms(&sonar);
+       sonar.PingRateS = 300;
+       SetSonarParms(&sonar);
+       return WriteDevCfg();
+     },
+     kGroupWrite | kErrSensorInUse},
+    {"memory command", [] { return SaveUserDefaultsDev(); }, kGroupMemoryCommand | kErrSensorInUse},
+    {"range",
+     [] {
+       RangeInfo range;
+       return GetRangeInfo(&range);
+     },
+     kGroupRange | kErrSensorInUse},
+    {"halt", [] { return SendControl(1); }, kErrSensorInUse},
+};
+
+class SensorHoldTest : public LibraryTest {
+ protected:
+  void SetUp() override {
+    LibraryTest::SetUp();
+    sensor = AddSensor(0x0410);
+    ASSERT_EQ(ReadDevCfg(), 1);
+    sensor->ClearTrace();
+  }
+  std::shared_ptr<emu::EmulatedSensor> sensor;
+};
+
+TEST_F(SensorHoldTest, EachOperationWaitsItsTurnAndGivesUpOnlyPastTheBound) {
+  const std::string path = GetDevicePath(0);
+  for (const HeldCase& operation : kOperations) {
+    SCOPED_TRACE(operation.name);
+    // Held briefly: the operation waits, then goes ahead.
+    bus.HoldElsewhere(path, kHolder, 3000);
+    std::uint64_t start = clock.NowMs();
+    EXPECT_EQ(operation.run(), 1);
+    EXPECT_GE(clock.NowMs() - start, 3000u);
+    EXPECT_FALSE(sensor->TraceCopy().empty());
+    EXPECT_EQ(GetSensorHolder(), "");
+
+    // Held past the bound: nothing is sent, the status and holder say why.
+    sensor->ClearTrace();
+    bus.HoldElsewhere(path, kHolder);
+    start = clock.NowMs();
+    EXPECT_EQ(operation.run(), 0);
+    EXPECT_GE(clock.NowMs() - start, kSensorWaitMs);
+    EXPECT_LT(clock.NowMs() - start, kSensorWaitMs + 2 * kSensorPollMs);
+    EXPECT_EQ(GetDevError(), operation.status);
+    EXPECT_EQ(GetSensorHolder(), kHolder);
+    EXPECT_TRUE(sensor->TraceCopy().empty());
+    bus.ReleaseElsewhere(path);
+  }
+  EXPECT_EQ(GetLibError(), kLibErrSendControl) << "halt names itself in LibError";
+}
+
+TEST_F(SensorHoldTest, AResetHoldsTheSensorThroughItsRepairAndReadBacks) {
+  // Firmware 4.0x repairs the idle record after a reset: a write and a
+  // second read, which another program must not get in before.
+  sensor->SetFirmwareVersion(0x0400);
+  const std::string path = GetDevicePath(0);
+  int exchanges = 0;
+  // The command and the first read-back's 14 reports, then the other
+  // program asks for the sensor.
+  sensor->SetTraceObserver([&](const emu::TraceEntry&) {
+    if (++exchanges == 15) bus.HoldElsewhere(path, kHolder);
+  });
+  EXPECT_EQ(FactoryResetDev(), 1);
+  EXPECT_GT(exchanges, 15);
+  sensor->SetTraceObserver(nullptr);
+}
+
+TEST_F(SensorHoldTest, InStepWritesGoAheadOnTheSensorsThatCouldBeHad) {
+  AddSensor(0x0410);
+  SelectDevice(1);
+  ASSERT_EQ(ReadDevCfg(), 1);
+  bus.HoldElsewhere(GetDevicePath(0), kHolder);
+  tsSonarParms sonar;
+  for (const SensorIndex index : {SensorIndex{0}, SensorIndex{1}}) {
+    SelectDevice(index);
+    GetSonarParms(&sonar);
+    sonar.PingRateS = 300;
+    SetSonarParms(&sonar);
+  }
+  const std::int16_t both[] = {0, 1};
+  EXPECT_EQ(WriteDevCfgOfSensors(both, 2), 0);
+  SelectDevice(0);
+  EXPECT_EQ(GetDevError(), kGroupWrite | kErrSensorInUse);
+  EXPECT_EQ(GetDirtyRecords().sonar, true) << "kept for the next write";
+  SelectDevice(1);
+  EXPECT_EQ(GetDevError(), 0u);
+  ASSERT_EQ(ReadDevCfg(), 1);
+  GetSonarParms(&sonar);
+  EXPECT_EQ(sonar.PingRateS, 300);
+}
+
+// Two programs keeping one sensor in the same file (two sets here, each with
+// its own lock descriptor) take turns and each sees what the other wrote.
+TEST(SensorFileTurnsTest, TheHolderLoadsTheOthersWriteAndSavesItsOwn) {
+  const std::string file = ::testing::TempDir() + "kv7700-turns.json";
+  std::remove(file.c_str());
+  std::remove((file + ".lock").c_str());
+  emu::SensorSet first;
+  emu::SensorSet second;
+  ASSERT_TRUE(first.Load({file}, nullptr));
+  ASSERT_TRUE(second.Load({file}, nullptr));
+  std::unique_ptr<hid::HidLayer> a, b;
+  ASSERT_EQ(first.Platform().LoadHid(&a), hid::LoadResult::Ok);
+  ASSERT_EQ(second.Platform().LoadHid(&b), hid::LoadResult::Ok);
+  const hid::Handle ha = a->Open(first.PathOf(0), nullptr);
+  const hid::Handle hb = b->Open(second.PathOf(0), nullptr);
+
+  ASSERT_TRUE(a->TryHold(ha));
+  EXPECT_FALSE(b->TryHold(hb));
+  EXPECT_EQ(b->Holder(hb), emu::ThisProgram());
+  emu::SensorSetProbe::Sensor(first, 0).Working()[0][7] = 0x5A;  // the first program's write
+  a->Release(ha);
+
+  ASSERT_TRUE(b->TryHold(hb));
+  EXPECT_EQ(emu::SensorSetProbe::Sensor(second, 0).Working()[0][7], 0x5A);
+  emu::SensorSetProbe::Sensor(second, 0).Working()[1][7] = 0xA5;
+  b->Release(hb);
+
+  // The first program ends having changed nothing since: its save at the end
+  // must not take the second program's write back.
+  ASSERT_TRUE(first.Save(nullptr));
+  emu::SensorImage kept;
+  ASSERT_TRUE(emu::LoadSensorFile(file, &kept, nullptr));
+  EXPECT_EQ(kept.memories.working[0][7], 0x5A);
+  EXPECT_EQ(kept.memories.working[1][7], 0xA5);
+  a->Close(ha);
+  b->Close(hb);
+}
+
+}  // namespace
+}  // namespace kv::testing
