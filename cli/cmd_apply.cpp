@@ -7,6 +7,7 @@
 #include <kv7700/device_info.h>
 #include <kv7700/kv7700.h>
 #include <kv7700/sensor_facts.h>
+#include <kv7700/template_file.h>
 
 #include <CLI/CLI.hpp>
 #include <algorithm>

@@ -5,6 +5,7 @@
 #include <kv7700/kv7700.h>
 #include <kv7700/save_report.h>
 #include <kv7700/template_fields.h>
+#include <kv7700/template_file.h>
 
 #include <algorithm>
 #include <cerrno>

@@ -1,6 +1,7 @@
 // Loading hand-made template files into the cache.
 #include <gtest/gtest.h>
 #include <kv7700/device_info.h>
+#include <kv7700/template_file.h>
 
 #include <functional>
 #include <string>
