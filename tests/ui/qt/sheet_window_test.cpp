@@ -36,7 +36,8 @@ class SheetWindowTest : public testing::OneSensorWindowTest<> {
 };
 
 TEST_F(SheetWindowTest, StartsWithTheSensorsFirmwareInTheCaptionAndEveryPage) {
-  EXPECT_EQ(window->windowTitle(), QStringLiteral("KV7700 " KV_APP_VERSION ", DLL 5.50, DeviceFW 4.10"));
+  EXPECT_EQ(window->windowTitle(),
+            QStringLiteral("KV7700 " KV_APP_VERSION ", DLL 5.50, DeviceFW 4.10"));
   EXPECT_THAT(messages, IsEmpty());
   // Reading the sensor takes longer than a second: the window showed how it
   // went, and the strip goes once the work is done.
@@ -67,12 +68,14 @@ TEST_F(SheetWindowTest, FollowsTheSensorOutAndBackInThroughTheHotPlugMonitor) {
   emu::SensorSet& simulation = *session->Emulation();
   simulation.PullOut(0);
   ASSERT_TRUE(testing::ProcessEventsUntil([&] {
-    return window->windowTitle() == QStringLiteral("KV7700 " KV_APP_VERSION ", DLL 5.50, DeviceFW 0.00");
+    return window->windowTitle() ==
+           QStringLiteral("KV7700 " KV_APP_VERSION ", DLL 5.50, DeviceFW 0.00");
   }));
   Sensor().SetFirmwareVersion(0x0144);
   simulation.PlugIn(0);
   ASSERT_TRUE(testing::ProcessEventsUntil([&] {
-    return window->windowTitle() == QStringLiteral("KV7700 " KV_APP_VERSION ", DLL 5.50, DeviceFW 1.44");
+    return window->windowTitle() ==
+           QStringLiteral("KV7700 " KV_APP_VERSION ", DLL 5.50, DeviceFW 1.44");
   }));
   EXPECT_THAT(messages, IsEmpty());
 }

@@ -87,7 +87,8 @@ int main(int argc, char** argv) {
     const auto caption = [&](const char* firmware) {
       return [&session, firmware] {
         return session.Window()->windowTitle() ==
-               QStringLiteral("KV7700 " KV_APP_VERSION ", DLL 5.50, DeviceFW %1").arg(QLatin1String(firmware));
+               QStringLiteral("KV7700 " KV_APP_VERSION ", DLL 5.50, DeviceFW %1")
+                   .arg(QLatin1String(firmware));
       };
     };
     Footprint early;
