@@ -117,7 +117,7 @@ SimulationSettings SimulationSettings::FromEnvironment() {
   if (const auto text = Env("KV7700_SIMULATE_FAULT"); !text.empty()) {
     settings.faults.push_back(ParseFault(text));
   }
-  settings.denied = Env("KV7700_SIMULATE_DENIED") == "1";
+  settings.denied = emu::AccessDeniedByEnvironment();
   if (const auto text = Env("KV7700_SIMULATE_PLUG"); !text.empty()) {
     settings.plugScript = ParsePlugScript(text);
   }

@@ -8,17 +8,6 @@
 
 namespace kv::ui {
 
-namespace {
-
-// Set to 1, emulated sensors are present but not the user's to open, as a
-// sensor without the udev rule (or another user's) is.
-bool SimulateAccessDenied() {
-  const char* denied = std::getenv("KV7700_SIMULATE_DENIED");
-  return denied && std::string(denied) == "1";
-}
-
-}  // namespace
-
 bool OneWindowPerSession(const Options& options) {
   return !options.simulate;
 }
@@ -51,7 +40,7 @@ bool WindowSession::Start(const std::string& appName, LibraryRunner& runner, Win
       *exitStatus = 2;
       return false;
     }
-    simulation_->SetAccessDenied(SimulateAccessDenied());
+    simulation_->SetAccessDenied(emu::AccessDeniedByEnvironment());
     hid::SetPlatform(&simulation_->Platform());
     platformInstalled_ = true;
   }

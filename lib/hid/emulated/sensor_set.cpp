@@ -1,7 +1,9 @@
 #include <kv7700/emulation.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <set>
+#include <string_view>
 #include <system_error>
 
 #include "hid/emulated/emulated_bus.h"
@@ -10,6 +12,11 @@
 #include "hid/emulated/sensor_file_keeper.h"
 
 namespace kv::emu {
+
+bool AccessDeniedByEnvironment() {
+  const char* denied = std::getenv("KV7700_SIMULATE_DENIED");
+  return denied != nullptr && std::string_view(denied) == "1";
+}
 
 namespace {
 

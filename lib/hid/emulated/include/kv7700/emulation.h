@@ -28,6 +28,12 @@ enum class SensorFault {
   Forget,  // from that exchange on writes are acknowledged but not stored
 };
 
+// Whether the environment asks for emulated sensors that are present but not
+// the user's to open, as a sensor without the udev rule (or another user's)
+// is: KV7700_SIMULATE_DENIED=1. The one reading of that variable, for both
+// programs.
+bool AccessDeniedByEnvironment();
+
 class SensorSet {
  public:
   SensorSet();
