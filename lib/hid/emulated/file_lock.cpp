@@ -9,7 +9,7 @@
 #include <sys/file.h>
 #include <unistd.h>
 
-#include <cerrno>
+#include "advisory_lock_posix.h"
 #endif
 
 namespace kv::emu {
@@ -84,10 +84,7 @@ FileLock::~FileLock() {
 
 bool FileLock::TryTake() {
   if (fd_ < 0) return true;
-  while (::flock(fd_, LOCK_EX | LOCK_NB) != 0) {
-    if (errno == EINTR) continue;
-    return errno != EWOULDBLOCK;
-  }
+  if (!TryExclusiveFlock(fd_)) return false;
   const std::string text = ThisProgram() + "\n";
   if (::ftruncate(fd_, 0) == 0 && ::pwrite(fd_, text.data(), text.size(), 0) < 0) {
     // The description is a courtesy; the lock holds without it.
@@ -100,11 +97,7 @@ void FileLock::Give() {
 }
 
 std::string ThisProgram() {
-  std::ifstream comm("/proc/self/comm");
-  std::string name;
-  std::getline(comm, name);
-  const std::string process = "process " + std::to_string(::getpid());
-  return name.empty() ? process : name + ", " + process;
+  return DescribeProcess(::getpid());
 }
 
 #endif

@@ -6,10 +6,11 @@
 #include <sys/sysmacros.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <cstdio>
 #include <fstream>
 #include <sstream>
+
+#include "advisory_lock_posix.h"
 
 namespace kv::hid::linux_backend {
 
@@ -21,12 +22,7 @@ NodeLock::~NodeLock() {
 
 bool NodeLock::TryHold() {
   if (fd_ < 0) return true;
-  while (::flock(fd_, LOCK_EX | LOCK_NB) != 0) {
-    if (errno == EINTR) continue;
-    // Any other failure (no lock support) must not stop the conversation.
-    return errno != EWOULDBLOCK;
-  }
-  return true;
+  return TryExclusiveFlock(fd_);
 }
 
 void NodeLock::Release() {
@@ -63,11 +59,7 @@ std::string NodeLock::Holder() const {
   const pid_t pid =
       FlockHolderPid(locks.str(), major(node.st_dev), minor(node.st_dev), node.st_ino);
   if (pid == 0) return {};
-  std::string name;
-  std::ifstream comm("/proc/" + std::to_string(pid) + "/comm");
-  std::getline(comm, name);
-  const std::string process = "process " + std::to_string(pid);
-  return name.empty() ? process : name + ", " + process;
+  return DescribeProcess(pid);
 }
 
 }  // namespace kv::hid::linux_backend
