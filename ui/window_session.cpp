@@ -4,7 +4,6 @@
 #include <kv7700/hid.h>
 
 #include <cstdio>
-#include <cstdlib>
 
 namespace kv::ui {
 
