@@ -1,6 +1,7 @@
 #include "range_plot_layout.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace kv::ui {
 
@@ -25,7 +26,7 @@ int Round(double pixels) {
 
 PlotColor BlendPlotColor(PlotColor over, PlotColor under, int alpha) {
   const auto mix = [alpha](int top, int bottom) {
-    return static_cast<std::uint8_t>(bottom + ((top - bottom) * alpha + 127) / 255);
+    return static_cast<std::uint8_t>(std::lround(bottom + (top - bottom) * alpha / 255.0));
   };
   return {mix(over.red, under.red), mix(over.green, under.green), mix(over.blue, under.blue)};
 }
