@@ -238,7 +238,7 @@ void RangePlotWindow::Paint(HDC dc, int width, int height) {
     HPEN pen =
         MakePen(layout.Scaled(RangePlotLayout::kLineWidth), ColorOf(kPlotThresholdColor), true);
     HGDIOBJ old = SelectObject(dc, pen);
-    SetTextColor(dc, text);
+    SetTextColor(dc, ColorOf(kPlotThresholdColor));
     for (const RangePlotLayout::Threshold& line : lines) {
       MoveToEx(dc, area.left, Round(line.y), nullptr);
       LineTo(dc, area.right, Round(line.y));
