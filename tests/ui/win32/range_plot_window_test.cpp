@@ -8,6 +8,7 @@
 #include <kv7700/clock.h>
 #include <kv7700/emulation.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -28,53 +29,30 @@ using ui::testing::kPlotPixels;
 using ui::testing::Rgb;
 constexpr int kMiscPage = 3;
 
-// The window's client area as WM_PRINTCLIENT paints it, top row first.
-class Picture {
- public:
-  explicit Picture(HWND window) {
-    RECT client{};
-    GetClientRect(window, &client);
-    width_ = client.right;
-    height_ = client.bottom;
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = width_;
-    info.bmiHeader.biHeight = -height_;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    dc_ = CreateCompatibleDC(nullptr);
-    bitmap_ = CreateDIBSection(dc_, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    old_ = SelectObject(dc_, bitmap_);
-    SendMessageW(window, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc_), PRF_CLIENT);
-    GdiFlush();
-    pixels_ = static_cast<const std::uint32_t*>(bits);
-  }
-  ~Picture() {
-    SelectObject(dc_, old_);
-    DeleteObject(bitmap_);
-    DeleteDC(dc_);
-  }
-  Picture(const Picture&) = delete;
-  Picture& operator=(const Picture&) = delete;
-
-  int Width() const { return width_; }
-  int Height() const { return height_; }
-  Rgb At(int x, int y) const {
-    const std::uint32_t pixel = pixels_[y * width_ + x];
-    return {static_cast<int>((pixel >> 16) & 0xFF), static_cast<int>((pixel >> 8) & 0xFF),
-            static_cast<int>(pixel & 0xFF)};
-  }
-
- private:
-  int width_ = 0;
-  int height_ = 0;
-  HDC dc_ = nullptr;
-  HBITMAP bitmap_ = nullptr;
-  HGDIOBJ old_ = nullptr;
-  const std::uint32_t* pixels_ = nullptr;
-};
+// The window's client area, `kPlotPixels` in size, as WM_PRINTCLIENT paints
+// it.
+std::function<Rgb(int, int)> PaintedPixels(HWND window) {
+  const int width = kPlotPixels.width;
+  const int height = kPlotPixels.height;
+  HDC screen = GetDC(nullptr);
+  HDC dc = CreateCompatibleDC(screen);
+  HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
+  HGDIOBJ old = SelectObject(dc, bitmap);
+  SendMessageW(window, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
+  SelectObject(dc, old);
+  BITMAPINFO info{};
+  info.bmiHeader = {sizeof(info.bmiHeader), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+  auto pixels = std::make_shared<std::vector<std::uint32_t>>(width * height);
+  GetDIBits(dc, bitmap, 0, height, pixels->data(), &info, DIB_RGB_COLORS);
+  DeleteObject(bitmap);
+  DeleteDC(dc);
+  ReleaseDC(nullptr, screen);
+  return [pixels, width](int x, int y) {
+    const std::uint32_t pixel = (*pixels)[static_cast<std::size_t>(y * width + x)];
+    return Rgb{static_cast<int>((pixel >> 16) & 0xFF), static_cast<int>((pixel >> 8) & 0xFF),
+               static_cast<int>(pixel & 0xFF)};
+  };
+}
 
 class RangePlotWindowTest : public ::testing::Test {
  protected:
@@ -169,31 +147,25 @@ TEST_F(RangePlotWindowTest, OpensFromTheMenuAndAutoRangePaintsReadingsAndFollows
   session_->App().PageMisc->NotifyTimer(M::RANGE_TIMER_ID);
 
   SetClientSize(kPlotPixels.width, kPlotPixels.height);
-  {
-    const Picture picture(plot_->Window());
-    ASSERT_EQ(picture.Width(), kPlotPixels.width);
-    ASSERT_EQ(picture.Height(), kPlotPixels.height);
-    EXPECT_EQ(picture.At(kPlotPixels.dotX, kPlotPixels.dotY), ui::testing::kInRangeGreen);
-    ui::testing::ExpectThresholdRows([&](int x, int y) { return picture.At(x, y); }, true);
-  }
+  RECT client{};
+  GetClientRect(plot_->Window(), &client);
+  ASSERT_EQ(client.right, kPlotPixels.width);
+  ASSERT_EQ(client.bottom, kPlotPixels.height);
+  EXPECT_EQ(PaintedPixels(plot_->Window())(kPlotPixels.dotX, kPlotPixels.dotY),
+            ui::testing::kInRangeGreen);
+  ui::testing::ExpectThresholdRows(PaintedPixels(plot_->Window()), true);
 
   // Pulled out: no configuration, so no detection distances; plugged back
   // in, they come back.
   session_->Emulation()->PullOut(0);
   RunFor(300);
-  {
-    const Picture picture(plot_->Window());
-    ui::testing::ExpectThresholdRows([&](int x, int y) { return picture.At(x, y); }, false);
-  }
+  ui::testing::ExpectThresholdRows(PaintedPixels(plot_->Window()), false);
   session_->Emulation()->PlugIn(0);
   RunFor(300);
   session_->App().EditSonar.MinDistS = static_cast<std::uint16_t>(kPlotPixels.minDist);
   session_->App().EditSonar.MaxDistS = static_cast<std::uint16_t>(kPlotPixels.maxDist);
   SendMessageW(Sheet(), WM_SYSCOMMAND, command, 0);
-  {
-    const Picture picture(plot_->Window());
-    ui::testing::ExpectThresholdRows([&](int x, int y) { return picture.At(x, y); }, true);
-  }
+  ui::testing::ExpectThresholdRows(PaintedPixels(plot_->Window()), true);
 
   // The plot goes with the sheet.
   SendMessageW(Sheet(), WM_SYSCOMMAND, SC_CLOSE, 0);
