@@ -19,7 +19,7 @@ constexpr int kScaleInches = 60;
 constexpr int kInchStep = 10;
 
 int Round(double pixels) {
-  return static_cast<int>(pixels + 0.5);
+  return static_cast<int>(std::lround(pixels));
 }
 
 }  // namespace

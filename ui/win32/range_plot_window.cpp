@@ -325,7 +325,8 @@ LRESULT RangePlotWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       return 0;
     }
     case WM_CLOSE:
-      // Closed by the user: hidden, to come back with the next reading.
+      // Closed by the user: hidden, until Auto GetRange starts again or the
+      // sheet's menu opens it.
       Hide();
       return 0;
     case WM_GETMINMAXINFO: {

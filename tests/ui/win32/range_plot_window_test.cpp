@@ -47,8 +47,9 @@ std::function<Rgb(int, int)> PaintedPixels(HWND window) {
   DeleteObject(bitmap);
   DeleteDC(dc);
   ReleaseDC(nullptr, screen);
-  return [pixels, width](int x, int y) {
-    const std::uint32_t pixel = (*pixels)[static_cast<std::size_t>(y * width + x)];
+  return [pixels](int x, int y) {
+    const std::uint32_t pixel =
+        (*pixels)[static_cast<std::size_t>(y) * kPlotPixels.width + static_cast<std::size_t>(x)];
     return Rgb{static_cast<int>((pixel >> 16) & 0xFF), static_cast<int>((pixel >> 8) & 0xFF),
                static_cast<int>(pixel & 0xFF)};
   };
