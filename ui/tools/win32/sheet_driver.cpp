@@ -7,6 +7,10 @@
 //       finds the sheet by its caption, shows each page by the keyboard,
 //       types VALUE into the Sonar page's Maximum Detection Distance, applies
 //       it, closes with OK and waits for the program to end.
+//   kv7700-sheet-driver.exe plot CAPTION
+//       opens the distance plot from the sheet's system menu by the keyboard
+//       (Alt+Space, Up to the menu's last entry, Enter), then closes the
+//       sheet with Esc: the plot goes with it.
 //   kv7700-sheet-driver.exe screenshots CAPTION DIR
 //       saves the sheet with each page, the simulation panel and the
 //       distance plot of a person walking up and away, as PNG.
@@ -255,6 +259,40 @@ void SavePlot(HWND sheet, const std::string& directory) {
   SendMessageW(box, BM_CLICK, 0, 0);  // stops reading
 }
 
+int Plot(const std::string& caption) {
+  HWND sheet = FindSheet(caption);
+  if (!sheet) {
+    return 1;
+  }
+  HWND plot = FindWindowW(nullptr, kPlotTitle);
+  Report(plot && !IsWindowVisible(plot), "the distance plot waits, hidden");
+  const auto inMenu = [&] {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof(info);
+    GetGUIThreadInfo(GetWindowThreadProcessId(sheet, nullptr), &info);
+    return (info.flags & (GUI_INMENUMODE | GUI_POPUPMENUMODE)) != 0;
+  };
+  Key(VK_MENU, true);
+  Press(VK_SPACE);
+  Key(VK_MENU, false);
+  Report(WaitFor(inMenu, 10000), "Alt+Space opens the sheet's system menu");
+  Press(VK_UP);  // from the first entry round to the last
+  Press(VK_RETURN);
+  Report(WaitFor([&] { return plot && IsWindowVisible(plot); }, 10000),
+         "its last entry, \"Distance Plot...\", shows the plot");
+  RECT sheetRect{};
+  RECT plotRect{};
+  GetWindowRect(sheet, &sheetRect);
+  GetWindowRect(plot, &plotRect);
+  Report(plotRect.left > sheetRect.left, "the plot stands right of the sheet");
+  Report(BringToFront(sheet), "the sheet takes the keyboard again");
+  Press(VK_ESCAPE);
+  Report(WaitFor([&] { return !IsWindow(sheet) || !IsWindowVisible(sheet); }, 20000),
+         "Esc closes the sheet");
+  Report(!IsWindow(plot) || !IsWindowVisible(plot), "the plot went with the sheet");
+  return failures == 0 ? 0 : 1;
+}
+
 int Screenshots(const std::string& caption, const std::string& directory) {
   HWND sheet = FindSheet(caption);
   if (!sheet) {
@@ -289,11 +327,15 @@ int main(int argc, char** argv) {
   if (arguments.size() == 3 && arguments[0] == "smoke") {
     return Smoke(arguments[1], arguments[2]);
   }
+  if (arguments.size() == 2 && arguments[0] == "plot") {
+    return Plot(arguments[1]);
+  }
   if (arguments.size() == 3 && arguments[0] == "screenshots") {
     return Screenshots(arguments[1], arguments[2]);
   }
   std::fprintf(stderr,
                "usage: kv7700-sheet-driver.exe smoke CAPTION VALUE\n"
+               "       kv7700-sheet-driver.exe plot CAPTION\n"
                "       kv7700-sheet-driver.exe screenshots CAPTION DIR\n");
   return 2;
 }
