@@ -102,6 +102,11 @@ TEST_F(SheetDpiTest, ControlsSitWhereTheirDialogUnitsPutThemAndEveryTextIsWhole)
   for (int page = 0; page < 4; ++page) {
     Win32DialogHost& dialog = *sheet.PageDialog(page);
     const DialogTemplate& form = dialog.Template();
+    // The page's font, and with it its dialog units, at the screen's dpi.
+    LOGFONTW font{};
+    GetObjectW(reinterpret_cast<HFONT>(SendMessageW(dialog.Window(), WM_GETFONT, 0, 0)),
+               sizeof(font), &font);
+    EXPECT_EQ(std::abs(font.lfHeight), MulDiv(form.fontPointSize, static_cast<int>(dpi), 72));
     for (std::size_t i = 0; i < form.controls.size(); ++i) {
       const ControlTemplate& control = form.controls[i];
       SCOPED_TRACE("dialog " + std::to_string(form.id) + " control " + std::to_string(control.id) +
