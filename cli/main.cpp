@@ -74,8 +74,10 @@ int RunGuarded(int argc, char** argv) {
 int wmain(int argc, wchar_t** argv) {
   kv::LoadDllsFromSystemFolderOnly();
   std::vector<std::string> arguments;
+  arguments.reserve(static_cast<std::size_t>(argc));
   for (int i = 0; i < argc; ++i) arguments.push_back(kv::cli::Utf8FromWide(argv[i]));
   std::vector<char*> pointers;
+  pointers.reserve(arguments.size() + 1);
   for (std::string& argument : arguments) pointers.push_back(argument.data());
   pointers.push_back(nullptr);
   return RunGuarded(argc, pointers.data());
