@@ -4,6 +4,7 @@
 # from the Linux side.
 
 names_dir=$PWD/$win/file-names
+names_tool=$(realpath "$tool")
 rm -rf "$names_dir"
 mkdir -p "$names_dir/Москва"
 long_folder=long/$(printf 'a%.0s' {1..70})/$(printf 'b%.0s' {1..70})/$(printf 'c%.0s' {1..70})
@@ -22,14 +23,14 @@ expected_show=$("$linux_tool" --simulate="$names_dir/changed.json" show)
 # with the changed setting.
 saved_and_restored() {
   local name=$1 out status=0 restored=$names_dir/restored.json
-  out=$(cd "$names_dir" && "$wine" "$OLDPWD/$tool" --simulate="changed.json" save "$name" 2>&1) ||
+  out=$(cd "$names_dir" && "$wine" "$names_tool" --simulate="changed.json" save "$name" 2>&1) ||
     status=$?
   echo "   ${out:0:160}"
   [ "$status" = 0 ] && grep -qF "to $name." <<<"$out" || return 1
   [ -f "$names_dir/$name" ] || { echo "   no file by that name"; return 1; }
   diff <(tr -d '\r' <"$names_dir/$name") "$names_dir/expected.txt" >/dev/null || return 1
   rm -f "$restored"
-  out=$(cd "$names_dir" && "$wine" "$OLDPWD/$tool" --simulate="restored.json" load "$name" 2>&1) ||
+  out=$(cd "$names_dir" && "$wine" "$names_tool" --simulate="restored.json" load "$name" 2>&1) ||
     { echo "   $out" | head -3; return 1; }
   [ "$("$linux_tool" --simulate="$restored" show)" = "$expected_show" ]
 }
@@ -41,7 +42,7 @@ done
 # A failed open still names the file as the user gave it.
 missing_named() {
   local out
-  out=$(cd "$names_dir" && "$wine" "$OLDPWD/$tool" --simulate load "Łódź-missing.txt" 2>&1) && return 1
+  out=$(cd "$names_dir" && "$wine" "$names_tool" --simulate load "Łódź-missing.txt" 2>&1) && return 1
   echo "   $out" | head -1
   grep -qF "'Łódź-missing.txt'" <<<"$out"
 }
