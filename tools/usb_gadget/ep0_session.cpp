@@ -2,8 +2,10 @@
 
 #include <kv7700/clock.h>
 
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <thread>
 
 namespace kv::usb {
@@ -143,7 +145,12 @@ Outcome Ep0Session::SetReport(const ControlRequest& request) {
   // gadgetfs has taken the data stage already; the host's call succeeds
   // whatever the sensor makes of the report, as with the real sensor.
   std::vector<std::uint8_t> data;
-  if (!device_.Receive(request.length, &data)) return Outcome::Continue;
+  if (!device_.Receive(request.length, &data)) {
+    // The host's call has succeeded all the same; say what the sensor missed.
+    std::fprintf(stderr, "kv7700-usb-sensor: a SET_REPORT's data was lost: %s\n",
+                 std::strerror(errno));
+    return Outcome::Continue;
+  }
   const std::vector<std::uint8_t> report = WithReportId(request, data);
   watch_->Sent(report.data(), report.size(), GetClock().NowMs());
   const bool ok = requests_.Received(request, data.data(), data.size());

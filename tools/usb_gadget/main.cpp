@@ -11,6 +11,7 @@
 // way out it counts protocol violations as kv7700-uhid-sensor does.
 #include <kv7700/sensor_firmware.h>
 #include <kv7700/sensor_identity.h>
+#include <sched.h>
 #include <unistd.h>
 
 #include <CLI/CLI.hpp>
@@ -96,6 +97,23 @@ kv::usb::UsbIdentity IdentityOf(std::uint16_t vendor, const Options& options, st
   return identity;
 }
 
+// gadgetfs takes a SET_REPORT's data, which ends the host's call, before
+// this program reads the request. The firmware model times its answer (and
+// a memory command's busy time) from when it is handed the request, so it
+// must be handed it before the host's program runs again and starts its
+// 250 ms wait: at real-time priority this program runs first whenever the
+// kernel has a request for it.
+void RunBeforeHosts() {
+  sched_param param{};
+  param.sched_priority = 10;
+  if (sched_setscheduler(0, SCHED_FIFO, &param) != 0) {
+    std::fprintf(stderr,
+                 "kv7700-usb-sensor: no real-time priority (%s): under load the sensor may see "
+                 "requests late and answer stale reports\n",
+                 std::strerror(errno));
+  }
+}
+
 int Run(const Options& options) {
   std::string error;
   const std::unique_ptr<kv::emu::SensorFirmware> sensor =
@@ -113,6 +131,7 @@ int Run(const Options& options) {
   kv::usb::FaultPlan faults(options.faults);
   kv::uhid::ProtocolWatch watch;
 
+  RunBeforeHosts();
   std::unique_ptr<kv::usb::GadgetfsDevice> device = kv::usb::GadgetfsDevice::Open(
       options.gadgetfs, options.controller, kv::usb::GadgetfsDeviceSetup(identity), &error);
   if (!device) {
