@@ -53,6 +53,15 @@ if [ $status = 1 ] && grep -q "$sensor_node" $out && grep -q "70-kv7700.rules" $
 else fail "$t a user without access is told about the rule" "exit $status" $out; fi
 unplug $sensor_pid
 
+# Each request's answer fetched after it and after the sensor's 250 ms, as
+# the sensor saw them: on USB the sensor learns of a request only after the
+# host's call has ended.
+violations=$(sed -n 's/^protocol violations: //p' /tmp/sensor-$transport.log)
+case $violations in
+  "0 "*) pass "$t the sensor saw every answer fetched in time" ;;
+  *) fail "$t the sensor saw every answer fetched in time" "$violations" /tmp/sensor-$transport.log ;;
+esac
+
 # Unplugging writes the sensor's file; plugged in again, it kept the set.
 plug again-$transport --file /tmp/sensor-$transport.json
 if kv7700ctl --json show >$out 2>&1 && grep -q '"PingRateS": *300' $out; then
