@@ -1,6 +1,7 @@
 #include "hid/windows/device_notifications.h"
 
-#include <cstring>
+#include <kv7700/device_interface_record.h>
+
 #include <future>
 #include <thread>
 
@@ -8,15 +9,9 @@ namespace kv::hid::windows_backend {
 
 std::optional<HotPlugEvent> DeviceChangeEvent(WPARAM kind, const DEV_BROADCAST_HDR* header) {
   if (kind != DBT_DEVICEARRIVAL && kind != DBT_DEVICEREMOVECOMPLETE) return std::nullopt;
-  if (!header || header->dbch_devicetype != DBT_DEVTYP_DEVICEINTERFACE) return std::nullopt;
-  constexpr std::size_t kNameOffset = offsetof(DEV_BROADCAST_DEVICEINTERFACE_A, dbcc_name);
-  if (header->dbch_size <= kNameOffset) return std::nullopt;
-  const auto* interface = reinterpret_cast<const DEV_BROADCAST_DEVICEINTERFACE_A*>(header);
-  // The name fills the rest of the record; it need not be terminated there.
-  const std::size_t room = header->dbch_size - kNameOffset;
   HotPlugEvent event;
   event.kind = kind == DBT_DEVICEARRIVAL ? HotPlugEvent::Kind::Added : HotPlugEvent::Kind::Removed;
-  event.path.assign(interface->dbcc_name, ::strnlen(interface->dbcc_name, room));
+  event.path = DeviceInterfacePath(header);
   if (event.path.empty()) return std::nullopt;
   return event;
 }
