@@ -29,9 +29,10 @@ std::unique_ptr<GadgetfsDevice> GadgetfsDevice::Open(const std::string& folder,
                                                      std::string* error) {
   const std::string path = folder + "/" + controller;
   if (::access(path.c_str(), F_OK) != 0) {
-    ::mkdir(folder.c_str(), 0755);
+    const bool made = ::mkdir(folder.c_str(), 0755) == 0;
     if (::mount("gadgetfs", folder.c_str(), "gadgetfs", 0, nullptr) != 0) {
       *error = ErrorText("mounting gadgetfs on " + folder);
+      if (made) ::rmdir(folder.c_str());
       return nullptr;
     }
   }
