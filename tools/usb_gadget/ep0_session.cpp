@@ -97,7 +97,7 @@ Outcome Ep0Session::Setup(const ControlRequest& request) {
       device_.DisableEndpoint();
     } else if (!device_.EnableEndpoint(kInterruptEndpointFile, GadgetfsEndpointSetup(identity_),
                                        &error)) {
-      output_.say("kv7700-usb-sensor: " + error);
+      std::fprintf(stderr, "kv7700-usb-sensor: %s\n", error.c_str());
     }
   }
   // A host's request the device cannot serve is stalled, as on any device;
@@ -108,7 +108,8 @@ Outcome Ep0Session::Setup(const ControlRequest& request) {
 
 Outcome Ep0Session::GetReport(const ControlRequest& request) {
   watch_->Fetched(GetClock().NowMs());
-  const std::optional<Fault> fault = faults_.TakeArmed();
+  const bool feature = (request.value >> 8) == 0x03;
+  const std::optional<Fault> fault = feature ? faults_.TakeArmed() : std::nullopt;
   if (fault == Fault::Vanish) {
     output_.say("fault vanish: pulled out while the host waits for an answer");
     return Outcome::Vanished;
