@@ -161,8 +161,8 @@ class NamedAccessible final : public IAccessible, public IOleWindow {
 
 LRESULT CALLBACK NamedControlProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
                                   UINT_PTR /*id*/, DWORD_PTR name) {
-  // OBJID_CLIENT comes as a 32-bit value, sign-extended or not.
   const OleaccFunctions& oleacc = Oleacc();
+  // OBJID_CLIENT comes as a 32-bit value, sign-extended or not.
   if (message == WM_GETOBJECT &&
       static_cast<LONG>(static_cast<DWORD>(lParam)) == static_cast<LONG>(OBJID_CLIENT) &&
       oleacc.createStdAccessibleObject && oleacc.lresultFromObject) {
