@@ -1,6 +1,6 @@
 #include "system_functions.h"
 
-#include <string>
+#include <kv7700/system_dlls.h>
 
 namespace kv::ui::win32 {
 
@@ -16,7 +16,7 @@ Function Find(HMODULE module, const char* name) {
 
 OleaccFunctions LoadOleacc() {
   // Kept loaded: the objects handed to readers run its code.
-  const HMODULE module = LoadSystemLibrary(L"oleacc.dll");
+  const HMODULE module = static_cast<HMODULE>(LoadSystemDll("oleacc.dll"));
   OleaccFunctions found;
   found.createStdAccessibleObject =
       Find<OleaccFunctions::CreateStdAccessibleObjectFunction>(module, "CreateStdAccessibleObject");
@@ -28,24 +28,6 @@ OleaccFunctions LoadOleacc() {
 }
 
 }  // namespace
-
-HMODULE LoadSystemLibrary(const wchar_t* name) {
-  if (HMODULE module = LoadLibraryExW(name, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32)) {
-    return module;
-  }
-  // Windows 7 without KB2533623 refuses the flag; there the system folder is
-  // named in full.
-  if (GetLastError() != ERROR_INVALID_PARAMETER) {
-    return nullptr;
-  }
-  wchar_t folder[MAX_PATH] = {};
-  const UINT length = GetSystemDirectoryW(folder, MAX_PATH);
-  if (length == 0 || length >= MAX_PATH) {
-    return nullptr;
-  }
-  const std::wstring path = std::wstring(folder, length) + L"\\" + name;
-  return LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
-}
 
 const OleaccFunctions& Oleacc() {
   static const OleaccFunctions functions = LoadOleacc();

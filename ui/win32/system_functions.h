@@ -22,8 +22,4 @@ struct OleaccFunctions {
 // Loaded on first use and kept for the run.
 const OleaccFunctions& Oleacc();
 
-// `name` from the system folder only, never from the program's folder or the
-// current one; null when it is not there.
-HMODULE LoadSystemLibrary(const wchar_t* name);
-
 }  // namespace kv::ui::win32

@@ -3,6 +3,7 @@
 #include "accessible_names.h"
 
 #include <gtest/gtest.h>
+#include <kv7700/system_dlls.h>
 // clang-format off
 #include <oleacc.h>
 // clang-format on
@@ -107,7 +108,7 @@ TEST_F(AccessibleNamesTest, ALabelsNewTextRenamesTheFieldItNames) {
 // kv7700-config.exe: found by the ordinary search, never from the system
 // folder, where oleacc.dll is.
 TEST(SystemFunctionsTest, SystemDllsComeFromTheSystemFolderOnly) {
-  EXPECT_EQ(LoadSystemLibrary(L"planted.dll"), nullptr);
+  EXPECT_EQ(kv::LoadSystemDll("planted.dll"), nullptr);
   const OleaccFunctions& oleacc = Oleacc();
   EXPECT_NE(oleacc.createStdAccessibleObject, nullptr);
   EXPECT_NE(oleacc.lresultFromObject, nullptr);
