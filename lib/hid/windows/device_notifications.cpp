@@ -1,6 +1,7 @@
 #include "hid/windows/device_notifications.h"
 
 #include <cstring>
+#include <cwchar>
 #include <future>
 #include <thread>
 
@@ -11,12 +12,24 @@ std::optional<HotPlugEvent> DeviceChangeEvent(WPARAM kind, const DEV_BROADCAST_H
   if (!header || header->dbch_devicetype != DBT_DEVTYP_DEVICEINTERFACE) return std::nullopt;
   constexpr std::size_t kNameOffset = offsetof(DEV_BROADCAST_DEVICEINTERFACE_A, dbcc_name);
   if (header->dbch_size <= kNameOffset) return std::nullopt;
-  const auto* interface = reinterpret_cast<const DEV_BROADCAST_DEVICEINTERFACE_A*>(header);
   // The name fills the rest of the record; it need not be terminated there.
   const std::size_t room = header->dbch_size - kNameOffset;
   HotPlugEvent event;
   event.kind = kind == DBT_DEVICEARRIVAL ? HotPlugEvent::Kind::Added : HotPlugEvent::Kind::Removed;
-  event.path.assign(interface->dbcc_name, ::strnlen(interface->dbcc_name, room));
+  const auto* name = reinterpret_cast<const char*>(header) + kNameOffset;
+  if (room >= 2 * sizeof(wchar_t) && name[0] != 0 && name[1] == 0) {
+    // Wine sends the wide record even to a window registered for the narrow
+    // one; an interface path never starts with a character above 0xFF.
+    const auto* wide = reinterpret_cast<const DEV_BROADCAST_DEVICEINTERFACE_W*>(header);
+    const int length = static_cast<int>(::wcsnlen(wide->dbcc_name, room / sizeof(wchar_t)));
+    const int bytes =
+        ::WideCharToMultiByte(CP_UTF8, 0, wide->dbcc_name, length, nullptr, 0, nullptr, nullptr);
+    event.path.resize(static_cast<std::size_t>(bytes));
+    ::WideCharToMultiByte(CP_UTF8, 0, wide->dbcc_name, length, event.path.data(), bytes, nullptr,
+                          nullptr);
+  } else {
+    event.path.assign(name, ::strnlen(name, room));
+  }
   if (event.path.empty()) return std::nullopt;
   return event;
 }
