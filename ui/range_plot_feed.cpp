@@ -20,6 +20,14 @@ void RangePlotFeed::TakeThresholds() {
   }
 }
 
+void RangePlotFeed::Open() {
+  TakeThresholds();
+  Changed();
+  if (view_) {
+    view_->ShowPlot();
+  }
+}
+
 void RangePlotFeed::Changed() {
   if (view_) {
     view_->PlotChanged();

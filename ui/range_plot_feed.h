@@ -10,6 +10,10 @@ namespace kv::ui {
 
 class CDorvaneApp;
 
+// The plot window's title, and the sheet's menu entry that opens it.
+inline constexpr char kPlotWindowTitle[] = "Distance - KV7700";
+inline constexpr char kPlotMenuText[] = "Distance Plot...";
+
 // What a host's plot window offers.
 class RangePlotView {
  public:
@@ -29,6 +33,9 @@ class RangePlotFeed final : public RangeListener {
   const RangePlot& Plot() const { return plot_; }
   // Takes the detection distances of the configuration loaded now.
   void TakeThresholds();
+  // The user opens the plot (the sheet's menu): it shows, with the
+  // distances of now.
+  void Open();
 
   // RangeListener
   void AutoRangeStarted() override;

@@ -299,25 +299,5 @@ TEST(WindowsDeviceNotifications, ArrivalAndRemovalOfAnInterfaceCarryItsPath) {
   EXPECT_EQ(win::DeviceChangeEvent(DBT_DEVICEARRIVAL, header)->path, path + "X");
 }
 
-// Wine's user32 sends the wide record even to a window registered with
-// RegisterDeviceNotificationA.
-TEST(WindowsDeviceNotifications, AWideRecordCarriesItsPathToo) {
-  const std::wstring path =
-      L"\\\\?\\hid#vid_18c8&pid_2bfa#0&kv7700-uhid-1&0&0#{884b96c3-56ef-11d1-bc8c-00a0c91405dd}";
-  const std::size_t size =
-      offsetof(DEV_BROADCAST_DEVICEINTERFACE_W, dbcc_name) + (path.size() + 1) * sizeof(wchar_t);
-  std::vector<DWORD> storage((size + sizeof(DWORD) - 1) / sizeof(DWORD), 0);
-  auto* record = reinterpret_cast<DEV_BROADCAST_DEVICEINTERFACE_W*>(storage.data());
-  record->dbcc_size = static_cast<DWORD>(size);
-  record->dbcc_devicetype = DBT_DEVTYP_DEVICEINTERFACE;
-  std::memcpy(record->dbcc_name, path.c_str(), (path.size() + 1) * sizeof(wchar_t));
-  const auto event =
-      win::DeviceChangeEvent(DBT_DEVICEARRIVAL, reinterpret_cast<const DEV_BROADCAST_HDR*>(record));
-  ASSERT_TRUE(event);
-  EXPECT_EQ(
-      event->path,
-      "\\\\?\\hid#vid_18c8&pid_2bfa#0&kv7700-uhid-1&0&0#{884b96c3-56ef-11d1-bc8c-00a0c91405dd}");
-}
-
 }  // namespace
 }  // namespace kv

@@ -45,7 +45,7 @@ bool Program::Prepare(int* exitStatus) {
   if (app.PageMisc) {
     app.PageMisc->SetRangeListener(plotFeed_.get());
   }
-  auto* plotAction = new QAction(QStringLiteral("Distance Plot..."), window_.get());
+  auto* plotAction = new QAction(ToQt(kPlotMenuText), window_.get());
   QObject::connect(plotAction, &QAction::triggered, window_.get(), [this] { ShowPlot(); });
   window_->addAction(plotAction);
   window_->setContextMenuPolicy(Qt::ActionsContextMenu);
@@ -54,9 +54,7 @@ bool Program::Prepare(int* exitStatus) {
 
 void Program::ShowPlot() {
   if (plotFeed_) {
-    plotFeed_->TakeThresholds();
-    plotWindow_->PlotChanged();
-    plotWindow_->ShowPlot();
+    plotFeed_->Open();
   }
 }
 

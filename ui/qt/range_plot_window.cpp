@@ -3,7 +3,6 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QScreen>
-#include <algorithm>
 
 #include "window_services.h"
 
@@ -11,25 +10,21 @@ namespace kv::ui::qt {
 
 namespace {
 
-constexpr int kGapToSheet = 8;
-constexpr int kLeft = 44;
-constexpr int kRight = 96;  // room for the threshold labels
-constexpr int kTop = 30;    // room for the status line
-constexpr int kBottom = 24;
-// The sensor measures up to 60 inches; the scale grows for a farther reading.
-constexpr int kScaleInches = 60;
+QColor ColorOf(PlotColor color) {
+  return {color.red, color.green, color.blue};
+}
 
-const QColor kInRangeColor(0x2e, 0x8b, 0x3a);
-const QColor kOutOfRangeColor(0x80, 0x80, 0x80);
-const QColor kThresholdColor(0xc0, 0x6a, 0x00);
+QRectF BoxOf(const PlotLabel& label) {
+  return {label.left, label.top, label.width, label.height};
+}
 
 }  // namespace
 
 RangePlotWindow::RangePlotWindow(const RangePlot& plot, QWidget* parent)
     : QWidget(parent, Qt::Window), plot_(plot) {
-  setWindowTitle(QStringLiteral("Distance - KV7700"));
+  setWindowTitle(ToQt(kPlotWindowTitle));
   setAccessibleName(QStringLiteral("Distance plot"));
-  setMinimumSize(260, 160);
+  setMinimumSize(RangePlotLayout::kMinWidth, RangePlotLayout::kMinHeight);
   resize(sizeHint());
 }
 
@@ -41,13 +36,16 @@ void RangePlotWindow::PlaceBesideSheet() {
   // Right of the sheet, its bottom with the sheet's (the simulation panel
   // takes the top).
   const QRect sheet = sheet_->frameGeometry();
-  QPoint at(sheet.right() + kGapToSheet, sheet.bottom() - height());
+  const auto box = [](const QRect& rect) {
+    return PlotBox{rect.left(), rect.top(), rect.width(), rect.height()};
+  };
+  // Without a screen, nothing to keep it on.
+  PlotBox workArea{sheet.left(), sheet.top(), 1 << 20, 1 << 20};
   if (const QScreen* screen = sheet_->screen()) {
-    const QRect area = screen->availableGeometry();
-    at.setX(std::min(at.x(), area.right() - width()));
-    at.setY(std::max(at.y(), area.top()));
+    workArea = box(screen->availableGeometry());
   }
-  move(at);
+  const PlotPoint at = PlacePlotBesideSheet(box(sheet), width(), height(), workArea);
+  move(at.x, at.y);
 }
 
 void RangePlotWindow::ShowPlot() {
@@ -67,47 +65,29 @@ void RangePlotWindow::paintEvent(QPaintEvent*) {
   QPainter painter(this);
   painter.setRenderHint(QPainter::Antialiasing);
   painter.fillRect(rect(), palette().base());
-  const QRect area(kLeft, kTop, std::max(1, width() - kLeft - kRight),
-                   std::max(1, height() - kTop - kBottom));
+  const RangePlotLayout layout(plot_, width(), height());
+  const PlotBox& box = layout.Area();
+  const QRect area(box.left, box.top, box.width, box.height);
 
   // Status line: the newest reading as the Misc. page shows it, or why
   // there is none.
   const std::optional<RangeSample> latest = plot_.Latest();
-  painter.setPen(latest && latest->inRange ? kInRangeColor : palette().text().color());
-  painter.drawText(QRect(8, 4, width() - 16, kTop - 8), Qt::AlignLeft | Qt::AlignVCenter,
-                   ToQt(plot_.StatusText()));
-
-  int scale = kScaleInches;
-  for (const RangeSample& sample : plot_.Samples()) {
-    scale = std::max<int>(scale, sample.inches);
-  }
-  scale = (scale + 9) / 10 * 10;
-  const auto y = [&](double inches) {
-    return area.bottom() - inches * area.height() / static_cast<double>(scale);
-  };
-  const std::uint64_t end = plot_.EndMs();
-  const auto x = [&](std::uint64_t atMs) {
-    const double age = static_cast<double>(end - atMs);
-    return area.right() - age * area.width() / static_cast<double>(RangePlot::kSpanMs);
-  };
+  const PlotBox& status = layout.StatusBox();
+  painter.setPen(latest && latest->inRange ? ColorOf(kPlotInRangeColor) : palette().text().color());
+  painter.drawText(QRect(status.left, status.top, status.width, status.height),
+                   Qt::AlignLeft | Qt::AlignVCenter, ToQt(plot_.StatusText()));
 
   // In-range band and the two detection distances.
-  const std::optional<std::uint16_t> min = plot_.MinInches();
-  const std::optional<std::uint16_t> max = plot_.MaxInches();
-  if (min && max) {
-    QColor band = kInRangeColor;
-    band.setAlpha(36);
-    painter.fillRect(QRectF(QPointF(area.left(), y(*max)), QPointF(area.right(), y(*min))), band);
-    painter.setPen(QPen(kThresholdColor, 1.5, Qt::DashLine));
-    const struct {
-      std::uint16_t inches;
-      const char* name;
-    } lines[] = {{*min, "MinDistS"}, {*max, "MaxDistS"}};
-    for (const auto& line : lines) {
-      painter.drawLine(QPointF(area.left(), y(line.inches)), QPointF(area.right(), y(line.inches)));
-      painter.drawText(QRectF(area.right() + 4, y(line.inches) - 8, kRight - 6, 16),
-                       Qt::AlignLeft | Qt::AlignVCenter,
-                       QStringLiteral("%1 %2\"").arg(QLatin1String(line.name)).arg(line.inches));
+  const std::vector<RangePlotLayout::Threshold> lines = layout.Thresholds();
+  if (!lines.empty()) {
+    QColor band = ColorOf(kPlotInRangeColor);
+    band.setAlpha(kPlotBandAlpha);
+    painter.fillRect(QRectF(QPointF(area.left(), lines[1].y), QPointF(area.right(), lines[0].y)),
+                     band);
+    painter.setPen(QPen(ColorOf(kPlotThresholdColor), RangePlotLayout::kLineWidth, Qt::DashLine));
+    for (const RangePlotLayout::Threshold& line : lines) {
+      painter.drawLine(QPointF(area.left(), line.y), QPointF(area.right(), line.y));
+      painter.drawText(BoxOf(line.label), Qt::AlignLeft | Qt::AlignVCenter, ToQt(line.label.text));
     }
   }
 
@@ -115,14 +95,11 @@ void RangePlotWindow::paintEvent(QPaintEvent*) {
   painter.setPen(palette().mid().color());
   painter.drawRect(area);
   painter.setPen(palette().text().color());
-  for (int inches = 0; inches <= scale; inches += 10) {
-    painter.drawText(QRectF(0, y(inches) - 8, kLeft - 6, 16), Qt::AlignRight | Qt::AlignVCenter,
-                     QStringLiteral("%1\"").arg(inches));
+  for (const PlotLabel& label : layout.InchLabels()) {
+    painter.drawText(BoxOf(label), Qt::AlignRight | Qt::AlignVCenter, ToQt(label.text));
   }
-  for (int seconds : {60, 45, 30, 15, 0}) {
-    const double at = area.right() - seconds * area.width() / 60.0;
-    painter.drawText(QRectF(at - 30, area.bottom() + 4, 60, kBottom - 6), Qt::AlignCenter,
-                     seconds ? QStringLiteral("-%1 s").arg(seconds) : QStringLiteral("now"));
+  for (const PlotLabel& label : layout.TimeLabels()) {
+    painter.drawText(BoxOf(label), Qt::AlignCenter, ToQt(label.text));
   }
 
   // The distance: a line broken where readings failed, a dot per reading,
@@ -135,7 +112,7 @@ void RangePlotWindow::paintEvent(QPaintEvent*) {
       joined = false;
       continue;
     }
-    const QPointF point(x(sample.atMs), y(sample.inches));
+    const QPointF point(layout.X(sample.atMs), layout.Y(sample.inches));
     if (joined) {
       path.lineTo(point);
     } else {
@@ -143,13 +120,14 @@ void RangePlotWindow::paintEvent(QPaintEvent*) {
     }
     joined = true;
   }
-  painter.setPen(QPen(palette().text().color(), 1.5));
+  painter.setPen(QPen(palette().text().color(), RangePlotLayout::kLineWidth));
   painter.drawPath(path);
   painter.setPen(Qt::NoPen);
   for (const RangeSample& sample : plot_.Samples()) {
     if (sample.valid) {
-      painter.setBrush(sample.inRange ? kInRangeColor : kOutOfRangeColor);
-      painter.drawEllipse(QPointF(x(sample.atMs), y(sample.inches)), 3, 3);
+      painter.setBrush(ColorOf(sample.inRange ? kPlotInRangeColor : kPlotOutOfRangeColor));
+      painter.drawEllipse(QPointF(layout.X(sample.atMs), layout.Y(sample.inches)),
+                          RangePlotLayout::kDotRadius, RangePlotLayout::kDotRadius);
     }
   }
 }

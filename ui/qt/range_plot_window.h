@@ -7,6 +7,7 @@
 #include <QWidget>
 
 #include "range_plot_feed.h"
+#include "range_plot_layout.h"
 
 namespace kv::ui::qt {
 
@@ -21,7 +22,7 @@ class RangePlotWindow final : public QWidget, public RangePlotView {
   void ShowPlot() override;
   void PlotChanged() override;
 
-  QSize sizeHint() const override { return {400, 240}; }
+  QSize sizeHint() const override { return {RangePlotLayout::kWidth, RangePlotLayout::kHeight}; }
 
  protected:
   void paintEvent(QPaintEvent* event) override;

@@ -10,8 +10,7 @@
 namespace kv::ui::win32 {
 
 // The path, or "" for a record of another kind or one too short to hold a
-// name. The record's character set shows in the path's second byte (paths
-// begin "\\?\"): zero for UTF-16, a backslash for the system's code page.
+// name; the library's reader, in either character set.
 std::string InterfacePathOf(const DEV_BROADCAST_HDR& header);
 
 // A record as the system sends a window for the interface at `path` of the

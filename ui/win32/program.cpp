@@ -1,7 +1,9 @@
 #include "program.h"
 
 #include "device_change.h"
+#include "misc_page.h"
 #include "monitor_hot_plug_source.h"
+#include "range_plot_window.h"
 #include "sheet_window.h"
 #include "simulation_panel.h"
 #include "wide_text.h"
@@ -74,7 +76,12 @@ bool Program::Prepare(int* exitStatus) {
   // The window registers for device notifications itself; under --simulate
   // the emulated bus sends it the same messages.
   window_ = std::make_unique<SheetWindow>(*app.Sheet(), services_, loop_, nullptr);
-  app.Sheet()->SetClosedListener([this] { loop_.Quit(0); });
+  app.Sheet()->SetClosedListener([this] {
+    if (plotWindow_) {
+      plotWindow_->Hide();  // closes with the sheet
+    }
+    loop_.Quit(0);
+  });
   if (claimed_) {
     window_->AnswerLaterStarts();
   }
@@ -97,6 +104,17 @@ bool Program::Prepare(int* exitStatus) {
     panel_ = std::make_unique<SimulationPanel>(*simulation, loop_);
     panel_->Create(window_->Window());
   }
+  // The distance plot opens when auto ranging starts, and from the sheet's
+  // system menu.
+  plotFeed_ = std::make_unique<RangePlotFeed>(app);
+  plotWindow_ = std::make_unique<RangePlotWindow>(plotFeed_->Plot());
+  if (plotWindow_->Create(window_->Window())) {
+    plotFeed_->SetView(plotWindow_.get());
+    window_->AddMenuCommand(kPlotMenuText, [this] { plotFeed_->Open(); });
+  }
+  if (app.PageMisc) {
+    app.PageMisc->SetRangeListener(plotFeed_.get());
+  }
   return true;
 }
 
@@ -112,9 +130,15 @@ int Program::Finish() {
   finished_ = true;
   // The window and hot-plug refer to the sheet, which the session's end
   // destroys.
-  if (CDorvaneApp& app = session_.App(); app.Sheet()) {
+  CDorvaneApp& app = session_.App();
+  if (app.PageMisc) {
+    app.PageMisc->SetRangeListener(nullptr);
+  }
+  if (app.Sheet()) {
     app.Sheet()->SetClosedListener(nullptr);
   }
+  plotWindow_.reset();
+  plotFeed_.reset();
   panel_.reset();
   broadcast_.reset();
   window_.reset();

@@ -13,12 +13,14 @@
 #include "dorvane_app.h"
 #include "event_loop.h"
 #include "program_options.h"
+#include "range_plot_feed.h"
 #include "single_instance.h"
 #include "window_services.h"
 #include "window_session.h"
 
 namespace kv::ui::win32 {
 
+class RangePlotWindow;
 class SheetWindow;
 class SimulationPanel;
 
@@ -47,6 +49,7 @@ class Program {
   WindowServices& Services() { return services_; }
   SheetWindow* Window() { return window_.get(); }
   emu::SensorSet* Emulation() { return session_.Emulation(); }
+  RangePlotWindow* PlotWindow() { return plotWindow_.get(); }
 
  private:
   class EmulatedBroadcast;
@@ -62,6 +65,8 @@ class Program {
   std::unique_ptr<SheetWindow> window_;
   std::unique_ptr<EmulatedBroadcast> broadcast_;  // under --simulate
   std::unique_ptr<SimulationPanel> panel_;
+  std::unique_ptr<RangePlotFeed> plotFeed_;
+  std::unique_ptr<RangePlotWindow> plotWindow_;
   bool finished_ = false;
 };
 

@@ -23,6 +23,10 @@ constexpr UINT_PTR kLingerTimer = 0x4B56;
 constexpr int kGap = 6;  // pixels between the strip's parts
 constexpr int kHaltLeft = 10;
 constexpr int kHaltBottomMargin = 8;
+// The system menu's own commands are 0xF000 and up, their low four bits
+// the system's.
+constexpr UINT kFirstMenuCommand = 0x0100;
+constexpr UINT kMenuCommandStep = 0x10;
 
 RECT ChildRect(HWND parent, HWND child) {
   RECT rect{};
@@ -210,12 +214,19 @@ LRESULT SheetWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam, bool* ha
         }
       }
       break;
-    case WM_SYSCOMMAND:
-      if ((wParam & 0xFFF0) == SC_CLOSE) {
+    case WM_SYSCOMMAND: {
+      const WPARAM command = wParam & 0xFFF0;
+      if (command == SC_CLOSE) {
         sheet_.RequestCancel();
         return 0;
       }
+      const std::size_t entry = (command - kFirstMenuCommand) / kMenuCommandStep;
+      if (command >= kFirstMenuCommand && entry < menuCommands_.size()) {
+        menuCommands_[entry]();
+        return 0;
+      }
       break;
+    }
     case WM_CLOSE:
       sheet_.RequestCancel();
       return 0;
@@ -271,6 +282,19 @@ Win32DialogHost* SheetWindow::PageDialog(int index) const {
     return nullptr;
   }
   return dialogs_[static_cast<std::size_t>(index)].get();
+}
+
+void SheetWindow::AddMenuCommand(const std::string& text, std::function<void()> chosen) {
+  HMENU menu = window_ ? GetSystemMenu(window_, FALSE) : nullptr;
+  if (!menu) {
+    return;
+  }
+  if (menuCommands_.empty()) {
+    AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+  }
+  const UINT id = kFirstMenuCommand + static_cast<UINT>(menuCommands_.size()) * kMenuCommandStep;
+  AppendMenuW(menu, MF_STRING, id, Widen(text).c_str());
+  menuCommands_.push_back(std::move(chosen));
 }
 
 void SheetWindow::BindPage(int index) {

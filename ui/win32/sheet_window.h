@@ -11,6 +11,7 @@
 // arrival and removal (WM_DEVICECHANGE) to the sheet.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -47,6 +48,9 @@ class SheetWindow final : public SheetHost, public ProgressView, public HotPlugS
   void AnswerLaterStarts() { answersLaterStarts_ = true; }
   // The dialog of page `index`, or null.
   Win32DialogHost* PageDialog(int index) const;
+  // An entry at the end of the sheet's system menu (its icon, Alt+Space),
+  // after Create.
+  void AddMenuCommand(const std::string& text, std::function<void()> chosen);
 
   // SheetHost
   MessageResult ShowMessage(const MessageRequest& request) override;
@@ -91,6 +95,7 @@ class SheetWindow final : public SheetHost, public ProgressView, public HotPlugS
   std::vector<std::unique_ptr<Win32DialogHost>> dialogs_;
   std::vector<bool> bound_;
   std::vector<std::wstring> titles_;
+  std::vector<std::function<void()>> menuCommands_;
   bool started_ = false;
   bool activating_ = false;
   bool answersLaterStarts_ = false;

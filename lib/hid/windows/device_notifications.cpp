@@ -1,7 +1,7 @@
 #include "hid/windows/device_notifications.h"
 
-#include <cstring>
-#include <cwchar>
+#include <kv7700/device_interface_record.h>
+
 #include <future>
 #include <thread>
 
@@ -9,27 +9,9 @@ namespace kv::hid::windows_backend {
 
 std::optional<HotPlugEvent> DeviceChangeEvent(WPARAM kind, const DEV_BROADCAST_HDR* header) {
   if (kind != DBT_DEVICEARRIVAL && kind != DBT_DEVICEREMOVECOMPLETE) return std::nullopt;
-  if (!header || header->dbch_devicetype != DBT_DEVTYP_DEVICEINTERFACE) return std::nullopt;
-  constexpr std::size_t kNameOffset = offsetof(DEV_BROADCAST_DEVICEINTERFACE_A, dbcc_name);
-  if (header->dbch_size <= kNameOffset) return std::nullopt;
-  // The name fills the rest of the record; it need not be terminated there.
-  const std::size_t room = header->dbch_size - kNameOffset;
   HotPlugEvent event;
   event.kind = kind == DBT_DEVICEARRIVAL ? HotPlugEvent::Kind::Added : HotPlugEvent::Kind::Removed;
-  const auto* name = reinterpret_cast<const char*>(header) + kNameOffset;
-  if (room >= 2 * sizeof(wchar_t) && name[0] != 0 && name[1] == 0) {
-    // Wine sends the wide record even to a window registered for the narrow
-    // one; an interface path never starts with a character above 0xFF.
-    const auto* wide = reinterpret_cast<const DEV_BROADCAST_DEVICEINTERFACE_W*>(header);
-    const int length = static_cast<int>(::wcsnlen(wide->dbcc_name, room / sizeof(wchar_t)));
-    const int bytes =
-        ::WideCharToMultiByte(CP_UTF8, 0, wide->dbcc_name, length, nullptr, 0, nullptr, nullptr);
-    event.path.resize(static_cast<std::size_t>(bytes));
-    ::WideCharToMultiByte(CP_UTF8, 0, wide->dbcc_name, length, event.path.data(), bytes, nullptr,
-                          nullptr);
-  } else {
-    event.path.assign(name, ::strnlen(name, room));
-  }
+  event.path = DeviceInterfacePath(header);
   if (event.path.empty()) return std::nullopt;
   return event;
 }

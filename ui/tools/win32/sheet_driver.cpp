@@ -7,8 +7,13 @@
 //       finds the sheet by its caption, shows each page by the keyboard,
 //       types VALUE into the Sonar page's Maximum Detection Distance, applies
 //       it, closes with OK and waits for the program to end.
+//   kv7700-sheet-driver.exe plot CAPTION
+//       opens the distance plot from the sheet's system menu by the keyboard
+//       (Alt+Space, Up to the menu's last entry, Enter), then closes the
+//       sheet with Esc: the plot goes with it.
 //   kv7700-sheet-driver.exe screenshots CAPTION DIR
-//       saves the sheet with each page, and the simulation panel, as PNG.
+//       saves the sheet with each page, the simulation panel and the
+//       distance plot of a person walking up and away, as PNG.
 // clang-format off
 #include <windows.h>
 #include <commctrl.h>
@@ -29,6 +34,11 @@ constexpr int kSonarPage = 2;
 constexpr int kMaxDistanceEdit = 1027;
 constexpr DWORD kPatienceMs = 60000;
 constexpr int kPanelFirstPlugButton = 200;  // the simulation panel's "Pull out" of sensor 1
+constexpr int kPanelFirstSlider = 203;      // and its target slider
+constexpr int kMiscPage = 3;
+constexpr int kAutoRangeBox = 1054;
+constexpr int kRangeRateEdit = 1055;
+constexpr wchar_t kPlotTitle[] = L"Distance - KV7700";
 
 int failures = 0;
 
@@ -205,6 +215,84 @@ int Smoke(const std::string& caption, const std::string& value) {
   return failures == 0 ? 0 : 1;
 }
 
+// A person walks up to the sensor, stays a while and walks away, read once
+// a second by the Misc. page's Auto GetRange; the plot beside the sheet
+// draws it. The sheet shows the Misc. page.
+void SavePlot(HWND sheet, const std::string& directory) {
+  HWND misc = Page(sheet, kMiscPage);
+  HWND panel = FindWindowW(nullptr, L"Emulated sensors");
+  HWND slider = panel ? GetDlgItem(panel, kPanelFirstSlider) : nullptr;
+  if (!misc || !slider) {
+    Report(false, "the Misc. page and the simulation panel are there for the plot");
+    return;
+  }
+  const auto moveTarget = [&](int inches) {
+    SendMessageW(slider, TBM_SETPOS, TRUE, inches);
+    SendMessageW(panel, WM_HSCROLL, MAKEWPARAM(TB_THUMBPOSITION, inches),
+                 reinterpret_cast<LPARAM>(slider));
+  };
+  int inches = 57;
+  moveTarget(inches);
+  SendMessageW(GetDlgItem(misc, kRangeRateEdit), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"1000"));
+  HWND box = GetDlgItem(misc, kAutoRangeBox);
+  SendMessageW(box, BM_CLICK, 0, 0);
+  HWND plot = nullptr;
+  Report(WaitFor([&] { return (plot = FindWindowW(nullptr, kPlotTitle)) && IsWindowVisible(plot); },
+                 10000),
+         "Auto GetRange opens the distance plot");
+  const struct {
+    int seconds;
+    int inchesEach;  // negative is nearer
+  } walk[] = {{12, -2}, {14, 0}, {13, 2}};
+  for (const auto& leg : walk) {
+    for (int i = 0; i < leg.seconds; ++i) {
+      inches += leg.inchesEach;
+      moveTarget(inches);
+      Sleep(1000);
+    }
+  }
+  if (plot) {
+    RedrawWindow(plot, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    const std::string file = directory + "\\windows-range-plot.png";
+    Report(kv::test::SaveWindowAsPng(plot, Widen(file)), "saved " + file);
+  }
+  SendMessageW(box, BM_CLICK, 0, 0);  // stops reading
+}
+
+int Plot(const std::string& caption) {
+  HWND sheet = FindSheet(caption);
+  if (!sheet) {
+    return 1;
+  }
+  HWND plot = FindWindowW(nullptr, kPlotTitle);
+  Report(plot && !IsWindowVisible(plot), "the distance plot waits, hidden");
+  const auto inMenu = [&] {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof(info);
+    GetGUIThreadInfo(GetWindowThreadProcessId(sheet, nullptr), &info);
+    return (info.flags & (GUI_INMENUMODE | GUI_POPUPMENUMODE)) != 0;
+  };
+  Key(VK_MENU, true);
+  Press(VK_SPACE);
+  Key(VK_MENU, false);
+  Report(WaitFor(inMenu, 10000), "Alt+Space opens the sheet's system menu");
+  Press(VK_UP);  // from the first entry round to the last
+  Press(VK_RETURN);
+  Report(WaitFor([&] { return plot && IsWindowVisible(plot); }, 10000),
+         "its last entry, \"Distance Plot...\", shows the plot");
+  RECT sheetRect{};
+  RECT plotRect{};
+  GetWindowRect(sheet, &sheetRect);
+  GetWindowRect(plot, &plotRect);
+  Report(plotRect.left > sheetRect.left, "the plot stands right of the sheet");
+  Report(BringToFront(sheet), "the sheet takes the keyboard again");
+  Press(VK_ESCAPE);
+  Report(WaitFor([&] { return !IsWindow(sheet) || !IsWindowVisible(sheet); }, 20000),
+         "Esc closes the sheet");
+  Report(!IsWindow(plot) || !IsWindowVisible(plot), "the plot went with the sheet");
+  return failures == 0 ? 0 : 1;
+}
+
 int Screenshots(const std::string& caption, const std::string& directory) {
   HWND sheet = FindSheet(caption);
   if (!sheet) {
@@ -225,6 +313,7 @@ int Screenshots(const std::string& caption, const std::string& directory) {
     const std::string file = directory + "\\windows-simulation-panel.png";
     Report(kv::test::SaveWindowAsPng(panel, Widen(file)), "saved " + file);
   }
+  SavePlot(sheet, directory);
   // Closed as the user closes it without a change.
   Press(VK_ESCAPE);
   WaitFor([&] { return !IsWindow(sheet) || !IsWindowVisible(sheet); }, 20000);
@@ -238,11 +327,15 @@ int main(int argc, char** argv) {
   if (arguments.size() == 3 && arguments[0] == "smoke") {
     return Smoke(arguments[1], arguments[2]);
   }
+  if (arguments.size() == 2 && arguments[0] == "plot") {
+    return Plot(arguments[1]);
+  }
   if (arguments.size() == 3 && arguments[0] == "screenshots") {
     return Screenshots(arguments[1], arguments[2]);
   }
   std::fprintf(stderr,
                "usage: kv7700-sheet-driver.exe smoke CAPTION VALUE\n"
+               "       kv7700-sheet-driver.exe plot CAPTION\n"
                "       kv7700-sheet-driver.exe screenshots CAPTION DIR\n");
   return 2;
 }
