@@ -76,6 +76,7 @@ ControlTemplate ParseControl(const json& item) {
     ApplyState(flag, &control);
   }
   control.radioGroup = item.value("group", std::string());
+  control.accessibleName = item.value("name", std::string());
   return control;
 }
 
@@ -162,12 +163,18 @@ bool SameRow(const ControlTemplate& a, const ControlTemplate& b) {
 }  // namespace
 
 std::string AccessibleName(const DialogTemplate& dialog, const ControlTemplate& control) {
+  if (!control.accessibleName.empty()) {
+    return control.accessibleName;
+  }
   const ControlTemplate* source = AccessibleNameSource(dialog, control);
   return source ? source->text : std::string();
 }
 
 const ControlTemplate* AccessibleNameSource(const DialogTemplate& dialog,
                                             const ControlTemplate& control) {
+  if (!control.accessibleName.empty()) {
+    return nullptr;
+  }
   if (control.kind != ControlKind::Edit && control.kind != ControlKind::DropDownList) {
     return &control;
   }

@@ -45,6 +45,8 @@ struct ControlTemplate {
   bool checked = false;
   // Radio buttons of one group (the user's click unchecks the others).
   std::string radioGroup;
+  // The name a screen reader gives a field no label names ("name").
+  std::string accessibleName;
 };
 
 struct DialogTemplate {
@@ -68,14 +70,14 @@ const std::vector<DialogTemplate>& DialogTemplates();
 // The built-in template `id`, or null.
 const DialogTemplate* FindDialogTemplate(int id);
 
-// The name a screen reader gives a control: its own text; for an edit or a
-// list, the text of the label standing before it on its row (or, on rows
-// that name the field after it, the label just after it); failing both, the
-// caption of the group box around it.
+// The name a screen reader gives a control: the template's name for it; or
+// its own text; for an edit or a list, the text of the label standing before
+// it on its row (or, on rows that name the field after it, the label just
+// after it); failing both, the caption of the group box around it.
 std::string AccessibleName(const DialogTemplate& dialog, const ControlTemplate& control);
 // The control whose text that name is (the control itself, a label or a
-// group box), or nullptr when it has none: a host that changes that
-// control's text renames the control too.
+// group box), or nullptr when it has none or a name of its own: a host that
+// changes that control's text renames the control too.
 const ControlTemplate* AccessibleNameSource(const DialogTemplate& dialog,
                                             const ControlTemplate& control);
 

@@ -2,10 +2,12 @@
 
 #include <kv7700/kv7700.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include "device_change.h"
 #include "dialog_template.h"
+#include "dpi_scale.h"
 #include "focus_keeper.h"
 #include "property_page.h"
 #include "single_instance.h"
@@ -20,7 +22,8 @@ constexpr UINT kStartMessage = WM_APP + 1;
 constexpr int kApplyNowId = 0x3021;  // the property sheet's Apply button
 constexpr UINT_PTR kSubclassId = 1;
 constexpr UINT_PTR kLingerTimer = 0x4B56;
-constexpr int kGap = 6;  // pixels between the strip's parts
+// Pixels at 96 dpi.
+constexpr int kGap = 6;  // between the strip's parts
 constexpr int kHaltLeft = 10;
 constexpr int kHaltBottomMargin = 8;
 // The system menu's own commands are 0xF000 and up, their low four bits
@@ -134,40 +137,56 @@ bool SheetWindow::Create(unsigned long* error) {
 
 void SheetWindow::BuildStrip() {
   HINSTANCE instance = GetModuleHandleW(nullptr);
+  halt_ = CreateWindowExW(
+      0, L"BUTTON", L"Halt Key Sends",
+      WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_GROUP | BS_AUTOCHECKBOX, 0, 0, 0, 0, window_,
+      reinterpret_cast<HMENU>(static_cast<INT_PTR>(kIdHaltKeySends)), instance, nullptr);
+  progressText_ = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | SS_LEFTNOWORDWRAP | SS_CENTERIMAGE,
+                                  0, 0, 0, 0, window_, nullptr, instance, nullptr);
+  progressBar_ = CreateWindowExW(0, PROGRESS_CLASSW, L"", WS_CHILD, 0, 0, 0, 0, window_, nullptr,
+                                 instance, nullptr);
+  SendMessageW(progressBar_, PBM_SETRANGE32, 0, 100);
+  PlaceStrip();
+}
+
+void SheetWindow::PlaceStrip() {
   const auto font = static_cast<WPARAM>(SendMessageW(window_, WM_GETFONT, 0, 0));
   const RECT ok = ChildRect(window_, GetDlgItem(window_, IDOK));
   RECT client{};
   GetClientRect(window_, &client);
+  const UINT dpi = WindowDpi(window_);
+  const int left = ScaleToDpi(kHaltLeft, dpi);
+  const int gap = ScaleToDpi(kGap, dpi);
   const int buttonWidth = ok.right - ok.left;
   const int height = ok.bottom - ok.top;
-  // The box: 10 px from the left, its bottom 8 px above the client area's,
-  // as high as OK and twice as wide. The strip is level with it.
-  const int top = client.bottom - kHaltBottomMargin - height;
-  halt_ = CreateWindowExW(0, L"BUTTON", L"Halt Key Sends",
-                          WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_GROUP | BS_AUTOCHECKBOX,
-                          kHaltLeft, top, 2 * buttonWidth, height, window_,
-                          reinterpret_cast<HMENU>(static_cast<INT_PTR>(kIdHaltKeySends)), instance,
-                          nullptr);
-  const int stripLeft = kHaltLeft + 2 * buttonWidth + kGap;
-  const int stripWidth = ok.left - kGap - stripLeft;
+  // The box: 10 px from the left, its bottom 8 px above the client area's
+  // (both at 96 dpi), as high as OK and twice as wide. The strip is level
+  // with it.
+  const int top = client.bottom - ScaleToDpi(kHaltBottomMargin, dpi) - height;
+  MoveWindow(halt_, left, top, 2 * buttonWidth, height, TRUE);
+  const int stripLeft = left + 2 * buttonWidth + gap;
+  const int stripWidth = ok.left - gap - stripLeft;
   const int barWidth = std::min(buttonWidth, stripWidth / 3);
-  progressText_ = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | SS_LEFTNOWORDWRAP | SS_CENTERIMAGE,
-                                  stripLeft, top, stripWidth - barWidth - kGap, height, window_,
-                                  nullptr, instance, nullptr);
-  progressBar_ =
-      CreateWindowExW(0, PROGRESS_CLASSW, L"", WS_CHILD, stripLeft + stripWidth - barWidth,
-                      top + height / 4, barWidth, height / 2, window_, nullptr, instance, nullptr);
+  MoveWindow(progressText_, stripLeft, top, stripWidth - barWidth - gap, height, TRUE);
+  MoveWindow(progressBar_, stripLeft + stripWidth - barWidth, top + height / 4, barWidth,
+             height / 2, TRUE);
   for (HWND part : {halt_, progressText_, progressBar_}) {
-    SendMessageW(part, WM_SETFONT, font, FALSE);
+    SendMessageW(part, WM_SETFONT, font, TRUE);
   }
-  SendMessageW(progressBar_, PBM_SETRANGE32, 0, 100);
 }
 
 LRESULT CALLBACK SheetWindow::SheetProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
                                         UINT_PTR /*id*/, DWORD_PTR self) {
+  auto* sheet = reinterpret_cast<SheetWindow*>(self);
+  if (message == WM_DPICHANGED) {
+    // The dialog manager scales the sheet, its pages and its font to the
+    // new monitor; the strip, placed here in pixels, follows them.
+    const LRESULT result = DefSubclassProc(window, message, wParam, lParam);
+    sheet->PlaceStrip();
+    return result;
+  }
   bool handled = false;
-  const LRESULT result =
-      reinterpret_cast<SheetWindow*>(self)->Handle(message, wParam, lParam, &handled);
+  const LRESULT result = sheet->Handle(message, wParam, lParam, &handled);
   if (message == WM_NCDESTROY) {
     RemoveWindowSubclass(window, &SheetProc, kSubclassId);
   }

@@ -75,6 +75,8 @@ class SheetWindow final : public SheetHost, public ProgressView, public HotPlugS
                                     UINT_PTR id, DWORD_PTR self);
   LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam, bool* handled);
   void BuildStrip();
+  // The "Halt Key Sends" box and the progress strip, at the window's dpi.
+  void PlaceStrip();
   // The page's logic takes its window: attach, then its init.
   void BindPage(int index);
   void PageActivated(int index);

@@ -5,6 +5,7 @@
 #include <iterator>
 #include <string>
 
+#include "dpi_scale.h"
 #include "wide_text.h"
 
 namespace kv::ui::win32 {
@@ -54,12 +55,6 @@ bool SimulationPanel::Create(HWND sheet) {
   if (!RegisterClassExW(&windowClass) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) {
     return false;
   }
-  NONCLIENTMETRICSW metrics{};
-  metrics.cbSize = sizeof(metrics);
-  SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0);
-  font_ = CreateFontIndirectW(&metrics.lfMessageFont);
-  unit_ = metrics.lfMessageFont.lfHeight < 0 ? -metrics.lfMessageFont.lfHeight : 12;
-
   RECT sheetRect{};
   GetWindowRect(sheet, &sheetRect);
   window_ = CreateWindowExW(
@@ -69,6 +64,7 @@ bool SimulationPanel::Create(HWND sheet) {
     return false;
   }
   SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+  UseFont(WindowDpi(window_));
   intro_ = Child(L"STATIC",
                  L"Sensors on an emulated USB bus. Plug them in and out, and move "
                  L"the person in front of each one nearer or farther.",
@@ -92,6 +88,27 @@ HWND SimulationPanel::Child(const wchar_t* windowClass, const std::wstring& text
   return child;
 }
 
+void SimulationPanel::UseFont(UINT dpi) {
+  dpi_ = dpi;
+  const LOGFONTW font = MessageFontForDpi(dpi);
+  HFONT old = font_;
+  font_ = CreateFontIndirectW(&font);
+  unit_ = font.lfHeight < 0 ? -font.lfHeight : ScaleToDpi(12, dpi);
+  for (HWND child = GetWindow(window_, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+    SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font_), TRUE);
+  }
+  if (old) {
+    DeleteObject(old);
+  }
+}
+
+void SimulationPanel::DpiChanged(UINT dpi, const RECT& suggested) {
+  UseFont(dpi);
+  SetWindowPos(window_, nullptr, suggested.left, suggested.top, 0, 0,
+               SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  Layout();  // sizes the window to its rows
+}
+
 void SimulationPanel::AddRow(std::size_t index) {
   const int base = kRowIdBase + static_cast<int>(index) * kIdsPerRow;
   Row row;
@@ -113,6 +130,7 @@ void SimulationPanel::Layout() {
   // A grid in the font's measure: name, plug, nearer, farther, distance.
   const int margin = unit_;
   const int rowHeight = unit_ * 2;
+  const int inset = ScaleToDpi(4, dpi_);
   const int widths[] = {unit_ * 5, unit_ * 6, unit_ * 5, unit_ * 12, unit_ * 5, unit_ * 8};
   int rowWidth = 0;
   for (int width : widths) {
@@ -124,12 +142,12 @@ void SimulationPanel::Layout() {
   for (const Row& row : rows_) {
     int x = margin;
     for (std::size_t part = 0; part < std::size(row.parts); ++part) {
-      MoveWindow(row.parts[part], x, y, widths[part], rowHeight - 4, TRUE);
+      MoveWindow(row.parts[part], x, y, widths[part], rowHeight - inset, TRUE);
       x += widths[part] + unit_ / 2;
     }
     y += rowHeight;
   }
-  MoveWindow(add_, margin, y + unit_ / 2, unit_ * 11, rowHeight - 4, TRUE);
+  MoveWindow(add_, margin, y + unit_ / 2, unit_ * 11, rowHeight - inset, TRUE);
   y += rowHeight + unit_ / 2 + margin;
   RECT client{0, 0, margin * 2 + rowWidth, y};
   AdjustWindowRectEx(&client, static_cast<DWORD>(GetWindowLongPtrW(window_, GWL_STYLE)), FALSE,
@@ -206,6 +224,11 @@ LRESULT CALLBACK SimulationPanel::PanelProc(HWND window, UINT message, WPARAM wP
     case WM_HSCROLL:
       if (panel && lParam != 0) {
         panel->SliderMoved(GetDlgCtrlID(reinterpret_cast<HWND>(lParam)));
+      }
+      return 0;
+    case WM_DPICHANGED:
+      if (panel) {
+        panel->DpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
       }
       return 0;
     case WM_CLOSE:

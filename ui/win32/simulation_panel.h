@@ -38,6 +38,9 @@ class SimulationPanel {
   void ShowPlugged(std::size_t index);
   void ShowTarget(std::size_t index);
   void Layout();
+  // The message font at `dpi`, for the panel and every part of it.
+  void UseFont(UINT dpi);
+  void DpiChanged(UINT dpi, const RECT& suggested);
   HWND Child(const wchar_t* windowClass, const std::wstring& text, DWORD style, int id);
 
   emu::SensorSet& simulation_;
@@ -47,6 +50,7 @@ class SimulationPanel {
   HWND add_ = nullptr;
   HFONT font_ = nullptr;
   int unit_ = 8;  // the font's height in pixels: the layout's measure
+  UINT dpi_ = 96;
   std::vector<Row> rows_;
 };
 

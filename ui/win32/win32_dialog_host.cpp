@@ -3,11 +3,47 @@
 #include <thread>
 
 #include "dialog_bytes.h"
+#include "dpi_scale.h"
 #include "focus_keeper.h"
 #include "wide_text.h"
 #include "win32.h"
 
 namespace kv::ui::win32 {
+
+namespace {
+
+constexpr UINT kDpiChangedAfterParent = 0x02E3;  // WM_DPICHANGED_AFTERPARENT
+constexpr int kLineUnits = 8;                    // one line of text, in dialog units
+constexpr int kBoxGlyphPixels = 16;              // a check box's glyph and gap at 96 dpi
+
+// The width of `control`'s text on one line, in its font.
+int OneLineTextWidth(HWND control) {
+  const int length = GetWindowTextLengthW(control);
+  std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+  GetWindowTextW(control, text.data(), length + 1);
+  HDC dc = GetDC(control);
+  HGDIOBJ old =
+      SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(control, WM_GETFONT, 0, 0)));
+  RECT area{};
+  DrawTextW(dc, text.c_str(), length, &area, DT_CALCRECT | DT_SINGLELINE);
+  SelectObject(dc, old);
+  ReleaseDC(control, dc);
+  return area.right - area.left;
+}
+
+RECT ChildRect(HWND parent, HWND child) {
+  RECT rect{};
+  GetWindowRect(child, &rect);
+  MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&rect), 2);
+  return rect;
+}
+
+bool Inside(const RECT& outer, const RECT& inner) {
+  return inner.left >= outer.left && inner.top >= outer.top && inner.right <= outer.right &&
+         inner.bottom <= outer.bottom;
+}
+
+}  // namespace
 
 Win32DialogHost::Win32DialogHost(const DialogTemplate& dialog, WindowServices& services)
     : template_(dialog),
@@ -54,11 +90,82 @@ HWND Win32DialogHost::CreateFreeDialog(HWND owner) {
 
 void Win32DialogHost::Created(HWND window) {
   window_ = window;
+  // The dialog manager makes the controls in template order, each after
+  // the one before.
+  windows_.clear();
+  for (HWND child = GetWindow(window, GW_CHILD);
+       child && windows_.size() < template_.controls.size();
+       child = GetWindow(child, GW_HWNDNEXT)) {
+    windows_.push_back(child);
+  }
+  NameControls();
+  WidenClippedTexts();
   // A template in memory has no check state: the boxes start as the
   // dialog template says.
   for (const ControlTemplate& control : template_.controls) {
     if (control.checked && control.id != kIdStatic) {
       Send(control.id, BM_SETCHECK, BST_CHECKED);
+    }
+  }
+}
+
+void Win32DialogHost::WidenClippedTexts() {
+  // A font wider than the one the template was drawn for (another system's
+  // dialog font, another dpi's hinting) can leave a one-line text longer
+  // than its control, which the control cuts. Such a control grows to the
+  // right, into room that no other control takes and within its group box.
+  RECT client{};
+  GetClientRect(window_, &client);
+  const UINT dpi = WindowDpi(window_);
+  for (std::size_t i = 0; i < windows_.size(); ++i) {
+    const ControlTemplate& form = template_.controls[i];
+    const bool box = form.kind == ControlKind::CheckBox || form.kind == ControlKind::RadioButton;
+    const bool line = form.kind == ControlKind::Label && form.height < 2 * kLineUnits &&
+                      !form.style.centred && !form.style.rightAligned;
+    if (form.text.empty() || (!box && !line)) {
+      continue;
+    }
+    RECT wanted = ChildRect(window_, windows_[i]);
+    const int needed = OneLineTextWidth(windows_[i]) + (box ? ScaleToDpi(kBoxGlyphPixels, dpi) : 0);
+    if (needed <= wanted.right - wanted.left) {
+      continue;
+    }
+    const RECT place = wanted;
+    wanted.right = wanted.left + needed;
+    bool free = Inside(client, wanted);
+    for (std::size_t j = 0; free && j < windows_.size(); ++j) {
+      if (j == i) {
+        continue;
+      }
+      const RECT other = ChildRect(window_, windows_[j]);
+      RECT overlap{};
+      if (template_.controls[j].kind == ControlKind::GroupBox && Inside(other, place)) {
+        free = Inside(other, wanted);
+      } else {
+        free = !IntersectRect(&overlap, &other, &wanted);
+      }
+    }
+    if (free) {
+      MoveWindow(windows_[i], wanted.left, wanted.top, wanted.right - wanted.left,
+                 wanted.bottom - wanted.top, TRUE);
+    }
+  }
+}
+
+void Win32DialogHost::NameControls() {
+  for (std::size_t i = 0; i < windows_.size(); ++i) {
+    const std::string name = AccessibleName(template_, template_.controls[i]);
+    if (!name.empty()) {
+      names_.Name(windows_[i], Widen(name));
+    }
+  }
+}
+
+void Win32DialogHost::Rename(std::size_t index, const std::string& text) {
+  const ControlTemplate& source = template_.controls[index];
+  for (std::size_t i = 0; i < windows_.size(); ++i) {
+    if (AccessibleNameSource(template_, template_.controls[i]) == &source) {
+      names_.Name(windows_[i], Widen(text));
     }
   }
 }
@@ -78,6 +185,10 @@ INT_PTR Win32DialogHost::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       return TRUE;
     case WM_NOTIFY:
       return Notify(*reinterpret_cast<const NMHDR*>(lParam));
+    case kDpiChangedAfterParent:
+      // The dialog manager has placed the controls and set the font anew.
+      WidenClippedTexts();
+      return FALSE;
     case WM_SETCURSOR:
       if (services_.WaitCursorShowing()) {
         SetCursor(LoadCursorW(nullptr, MAKEINTRESOURCEW(32514)));  // IDC_WAIT
@@ -86,6 +197,9 @@ INT_PTR Win32DialogHost::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       }
       return FALSE;
     case WM_DESTROY:
+      // The controls still exist: their names go with them.
+      names_.Clear();
+      windows_.clear();
       SetWindowLongPtrW(window_, DWLP_USER, 0);
       window_ = nullptr;
       return FALSE;
@@ -206,7 +320,11 @@ void Win32DialogHost::SetText(int id, const std::string& text) {
   ++settingText_;
   SetWindowTextW(control, Widen(text).c_str());
   --settingText_;
-  if (Form(id)->kind == ControlKind::Edit && events_) {
+  const ControlTemplate* form = Form(id);
+  if (form->kind != ControlKind::Edit) {  // no control is named after an edit
+    Rename(static_cast<std::size_t>(form - template_.controls.data()), text);
+  }
+  if (form->kind == ControlKind::Edit && events_) {
     events_->NotifyTextChanged(id);
   }
 }

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "accessible_names.h"
 #include "dialog_host.h"
 #include "dialog_template.h"
 #include "win32.h"
@@ -48,6 +49,12 @@ class Win32DialogHost final : public DialogHost {
     activatedListener_ = std::move(listener);
   }
   bool Modified() const { return modified_; }
+  // The window of the template's `index`th control (labels and group boxes
+  // too), or null.
+  HWND ControlWindow(std::size_t index) const {
+    return index < windows_.size() ? windows_[index] : nullptr;
+  }
+  const AccessibleNames& Names() const { return names_; }
 
   // DialogHost
   MessageResult ShowMessage(const MessageRequest& request) override;
@@ -80,6 +87,12 @@ class Win32DialogHost final : public DialogHost {
  private:
   static INT_PTR CALLBACK FreeProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   void Created(HWND window);
+  // One-line texts longer than their control grow into free room.
+  void WidenClippedTexts();
+  // Every control is announced by the name the Linux host gives it.
+  void NameControls();
+  // The controls named after control `index`'s text take its new text.
+  void Rename(std::size_t index, const std::string& text);
   INT_PTR Handle(UINT message, WPARAM wParam, LPARAM lParam);
   void Command(int id, int code);
   INT_PTR Notify(const NMHDR& header);
@@ -96,6 +109,8 @@ class Win32DialogHost final : public DialogHost {
   std::vector<WORD> freeBytes_;
   WindowServices& services_;
   HWND window_ = nullptr;
+  std::vector<HWND> windows_;  // the controls' windows in template order
+  AccessibleNames names_;
   DialogEvents* events_ = nullptr;
   bool modified_ = false;
   int settingText_ = 0;  // the program is setting an edit's text

@@ -70,7 +70,7 @@ TEST_P(DialogBytesTest, TheDialogManagerMakesEveryControlWhereItsTemplatePutsIt)
     MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&actual), 2);
     EXPECT_EQ(actual.left, expected.left);
     EXPECT_EQ(actual.top, expected.top);
-    EXPECT_EQ(actual.right, expected.right);
+    EXPECT_GE(actual.right, expected.right);          // one-line texts may grow into free room
     if (control.kind != ControlKind::DropDownList) {  // a closed list sizes itself
       EXPECT_EQ(actual.bottom, expected.bottom);
     }
