@@ -1,25 +1,29 @@
+# shellcheck shell=bash
 # Sourced by scripts/kernel-test and scripts/guest-programs-test: Debian's
 # kernel, an initramfs with its modules and programs, and a QEMU guest that
 # cannot outlive its time limit.
 #
-#   guest_kernel CACHE           # sets guest_package, guest_vmlinuz, guest_modules
+#   guest_kernel CACHE           # sets guest_package, guest_version, guest_vmlinuz, guest_modules
 #   guest_add_module NAME FS     # NAME and what it needs into FS/modules, in order
 #   guest_write_module_order FS  # FS/modules/order, for the guest's init
 #   guest_copy_libraries FS PROGRAM...  # the shared libraries they load
 #   guest_pack FS INITRD         # FS as a gzipped cpio archive
 #   guest_run INITRD LOG         # boots, KVM if it works, else TCG; false when
 #                                # the guest never came up
-# guest_run reads guest_name (messages), guest_title (its heading), guest_up (the line the init prints
-# first), guest_seconds (the time limit), guest_memory (MB) and the array
-# guest_qemu_args (more of QEMU's options); it sets guest_accel.
+# Set before sourcing: guest_name (messages), guest_title (the heading),
+# guest_up (the line the init prints first), guest_seconds (the time limit),
+# guest_memory (MB); after it, the array guest_qemu_args (more of QEMU's
+# options). guest_run sets guest_accel.
 
 guest_name=${guest_name:-$(basename "$0")}
 guest_memory=${guest_memory:-512}
+guest_seconds=${guest_seconds:-240}
+guest_up=${guest_up:-"$guest_name: guest up"}
 guest_qemu_args=()
 
 # Debian's kernel: the package linux-image-amd64 points to, fetched once.
 guest_kernel() {
-  local cache=$1 kernel deb version
+  local cache=$1 kernel deb
   guest_package=$(apt-cache depends linux-image-amd64 | awk '/Depends: linux-image-/ {print $2; exit}')
   [ -n "$guest_package" ] || { echo "$guest_name: no kernel package behind linux-image-amd64" >&2; return 1; }
   kernel=$cache/$guest_package
@@ -33,10 +37,9 @@ guest_kernel() {
     mv "$kernel.tmp" "$kernel"
     rm -f "$deb"
   fi
-  version=${guest_package#linux-image-}
-  guest_version=$version
-  guest_vmlinuz=$kernel/boot/vmlinuz-$version
-  guest_modules=$kernel/lib/modules/$version
+  guest_version=${guest_package#linux-image-}
+  guest_vmlinuz=$kernel/boot/vmlinuz-$guest_version
+  guest_modules=$kernel/lib/modules/$guest_version
 }
 
 declare -A guest_loaded=()

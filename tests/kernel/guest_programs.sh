@@ -5,7 +5,7 @@
 # prints one PASS or FAIL line; the last line counts them.
 export WINEPREFIX=/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 export QT_QPA_PLATFORM=offscreen XDG_RUNTIME_DIR=/tmp/runtime
-mkdir -p -m 700 $XDG_RUNTIME_DIR
+mkdir -m 700 $XDG_RUNTIME_DIR
 wine=/usr/lib/wine/wine64
 exe=/opt/kv7700/kv7700ctl.exe
 out=/tmp/out
