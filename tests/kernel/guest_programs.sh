@@ -55,6 +55,14 @@ same_but_path() { sed -e 's/^\([0-9]*\)  [^ ]*  /\1  PATH  /' -e 's/^\(Sensor [0
 # Both tools' output, Linux above Windows, for a failure's report.
 both() { { echo "Linux:"; cat /tmp/linux; echo "Windows (Wine):"; cat /tmp/windows; } >$out; }
 
+# Waits until Wine lists no sensor.
+wine_lets_go() {
+  for _ in $(seq 10); do
+    windows_tool list | grep -qi 'vid_18c8&pid_2bfa' || return 0
+    sleep 1
+  done
+}
+
 wine_checks() {
   w="[$transport] [Wine]"
   plug sensor --file /tmp/$transport.json
@@ -102,8 +110,11 @@ wine_checks() {
   else fail "$w range reads what the Linux tool reads" "readings differ" $out; fi
 
   note "show, set and range done"
-  # One USB sensor at a time: the bus has one gadget.
+  # One USB sensor at a time: the bus has one gadget. Wine must have let the
+  # sensor go before one of the same name comes, or it takes the new one for
+  # the old.
   unplug $sensor_pid
+  wine_lets_go
   mon=/tmp/monitor
   timeout 180 $wine $exe monitor >$mon 2>&1 &
   monitor_pid=$!
@@ -116,6 +127,7 @@ wine_checks() {
     wait_for $mon 200 "plugged in: " && break
     echo "   [$transport] monitor under Wine heard no plug (attempt $attempt)"
     unplug $pid
+    wine_lets_go
   done
   unplug $pid
   wait_for $mon 300 "pulled out: "
