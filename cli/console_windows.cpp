@@ -8,6 +8,7 @@
 #include <windows.h>
 
 #include <atomic>
+#include <cstdlib>
 
 #include "console.h"
 
@@ -30,8 +31,23 @@ BOOL WINAPI OnControl(DWORD kind) {
 }  // namespace
 
 void PrepareConsole() {
-  // Nothing to do: a write to a closed pipe fails (and ends the streaming
-  // commands) without killing the process.
+  // The tool writes UTF-8 (file names in any script among it); a console
+  // shows it as such only in the UTF-8 code page, given back at the end.
+  // Pipes and files get the UTF-8 bytes as on Linux. A write to a closed
+  // pipe fails (and ends the streaming commands) without killing the process.
+  static const UINT given = ::GetConsoleOutputCP();
+  if (given != 0 && given != CP_UTF8 && ::SetConsoleOutputCP(CP_UTF8)) {
+    std::atexit([] { ::SetConsoleOutputCP(given); });
+  }
+}
+
+std::string Utf8FromWide(const wchar_t* text) {
+  const int length = ::WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
+  if (length <= 1) return {};
+  std::string narrow(static_cast<std::size_t>(length), '\0');
+  ::WideCharToMultiByte(CP_UTF8, 0, text, -1, narrow.data(), length, nullptr, nullptr);
+  narrow.pop_back();  // the terminating null
+  return narrow;
 }
 
 bool IsTerminal(std::FILE* stream) {
@@ -59,11 +75,10 @@ bool Interrupted() {
 }
 
 std::string ErrorText(int error) {
-  char text[256] = {};
-  const DWORD length =
-      ::FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-                       static_cast<DWORD>(error), 0, text, sizeof text, nullptr);
-  std::string message(text, length);
+  wchar_t text[256] = {};
+  const DWORD length = ::FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                                        nullptr, static_cast<DWORD>(error), 0, text, 256, nullptr);
+  std::string message = length > 0 ? Utf8FromWide(text) : std::string();
   while (!message.empty() && (message.back() == '\n' || message.back() == '\r' ||
                               message.back() == '.' || message.back() == ' ')) {
     message.pop_back();

@@ -1,8 +1,11 @@
 // kv7700ctl: the KV7700 sensor library at a prompt and in scripts.
+#include <kv7700/system_dlls.h>
+
 #include <cstdio>
 #include <exception>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "command_line.h"
 #include "console.h"
@@ -48,9 +51,11 @@ int Run(int argc, char** argv) {
 }  // namespace
 }  // namespace kv::cli
 
-int main(int argc, char** argv) {
-  // Anything unforeseen is reported as a failure, never an abort that would
-  // skip keeping the emulated sensors' files and leave a core behind.
+namespace {
+
+// Anything unforeseen is reported as a failure, never an abort that would
+// skip keeping the emulated sensors' files and leave a core behind.
+int RunGuarded(int argc, char** argv) {
   try {
     return kv::cli::Run(argc, argv);
   } catch (const std::exception& e) {
@@ -60,3 +65,25 @@ int main(int argc, char** argv) {
   }
   return 1;
 }
+
+}  // namespace
+
+#ifdef _WIN32
+// Windows gives the arguments in any script only as UTF-16; the tool takes
+// them, as the library takes file names, as UTF-8.
+int wmain(int argc, wchar_t** argv) {
+  kv::LoadDllsFromSystemFolderOnly();
+  std::vector<std::string> arguments;
+  arguments.reserve(static_cast<std::size_t>(argc));
+  for (int i = 0; i < argc; ++i) arguments.push_back(kv::cli::Utf8FromWide(argv[i]));
+  std::vector<char*> pointers;
+  pointers.reserve(arguments.size() + 1);
+  for (std::string& argument : arguments) pointers.push_back(argument.data());
+  pointers.push_back(nullptr);
+  return RunGuarded(argc, pointers.data());
+}
+#else
+int main(int argc, char** argv) {
+  return RunGuarded(argc, argv);
+}
+#endif

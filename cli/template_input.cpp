@@ -1,24 +1,41 @@
 #include "template_input.h"
 
+#include <kv7700/file_names.h>
 #include <sys/stat.h>
 
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
+#include <string_view>
+#include <system_error>
 
 #include "output.h"
 
 namespace kv::cli {
 
+namespace {
+
+bool IsFolder(const std::string& file) {
+  std::error_code ignored;
+  const std::u8string_view name(reinterpret_cast<const char8_t*>(file.data()), file.size());
+  return std::filesystem::is_directory(std::filesystem::path(name), ignored);
+}
+
+}  // namespace
+
 void CheckReadable(const std::string& file) {
-  struct stat info;
-  if (stat(file.c_str(), &info) != 0) {
-    throw UsageError("cannot read '" + file + "': " + std::strerror(errno) + ".");
-  }
-  if (S_ISDIR(info.st_mode)) throw UsageError("cannot read '" + file + "': it is a folder.");
-  std::FILE* stream = std::fopen(file.c_str(), "r");
-  if (!stream) throw UsageError("cannot read '" + file + "': " + std::strerror(errno) + ".");
-  std::fclose(stream);
+  // On Windows a folder does not open at all; elsewhere it opens, and only
+  // reading it fails.
+  std::FILE* stream = OpenFileByName(file.c_str(), "r");
+  const int error = errno;
+  const bool opened = stream != nullptr;
+  struct stat info {};
+  const bool folder =
+      opened ? fstat(fileno(stream), &info) == 0 && S_ISDIR(info.st_mode) : IsFolder(file);
+  if (opened) std::fclose(stream);
+  if (folder) throw UsageError("cannot read '" + file + "': it is a folder.");
+  if (!opened) throw UsageError("cannot read '" + file + "': " + std::strerror(error) + ".");
 }
 
 std::string LimitsOf(RecordKind record) {

@@ -1,5 +1,7 @@
 #include "file_output.h"
 
+#include <kv7700/file_names.h>
+
 #include <cerrno>
 #include <string>
 #include <vector>
@@ -7,6 +9,8 @@
 #ifdef _WIN32
 #include <io.h>
 #include <windows.h>
+
+#include "file_name_windows.h"
 #else
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -37,7 +41,7 @@ bool NoAttribute(int error) {
 }  // namespace
 
 std::FILE* FileOutput::Open(const char* path, const char* mode) {
-  return std::fopen(path, mode);
+  return OpenFileByName(path, mode);
 }
 
 bool FileOutput::Write(std::FILE* file, std::string_view bytes) {
@@ -55,7 +59,7 @@ bool FileOutput::Close(std::FILE* file) {
 #ifdef _WIN32
 
 std::FILE* FileOutput::OpenExisting(const char* path) {
-  return std::fopen(path, "r+");  // opens without emptying; Windows files are readable
+  return OpenFileByName(path, "r+");  // opens without emptying; Windows files are readable
 }
 
 bool FileOutput::Truncate(std::FILE* file, long length) {
@@ -78,51 +82,25 @@ bool FileOutput::CopyAcl(std::FILE*, const char*) {
   return true;  // a new file inherits the folder's ACL, as the old one did
 }
 
-namespace {
-
-// The wide form of a path for the system's calls. An absolute path near or
-// past MAX_PATH (260) gets the "\\?\" prefix, without which MoveFileEx
-// refuses it although the C library opened it.
-std::wstring SystemPath(const char* path) {
-  const int length = MultiByteToWideChar(CP_ACP, 0, path, -1, nullptr, 0);
-  std::wstring wide(length > 0 ? static_cast<std::size_t>(length - 1) : 0, L'\0');
-  if (length > 1) MultiByteToWideChar(CP_ACP, 0, path, -1, wide.data(), length);
-  for (wchar_t& c : wide) {
-    if (c == L'/') c = L'\\';
-  }
-  const bool absolute = wide.size() > 2 && wide[1] == L':' && wide[2] == L'\\';
-  if (absolute && wide.size() >= MAX_PATH - 12) wide.insert(0, L"\\\\?\\");
-  return wide;
-}
-
-int ErrnoOf(DWORD error) {
-  switch (error) {
-    case ERROR_ACCESS_DENIED:
-      return EACCES;
-    case ERROR_FILE_NOT_FOUND:
-    case ERROR_PATH_NOT_FOUND:
-      return ENOENT;
-    case ERROR_FILENAME_EXCED_RANGE:
-      return ENAMETOOLONG;
-    default:
-      return EIO;
-  }
-}
-
-}  // namespace
-
 bool FileOutput::Rename(const char* from, const char* to) {
+  std::wstring wideFrom;
+  std::wstring wideTo;
+  if (!SystemPathOf(from, &wideFrom) || !SystemPathOf(to, &wideTo)) return false;
   // rename() refuses an existing target on Windows.
-  if (MoveFileExW(SystemPath(from).c_str(), SystemPath(to).c_str(),
+  if (MoveFileExW(wideFrom.c_str(), wideTo.c_str(),
                   MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
     return true;
   }
-  errno = ErrnoOf(GetLastError());
+  errno = ErrnoOfSystemError(GetLastError());
   return false;
 }
 
 bool FileOutput::Remove(const char* path) {
-  return std::remove(path) == 0;
+  std::wstring wide;
+  if (!SystemPathOf(path, &wide)) return false;
+  if (DeleteFileW(wide.c_str())) return true;
+  errno = ErrnoOfSystemError(GetLastError());
+  return false;
 }
 
 bool FileOutput::SyncFolder(const char*) {

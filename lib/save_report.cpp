@@ -29,6 +29,8 @@ const char* Advice(int error) {
       return "That is a folder: give the name of a file in it.";
     case ELOOP:
       return "Its symbolic links lead round in a circle: mend the link or save elsewhere.";
+    case EILSEQ:
+      return "The name is not UTF-8 text: give it as UTF-8.";
     case ENAMETOOLONG:
       return "The name is too long: choose a shorter name or folder.";
     case EIO:

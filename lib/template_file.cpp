@@ -2,6 +2,7 @@
 // as 59 lines of plain text, and the reader that loads such a file back into
 // the cache through the records' Set operations.
 #include <kv7700/device_info.h>
+#include <kv7700/file_names.h>
 #include <kv7700/kv7700.h>
 #include <kv7700/save_report.h>
 #include <kv7700/template_fields.h>
@@ -132,7 +133,7 @@ void ApplyLine(std::string_view line, RecordSet* records) {
 // folder, an I/O error).
 bool ApplyFile(const char* path, RecordSet* records) {
   if (path == nullptr) return false;
-  std::FILE* file = std::fopen(path, "r");
+  std::FILE* file = OpenFileByName(path, "r");
   if (file == nullptr) return false;
   RecordSet working = *records;
   std::string line;

@@ -10,6 +10,7 @@
 #include <string>
 #include <system_error>
 
+#include "file_name.h"
 #include "file_output.h"
 
 #ifdef _WIN32
@@ -101,7 +102,7 @@ std::FILE* CreateTemporaryBeside(const fs::path& target, fs::path* temporary) {
     name += ".tmp";
     *temporary = target.parent_path() / name;
     errno = 0;
-    if (std::FILE* file = GetFileOutput().Open(temporary->string().c_str(), "wx")) return file;
+    if (std::FILE* file = GetFileOutput().Open(Utf8Of(*temporary).c_str(), "wx")) return file;
     if (errno != EEXIST) return nullptr;  // the folder refuses, not a clash
   }
   return nullptr;
@@ -109,7 +110,7 @@ std::FILE* CreateTemporaryBeside(const fs::path& target, fs::path* temporary) {
 
 std::string FolderOf(const fs::path& target) {
   const fs::path folder = target.parent_path();
-  return folder.empty() ? std::string(".") : folder.string();
+  return folder.empty() ? std::string(".") : Utf8Of(folder);
 }
 
 // What is left to do when replacing did not work out.
@@ -129,7 +130,7 @@ Replace KeepIdentity(std::FILE* file, const fs::path& target, const struct stat&
     *error = errno;
     return errno == EPERM ? Replace::InPlace : Replace::Failed;
   }
-  if (!out.CopyAcl(file, target.string().c_str())) {
+  if (!out.CopyAcl(file, Utf8Of(target).c_str())) {
     *error = errno;
     return errno == EPERM || errno == ENOTSUP ? Replace::InPlace : Replace::Failed;
   }
@@ -181,12 +182,12 @@ Replace ReplaceThroughTemporary(const fs::path& target, std::string_view text,
     return old != nullptr && FolderRefuses(outcome->error) ? Replace::InPlace : Replace::Failed;
   }
   Replace result = FillTemporary(file, target, text, old, &outcome->error);
-  if (result == Replace::Done && !out.Rename(temporary.string().c_str(), target.string().c_str())) {
+  if (result == Replace::Done && !out.Rename(Utf8Of(temporary).c_str(), Utf8Of(target).c_str())) {
     outcome->error = LastError();
     result = Replace::Failed;
   }
   if (result != Replace::Done) {
-    out.Remove(temporary.string().c_str());
+    out.Remove(Utf8Of(temporary).c_str());
     return result;
   }
   if (!out.SyncFolder(FolderOf(target).c_str())) {
@@ -205,7 +206,7 @@ bool WriteInPlace(const fs::path& target, std::string_view text, SaveOutcome* ou
   FileOutput& out = GetFileOutput();
   outcome->inPlace = true;
   outcome->fileMayBeIncomplete = false;
-  std::FILE* file = out.OpenExisting(target.string().c_str());
+  std::FILE* file = out.OpenExisting(Utf8Of(target).c_str());
   if (file == nullptr) {
     outcome->error = LastError();
     return false;
@@ -230,7 +231,7 @@ bool WriteInPlace(const fs::path& target, std::string_view text, SaveOutcome* ou
 // A device or a pipe takes the text as it comes; a folder refuses to open.
 bool WriteDirectly(const fs::path& target, std::string_view text, SaveOutcome* outcome) {
   FileOutput& out = GetFileOutput();
-  std::FILE* file = out.Open(target.string().c_str(), "w");
+  std::FILE* file = out.Open(Utf8Of(target).c_str(), "w");
   if (file == nullptr || !WriteLines(file, text)) {
     outcome->error = file == nullptr ? LastError() : CloseAfterFailure(file);
     return false;
@@ -245,7 +246,7 @@ bool WriteDirectly(const fs::path& target, std::string_view text, SaveOutcome* o
 // Whether this user may write the file itself (renaming over a file needs
 // no right to write it, so this is asked first).
 bool MayWrite(const fs::path& target, int* error) {
-  if (::access(target.string().c_str(), kMayWrite) == 0) return true;
+  if (AccessByName(Utf8Of(target).c_str(), kMayWrite) == 0) return true;
   *error = errno;
   return false;
 }
@@ -257,9 +258,9 @@ bool Save(const char* path, std::string_view text, SaveOutcome* outcome) {
     return false;
   }
   fs::path target;
-  if (!FollowLinks(path, &target, &outcome->error)) return false;
+  if (!FollowLinks(PathFromUtf8(path), &target, &outcome->error)) return false;
   struct stat old {};
-  if (::stat(target.string().c_str(), &old) != 0) {
+  if (StatByName(Utf8Of(target).c_str(), &old) != 0) {
     if (errno != ENOENT) {
       outcome->error = errno;
       return false;

@@ -3,12 +3,28 @@
 #include <kv7700/emulation.h>
 #include <kv7700/hid.h>
 
+#include <algorithm>
+#include <cctype>
 #include <cstdio>
 
 namespace kv::ui {
 
 bool OneWindowPerSession(const Options& options) {
   return !options.simulate;
+}
+
+std::string MessageCaptionOf(std::string_view programFile) {
+  const std::size_t slash = programFile.find_last_of("\\/");
+  if (slash != std::string_view::npos) programFile.remove_prefix(slash + 1);
+  constexpr std::string_view kExtension = ".exe";
+  if (programFile.size() > kExtension.size()) {
+    const std::string_view end = programFile.substr(programFile.size() - kExtension.size());
+    const bool isExe = std::equal(end.begin(), end.end(), kExtension.begin(), [](char a, char b) {
+      return std::tolower(static_cast<unsigned char>(a)) == b;
+    });
+    if (isExe) programFile.remove_suffix(kExtension.size());
+  }
+  return std::string(programFile);
 }
 
 WindowSession::WindowSession(Options options) : options_(std::move(options)) {}
@@ -27,8 +43,8 @@ void WindowSession::Tell(const std::string& text) {
 bool WindowSession::Start(const std::string& appName, LibraryRunner& runner, WindowHost& host,
                           int* exitStatus) {
   host_ = &host;
-  if (!appName.empty()) {
-    app_.SetAppName(appName);
+  if (const std::string caption = MessageCaptionOf(appName); !caption.empty()) {
+    app_.SetAppName(caption);
   }
   if (options_.simulate) {
     simulation_ = std::make_unique<emu::SensorSet>();

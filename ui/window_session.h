@@ -7,6 +7,7 @@
 
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "dialog_host.h"
 #include "dorvane_app.h"
@@ -25,6 +26,10 @@ namespace kv::ui {
 // a real sheet's, and scripts and tests start several at once.
 bool OneWindowPerSession(const Options& options);
 
+// The caption of the program's message boxes, the same on every platform:
+// the program file's name without its folder or a ".exe" (any case).
+std::string MessageCaptionOf(std::string_view programFile);
+
 class WindowSession {
  public:
   explicit WindowSession(Options options);
@@ -33,6 +38,7 @@ class WindowSession {
   WindowSession& operator=(const WindowSession&) = delete;
 
   // Loads the emulated sensors, checks the library and builds the sheet.
+  // `appName` is the program file's name, for MessageCaptionOf.
   // `runner` and `host` (message boxes owned by no window) outlive the
   // session's Finish. False when the program must end, with its exit status
   // in *exitStatus (the user has been told why).

@@ -89,7 +89,7 @@ guest_boot() {
     -no-reboot -kernel "$guest_vmlinuz" -initrd "$initrd" -pidfile "$pidfile" "${guest_qemu_args[@]}" \
     -append "console=ttyS0 quiet loglevel=3 panic=-1" </dev/null >"$log" 2>&1 || true) 2>/dev/null &
   local qemu=$! second up=60
-  [ "$accel" = kvm ] && up=20  # a working KVM boots in a few seconds
+  [ "$accel" = kvm ] && up=12  # a working KVM boots in a few seconds
   for ((second = 0; second < guest_seconds; second++)); do
     kill -0 "$qemu" 2>/dev/null || break
     if ((second == up)) && ! grep -q "$guest_up" "$log"; then break; fi

@@ -57,7 +57,7 @@ void CheckError(const CliError& error) {
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
   static kv::VirtualClock clock;  // no wait takes real time
   kv::SetClock(&clock);
-  kv::hid::SetPlatform(nullptr);  // the build's platform: nothing plugged in
+  kv::hid::SetPlatform(nullptr);  // the platform without hardware: nothing plugged in
   return 0;
 }
 

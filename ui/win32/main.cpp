@@ -1,6 +1,8 @@
 // kv7700-config.exe: the KV7700 configurator on the platform's own property
 // sheet.
 
+#include <kv7700/system_dlls.h>
+
 #include <string>
 #include <vector>
 
@@ -11,6 +13,9 @@
 
 int WINAPI WinMain(HINSTANCE /*instance*/, HINSTANCE /*previous*/, LPSTR /*commandLine*/,
                    int /*show*/) {
+  // Before any DLL is loaded at run time (HID.DLL, SETUPAPI.DLL, and those
+  // the system's dialogs load): from the system folder only.
+  kv::LoadDllsFromSystemFolderOnly();
   // The arguments as the user typed them, in any script.
   std::vector<std::string> arguments;
   int count = 0;

@@ -80,28 +80,30 @@ MessageResult WindowServices::ShowMessageBox(HWND owner, const MessageRequest& r
 }
 
 std::optional<std::string> WindowServices::ShowFileDialog(HWND owner, FileDialog dialog) {
-  std::array<char, 32768> path{};
-  OPENFILENAMEA request{};
+  // The wide dialogs: a name in any script, handed on as UTF-8. The buffer
+  // holds the longest path the wide calls take.
+  std::array<wchar_t, 32768> path{};
+  OPENFILENAMEW request{};
   request.lStructSize = sizeof(request);
   request.hwndOwner = owner;
-  request.lpstrFilter = "All Files (*.*)\0*.*\0";
+  request.lpstrFilter = L"All Files (*.*)\0*.*\0";
   request.lpstrFile = path.data();
   request.nMaxFile = static_cast<DWORD>(path.size());
   request.Flags = OFN_HIDEREADONLY | OFN_NOCHANGEDIR | OFN_EXPLORER;
   bool chosen = false;
   if (dialog == FileDialog::Open) {
-    request.lpstrTitle = "Open";
+    request.lpstrTitle = L"Open";
     request.Flags |= OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST;
-    chosen = GetOpenFileNameA(&request) != FALSE;
+    chosen = GetOpenFileNameW(&request) != FALSE;
   } else {
-    request.lpstrTitle = "Save As";
+    request.lpstrTitle = L"Save As";
     request.Flags |= OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST;
-    chosen = GetSaveFileNameA(&request) != FALSE;
+    chosen = GetSaveFileNameW(&request) != FALSE;
   }
   if (!chosen) {
     return std::nullopt;
   }
-  return std::string(path.data());
+  return Narrow(path.data());
 }
 
 }  // namespace kv::ui::win32

@@ -2,8 +2,12 @@
 
 #include <fstream>
 
+#include "file_name.h"
+
 #ifdef _WIN32
 #include <windows.h>
+
+#include "file_name_windows.h"
 #else
 #include <fcntl.h>
 #include <sys/file.h>
@@ -15,7 +19,7 @@
 namespace kv::emu {
 
 std::string FileLock::Holder() const {
-  std::ifstream file(path_);
+  std::ifstream file(PathFromUtf8(path_));
   std::string holder;
   std::getline(file, holder);
   return holder;
@@ -29,13 +33,17 @@ namespace {
 // description are not shut out.
 constexpr DWORD kLockedOffset = 0xFFFFFFFE;
 
+HANDLE OpenLockFile(const std::string& path) {
+  std::wstring wide;
+  if (!SystemPathOf(path.c_str(), &wide)) return INVALID_HANDLE_VALUE;
+  return ::CreateFileW(wide.c_str(), GENERIC_READ | GENERIC_WRITE,
+                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
+                       FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
 }  // namespace
 
-FileLock::FileLock(const std::string& path)
-    : path_(path),
-      file_(::CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE,
-                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                          OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr)) {}
+FileLock::FileLock(const std::string& path) : path_(path), file_(OpenLockFile(path)) {}
 
 FileLock::~FileLock() {
   if (file_ != INVALID_HANDLE_VALUE) ::CloseHandle(file_);

@@ -9,6 +9,7 @@
 #include <sstream>
 #include <stdexcept>
 
+#include "file_name.h"
 #include "text_file_save.h"
 
 namespace kv::emu {
@@ -193,7 +194,7 @@ bool LoadSensorFile(const std::string& path, SensorImage* image, std::string* er
   std::string scratch;
   std::string& message = error ? *error : scratch;
   std::error_code code;
-  const fs::file_status status = fs::status(path, code);
+  const fs::file_status status = fs::status(PathFromUtf8(path), code);
   if (status.type() == fs::file_type::not_found) {
     *image = SensorImage{};
     return SaveSensorFile(path, *image, error);
@@ -206,7 +207,7 @@ bool LoadSensorFile(const std::string& path, SensorImage* image, std::string* er
     message = path + " is not a regular file, so not an emulated sensor file";
     return false;
   }
-  std::ifstream in(path, std::ios::binary);
+  std::ifstream in(PathFromUtf8(path), std::ios::binary);
   if (!in) {
     message = "cannot read emulated sensor file " + path + ": " + SystemError();
     return false;

@@ -3,6 +3,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "file_name.h"
+
 namespace kv::emu {
 
 SensorFileKeeper::SensorFileKeeper(std::string file, std::shared_ptr<EmulatedSensor> sensor,
@@ -20,7 +22,7 @@ SensorImage SensorFileKeeper::Current() const {
 
 bool SensorFileKeeper::TryTake() {
   if (!lock_.TryTake()) return false;
-  std::ifstream in(file_, std::ios::binary);
+  std::ifstream in(PathFromUtf8(file_), std::ios::binary);
   std::stringstream text;
   text << in.rdbuf();
   SensorImage stored;

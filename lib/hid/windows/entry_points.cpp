@@ -1,5 +1,7 @@
 #include "hid/windows/entry_points.h"
 
+#include <string>
+
 namespace kv::hid::windows_backend {
 
 LoadedModule& LoadedModule::operator=(LoadedModule&& other) noexcept {
@@ -29,11 +31,25 @@ bool LookRaw(HMODULE module, const char* name, FARPROC* out) {
   return *out != nullptr;
 }
 
+// Loads a system library from the system folder only: a DLL of the same
+// name beside the program, or in the current folder, is never run. Windows 7
+// without KB2533623 knows no LOAD_LIBRARY_SEARCH_SYSTEM32 and refuses it as
+// a parameter; there the system folder is named in full.
+HMODULE LoadSystemLibrary(const char* name) {
+  if (HMODULE module = ::LoadLibraryExA(name, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32)) return module;
+  if (::GetLastError() != ERROR_INVALID_PARAMETER) return nullptr;
+  char folder[MAX_PATH] = {};
+  const UINT length = ::GetSystemDirectoryA(folder, MAX_PATH);
+  if (length == 0 || length >= MAX_PATH) return nullptr;
+  const std::string path = std::string(folder, length) + "\\" + name;
+  return ::LoadLibraryExA(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+}
+
 }  // namespace
 
 LoadResult LoadHidLibrary(LoadedModule* module, HidEntryPoints* entries) {
   *entries = {};
-  LoadedModule loaded(::LoadLibraryA(kHidLibraryName));
+  LoadedModule loaded(LoadSystemLibrary(kHidLibraryName));
   if (!loaded.Get()) return LoadResult::LibraryMissing;
   HidEntryPoints found;
   const HMODULE m = loaded.Get();
@@ -51,7 +67,7 @@ LoadResult LoadHidLibrary(LoadedModule* module, HidEntryPoints* entries) {
 
 LoadResult LoadSetupLibrary(LoadedModule* module, SetupEntryPoints* entries) {
   *entries = {};
-  LoadedModule loaded(::LoadLibraryA(kSetupLibraryName));
+  LoadedModule loaded(LoadSystemLibrary(kSetupLibraryName));
   if (!loaded.Get()) return LoadResult::LibraryMissing;
   SetupEntryPoints found;
   const HMODULE m = loaded.Get();

@@ -14,6 +14,10 @@
 //   kv7700-sheet-driver.exe screenshots CAPTION DIR
 //       saves the sheet with each page, the simulation panel and the
 //       distance plot of a person walking up and away, as PNG.
+//   kv7700-sheet-driver.exe files CAPTION SAVE RESTORE
+//       on the Misc. page, saves to the file SAVE and restores from the file
+//       RESTORE through the file dialogs (full names, in any script), then
+//       applies what was restored and closes with OK.
 // clang-format off
 #include <windows.h>
 #include <commctrl.h>
@@ -36,6 +40,8 @@ constexpr DWORD kPatienceMs = 60000;
 constexpr int kPanelFirstPlugButton = 200;  // the simulation panel's "Pull out" of sensor 1
 constexpr int kPanelFirstSlider = 203;      // and its target slider
 constexpr int kMiscPage = 3;
+constexpr int kSaveToFileButton = 1065;
+constexpr int kRestoreFromFileButton = 1066;
 constexpr int kAutoRangeBox = 1054;
 constexpr int kRangeRateEdit = 1055;
 constexpr wchar_t kPlotTitle[] = L"Distance - KV7700";
@@ -54,6 +60,15 @@ std::wstring Widen(const std::string& text) {
   MultiByteToWideChar(CP_UTF8, 0, text.c_str(), -1, wide.data(), length);
   wide.resize(wide.size() - 1);
   return wide;
+}
+
+std::string Narrow(const std::wstring& wide) {
+  const int length =
+      WideCharToMultiByte(CP_UTF8, 0, wide.c_str(), -1, nullptr, 0, nullptr, nullptr);
+  std::string text(static_cast<std::size_t>(length), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, wide.c_str(), -1, text.data(), length, nullptr, nullptr);
+  text.resize(text.size() - 1);
+  return text;
 }
 
 template <typename Condition>
@@ -293,6 +308,73 @@ int Plot(const std::string& caption) {
   return failures == 0 ? 0 : 1;
 }
 
+// Clicks a button of the Misc. page that opens a file dialog titled `title`,
+// types `name` into the dialog's name box and presses Enter. The click is
+// posted: the sheet's thread stays in the dialog until it closes.
+bool ChooseFile(HWND sheet, int button, const wchar_t* title, const std::string& name) {
+  PostMessageW(GetDlgItem(Page(sheet, kMiscPage), button), BM_CLICK, 0, 0);
+  DWORD sheetProcess = 0;
+  const DWORD sheetThread = GetWindowThreadProcessId(sheet, &sheetProcess);
+  HWND dialog = nullptr;
+  const bool shown = WaitFor(
+      [&] {
+        dialog = FindWindowW(nullptr, title);
+        DWORD process = 0;
+        return dialog && GetWindowThreadProcessId(dialog, &process) == sheetThread &&
+               process == sheetProcess && IsWindowVisible(dialog);
+      },
+      20000);
+  Report(shown, "the \"" + Narrow(title) + "\" dialog opens");
+  if (!shown) {
+    return false;
+  }
+  // The name box has the focus when the dialog opens.
+  HWND box = nullptr;
+  WaitFor([&] { return (box = Focus(dialog)) != nullptr && box != dialog; }, 10000);
+  const std::wstring wide = Widen(name);
+  SendMessageW(box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(wide.c_str()));
+  SetForegroundWindow(dialog);
+  Press(VK_RETURN);
+  const bool closed = WaitFor([&] { return !IsWindow(dialog); }, 20000);
+  Report(closed, "Enter took the name " + name);
+  return closed;
+}
+
+int Files(const std::string& caption, const std::string& save, const std::string& restore) {
+  HWND sheet = FindSheet(caption);
+  if (!sheet) {
+    return 1;
+  }
+  for (int i = 1; i <= kMiscPage; ++i) {
+    NextPage(sheet, i);
+  }
+  Report(CurrentPage(sheet) == Page(sheet, kMiscPage), "the Misc. page shows");
+  if (ChooseFile(sheet, kSaveToFileButton, L"Save As", save)) {
+    const std::wstring wide = Widen(save);
+    Report(
+        WaitFor([&] { return GetFileAttributesW(wide.c_str()) != INVALID_FILE_ATTRIBUTES; }, 20000),
+        "Save To File wrote " + save);
+  }
+  HWND apply = GetDlgItem(sheet, kApplyNowId);
+  if (ChooseFile(sheet, kRestoreFromFileButton, L"Open", restore)) {
+    Report(WaitFor([&] { return IsWindowEnabled(apply) != FALSE; }, 20000),
+           "the restored values turn Apply on");
+  }
+  BringToFront(sheet);
+  Key(VK_MENU, true);
+  Press('A');
+  Key(VK_MENU, false);
+  Report(WaitFor([&] { return !IsWindowEnabled(apply); }, 20000), "Alt+A applied them");
+  // Writing the whole restored configuration takes a while; the sheet takes
+  // no button until it is done.
+  Report(WaitFor([&] { return !ProgressShows(sheet); }), "the writing's progress strip went");
+  // Enter would press the file button that still has the focus.
+  PostMessageW(FindWindowExW(sheet, nullptr, L"Button", L"OK"), BM_CLICK, 0, 0);
+  Report(WaitFor([&] { return !IsWindow(sheet) || !IsWindowVisible(sheet); }, 20000),
+         "OK closed the sheet");
+  return failures == 0 ? 0 : 1;
+}
+
 int Screenshots(const std::string& caption, const std::string& directory) {
   HWND sheet = FindSheet(caption);
   if (!sheet) {
@@ -322,8 +404,12 @@ int Screenshots(const std::string& caption, const std::string& directory) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
-  const std::vector<std::string> arguments(argv + 1, argv + argc);
+// The arguments in UTF-8, file names in any script among them.
+int wmain(int argc, wchar_t** argv) {
+  std::vector<std::string> arguments;
+  for (int i = 1; i < argc; ++i) {
+    arguments.push_back(Narrow(argv[i]));
+  }
   if (arguments.size() == 3 && arguments[0] == "smoke") {
     return Smoke(arguments[1], arguments[2]);
   }
@@ -333,9 +419,13 @@ int main(int argc, char** argv) {
   if (arguments.size() == 3 && arguments[0] == "screenshots") {
     return Screenshots(arguments[1], arguments[2]);
   }
+  if (arguments.size() == 4 && arguments[0] == "files") {
+    return Files(arguments[1], arguments[2], arguments[3]);
+  }
   std::fprintf(stderr,
                "usage: kv7700-sheet-driver.exe smoke CAPTION VALUE\n"
                "       kv7700-sheet-driver.exe plot CAPTION\n"
-               "       kv7700-sheet-driver.exe screenshots CAPTION DIR\n");
+               "       kv7700-sheet-driver.exe screenshots CAPTION DIR\n"
+               "       kv7700-sheet-driver.exe files CAPTION SAVE RESTORE\n");
   return 2;
 }

@@ -1,0 +1,211 @@
+// Windows takes names in any script, and paths past MAX_PATH, only through
+// its wide calls; the C library's narrow ones go through the ANSI code page.
+#include "file_name_windows.h"
+
+#include <kv7700/file_names.h>
+
+#include <cerrno>
+
+#include "file_name.h"
+
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#include <windows.h>
+
+namespace kv {
+
+namespace {
+
+// CreateDirectoryW's limit, the smallest of the calls' MAX_PATH limits.
+constexpr std::size_t kShortPathLimit = MAX_PATH - 12;
+
+bool StartsWith(const std::wstring& text, std::wstring_view start) {
+  return text.compare(0, start.size(), start) == 0;
+}
+
+// The wide name, or null with errno set.
+bool WideName(const char* name, std::wstring* wide) {
+  if (name == nullptr || *name == '\0') {
+    errno = ENOENT;
+    return false;
+  }
+  return SystemPathOf(name, wide);
+}
+
+// Closes a handle when it goes.
+class Handle {
+ public:
+  explicit Handle(HANDLE handle) : handle_(handle) {}
+  ~Handle() {
+    if (handle_ != INVALID_HANDLE_VALUE) ::CloseHandle(handle_);
+  }
+  Handle(const Handle&) = delete;
+  Handle& operator=(const Handle&) = delete;
+  HANDLE Get() const { return handle_; }
+
+ private:
+  HANDLE handle_;
+};
+
+}  // namespace
+
+bool WideFromUtf8(std::string_view text, std::wstring* wide) {
+  if (text.empty()) {
+    wide->clear();
+    return true;
+  }
+  const int size = static_cast<int>(text.size());
+  const int length =
+      ::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text.data(), size, nullptr, 0);
+  if (length <= 0) return false;
+  std::wstring converted(static_cast<std::size_t>(length), L'\0');
+  ::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text.data(), size, converted.data(), length);
+  *wide = std::move(converted);
+  return true;
+}
+
+std::string Utf8FromWide(std::wstring_view text) {
+  if (text.empty()) return {};
+  const int size = static_cast<int>(text.size());
+  const int length =
+      ::WideCharToMultiByte(CP_UTF8, 0, text.data(), size, nullptr, 0, nullptr, nullptr);
+  std::string narrow(static_cast<std::size_t>(length > 0 ? length : 0), '\0');
+  ::WideCharToMultiByte(CP_UTF8, 0, text.data(), size, narrow.data(), length, nullptr, nullptr);
+  return narrow;
+}
+
+std::wstring LongPathForm(std::wstring path) {
+  if (path.size() < kShortPathLimit || StartsWith(path, L"\\\\?\\") ||
+      StartsWith(path, L"\\\\.\\")) {
+    return path;
+  }
+  if (StartsWith(path, L"\\\\")) return L"\\\\?\\UNC\\" + path.substr(2);
+  const bool driveAbsolute = path.size() > 2 && path[1] == L':' && path[2] == L'\\';
+  return driveAbsolute ? L"\\\\?\\" + path : path;
+}
+
+bool SystemPathOf(const char* name, std::wstring* path) {
+  std::wstring wide;
+  if (!WideFromUtf8(name, &wide)) {
+    errno = EILSEQ;
+    return false;
+  }
+  const bool prefixed = StartsWith(wide, L"\\\\?\\");
+  if (!prefixed) {
+    for (wchar_t& c : wide) {
+      if (c == L'/') c = L'\\';
+    }
+  }
+  if (!prefixed && wide.size() >= kShortPathLimit) {
+    // "\\?\" turns off the system's own handling of ".", ".." and relative
+    // names, so the name is made absolute first.
+    const DWORD length = ::GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
+    std::wstring full(length, L'\0');
+    const DWORD written =
+        length > 0 ? ::GetFullPathNameW(wide.c_str(), length, full.data(), nullptr) : 0;
+    if (written > 0 && written < length) {
+      full.resize(written);
+      wide = std::move(full);
+    }
+  }
+  *path = LongPathForm(std::move(wide));
+  return true;
+}
+
+int ErrnoOfSystemError(unsigned long error) {
+  switch (error) {
+    case ERROR_ACCESS_DENIED:
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION:
+      return EACCES;
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+    case ERROR_INVALID_NAME:
+    case ERROR_BAD_NETPATH:
+      return ENOENT;
+    case ERROR_FILE_EXISTS:
+    case ERROR_ALREADY_EXISTS:
+      return EEXIST;
+    case ERROR_FILENAME_EXCED_RANGE:
+      return ENAMETOOLONG;
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL:
+      return ENOSPC;
+    case ERROR_WRITE_PROTECT:
+      return EROFS;
+    default:
+      return EIO;
+  }
+}
+
+std::filesystem::path PathFromUtf8(std::string_view name) {
+  std::wstring wide;
+  // A name that is not UTF-8 keeps its bytes one to a character; opening it
+  // then fails as a missing file would.
+  if (!WideFromUtf8(name, &wide)) wide.assign(name.begin(), name.end());
+  return std::filesystem::path(wide);
+}
+
+std::string Utf8Of(const std::filesystem::path& path) {
+  return Utf8FromWide(path.native());
+}
+
+int StatByName(const char* name, struct stat* info) {
+  std::wstring wide;
+  if (!WideName(name, &wide)) return -1;
+  // No right to the file's data is needed to learn about it, and folders
+  // open only with backup semantics.
+  const Handle file(::CreateFileW(wide.c_str(), 0,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                  OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  if (file.Get() == INVALID_HANDLE_VALUE) {
+    errno = ErrnoOfSystemError(::GetLastError());
+    return -1;
+  }
+  *info = {};
+  const DWORD type = ::GetFileType(file.Get());
+  if (type == FILE_TYPE_CHAR || type == FILE_TYPE_PIPE) {
+    info->st_mode = type == FILE_TYPE_CHAR ? _S_IFCHR : _S_IFIFO;
+    info->st_nlink = 1;
+    return 0;
+  }
+  BY_HANDLE_FILE_INFORMATION about{};
+  if (!::GetFileInformationByHandle(file.Get(), &about)) {
+    errno = ErrnoOfSystemError(::GetLastError());
+    return -1;
+  }
+  const bool folder = (about.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+  const bool readOnly = (about.dwFileAttributes & FILE_ATTRIBUTE_READONLY) != 0;
+  info->st_mode = static_cast<unsigned short>((folder ? _S_IFDIR : _S_IFREG) | _S_IREAD |
+                                              (readOnly && !folder ? 0 : _S_IWRITE));
+  info->st_nlink = static_cast<short>(about.nNumberOfLinks);
+  info->st_size = static_cast<_off_t>(about.nFileSizeLow);
+  return 0;
+}
+
+int AccessByName(const char* name, int mode) {
+  std::wstring wide;
+  if (!WideName(name, &wide)) return -1;
+  const DWORD attributes = ::GetFileAttributesW(wide.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) {
+    errno = ErrnoOfSystemError(::GetLastError());
+    return -1;
+  }
+  const bool readOnly =
+      (attributes & FILE_ATTRIBUTE_READONLY) != 0 && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+  if ((mode & 2) != 0 && readOnly) {
+    errno = EACCES;
+    return -1;
+  }
+  return 0;
+}
+
+std::FILE* OpenFileByName(const char* name, const char* mode) {
+  std::wstring wide;
+  std::wstring wideMode;
+  if (!WideName(name, &wide) || !WideFromUtf8(mode, &wideMode)) return nullptr;
+  return ::_wfopen(wide.c_str(), wideMode.c_str());
+}
+
+}  // namespace kv

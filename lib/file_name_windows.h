@@ -1,0 +1,27 @@
+// UTF-8 names into the wide paths Windows' own calls take.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace kv {
+
+// False, with `wide` untouched, when `text` is not UTF-8.
+bool WideFromUtf8(std::string_view text, std::wstring* wide);
+// Characters that are not UTF-16 (a lone surrogate) become U+FFFD.
+std::string Utf8FromWide(std::wstring_view text);
+
+// The form of an absolute path with backslashes that the wide calls take
+// at any length: a path that MAX_PATH could cut gets "\\?\" ("\\?\UNC\" for
+// a share). Short, relative and already prefixed paths stay as they are.
+std::wstring LongPathForm(std::wstring path);
+
+// The wide path for a UTF-8 name: slashes turned to backslashes, and a
+// long name made absolute and given LongPathForm. False with errno EILSEQ
+// when the name is not UTF-8.
+bool SystemPathOf(const char* name, std::wstring* path);
+
+// The errno value nearest to a GetLastError() code.
+int ErrnoOfSystemError(unsigned long error);
+
+}  // namespace kv

@@ -1,0 +1,63 @@
+// UTF-8 names into the wide paths of Windows' own calls.
+#include "file_name_windows.h"
+
+#include <gtest/gtest.h>
+#include <kv7700/file_names.h>
+
+#include <cerrno>
+#include <string>
+
+namespace kv {
+namespace {
+
+TEST(FileNameWindows, Utf8ConvertsBothWaysAndInvalidBytesAreRefused) {
+  const struct {
+    std::string utf8;
+    std::wstring wide;
+  } rows[] = {
+      {"", L""},
+      {"\xC5\x81\xC3\xB3\x64\xC5\xBA.txt", L"\u0141\u00F3d\u017A.txt"},  // Łódź
+      {"\xE6\x9D\xB1\xE4\xBA\xAC", L"\u6771\u4EAC"},                     // 東京
+      {"\xF0\x9F\x98\x80", L"\U0001F600"},                               // a surrogate pair
+  };
+  for (const auto& row : rows) {
+    std::wstring wide = L"unchanged";
+    EXPECT_TRUE(WideFromUtf8(row.utf8, &wide)) << row.utf8;
+    EXPECT_EQ(wide, row.wide) << row.utf8;
+    EXPECT_EQ(Utf8FromWide(row.wide), row.utf8);
+  }
+  for (const char* invalid : {"\xC5", "a\xFF.txt", "\xED\xA0\x80"}) {  // cut, stray, surrogate
+    std::wstring wide = L"unchanged";
+    EXPECT_FALSE(WideFromUtf8(invalid, &wide)) << invalid;
+    EXPECT_EQ(wide, L"unchanged");
+  }
+  errno = 0;
+  EXPECT_EQ(OpenFileByName("a\xFF.txt", "w"), nullptr);
+  EXPECT_EQ(errno, EILSEQ);
+}
+
+TEST(FileNameWindows, LongPathsGetThePrefixTheWideCallsNeed) {
+  const std::wstring folder(250, L'd');
+  const struct {
+    std::wstring path;
+    std::wstring form;
+  } rows[] = {
+      {L"C:\\short\\x.txt", L"C:\\short\\x.txt"},
+      {L"C:\\" + folder + L"\\x.txt", L"\\\\?\\C:\\" + folder + L"\\x.txt"},
+      {L"\\\\server\\share\\" + folder, L"\\\\?\\UNC\\server\\share\\" + folder},
+      {L"\\\\?\\C:\\" + folder, L"\\\\?\\C:\\" + folder},  // already prefixed
+      {folder + L"\\x.txt", folder + L"\\x.txt"},          // relative: the caller makes it whole
+  };
+  for (const auto& row : rows) EXPECT_EQ(LongPathForm(row.path), row.form);
+
+  std::wstring path;
+  ASSERT_TRUE(SystemPathOf("C:/short/x.txt", &path));
+  EXPECT_EQ(path, L"C:\\short\\x.txt");
+  // A long relative name is made absolute, so it can take the prefix.
+  ASSERT_TRUE(SystemPathOf(Utf8FromWide(folder + L"/x.txt").c_str(), &path));
+  EXPECT_EQ(path.rfind(L"\\\\?\\", 0), 0u) << Utf8FromWide(path);
+  EXPECT_EQ(path.substr(path.size() - folder.size() - 6), folder + L"\\x.txt");
+}
+
+}  // namespace
+}  // namespace kv
