@@ -5,6 +5,8 @@
 #include <oleacc.h>
 // clang-format on
 
+#include "system_functions.h"
+
 namespace kv::ui::win32 {
 
 namespace {
@@ -159,17 +161,19 @@ class NamedAccessible final : public IAccessible, public IOleWindow {
 
 LRESULT CALLBACK NamedControlProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
                                   UINT_PTR /*id*/, DWORD_PTR name) {
+  const OleaccFunctions& oleacc = Oleacc();
   // OBJID_CLIENT comes as a 32-bit value, sign-extended or not.
   if (message == WM_GETOBJECT &&
-      static_cast<LONG>(static_cast<DWORD>(lParam)) == static_cast<LONG>(OBJID_CLIENT)) {
+      static_cast<LONG>(static_cast<DWORD>(lParam)) == static_cast<LONG>(OBJID_CLIENT) &&
+      oleacc.createStdAccessibleObject && oleacc.lresultFromObject) {
     IAccessible* standard = nullptr;
-    if (SUCCEEDED(CreateStdAccessibleObject(window, OBJID_CLIENT, IID_IAccessible,
-                                            reinterpret_cast<void**>(&standard)))) {
+    if (SUCCEEDED(oleacc.createStdAccessibleObject(window, OBJID_CLIENT, IID_IAccessible,
+                                                   reinterpret_cast<void**>(&standard)))) {
       auto* named =
           new NamedAccessible(standard, window, *reinterpret_cast<const std::wstring*>(name));
       standard->Release();
       const LRESULT result =
-          LresultFromObject(IID_IAccessible, wParam, static_cast<IAccessible*>(named));
+          oleacc.lresultFromObject(IID_IAccessible, wParam, static_cast<IAccessible*>(named));
       static_cast<IAccessible*>(named)->Release();
       return result;
     }

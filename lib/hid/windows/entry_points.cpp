@@ -1,6 +1,6 @@
 #include "hid/windows/entry_points.h"
 
-#include <string>
+#include <kv7700/system_dlls.h>
 
 namespace kv::hid::windows_backend {
 
@@ -31,18 +31,9 @@ bool LookRaw(HMODULE module, const char* name, FARPROC* out) {
   return *out != nullptr;
 }
 
-// Loads a system library from the system folder only: a DLL of the same
-// name beside the program, or in the current folder, is never run. Windows 7
-// without KB2533623 knows no LOAD_LIBRARY_SEARCH_SYSTEM32 and refuses it as
-// a parameter; there the system folder is named in full.
+// From the system folder only: a hid.dll beside the program is never run.
 HMODULE LoadSystemLibrary(const char* name) {
-  if (HMODULE module = ::LoadLibraryExA(name, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32)) return module;
-  if (::GetLastError() != ERROR_INVALID_PARAMETER) return nullptr;
-  char folder[MAX_PATH] = {};
-  const UINT length = ::GetSystemDirectoryA(folder, MAX_PATH);
-  if (length == 0 || length >= MAX_PATH) return nullptr;
-  const std::string path = std::string(folder, length) + "\\" + name;
-  return ::LoadLibraryExA(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+  return static_cast<HMODULE>(LoadSystemDll(name));
 }
 
 }  // namespace

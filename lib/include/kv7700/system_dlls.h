@@ -9,4 +9,9 @@ namespace kv {
 // Elsewhere: nothing.
 void LoadDllsFromSystemFolderOnly();
 
+// On Windows: the system DLL `name` (say "hid.dll") from the system folder
+// only, never from the program's folder or the current one, as its module
+// handle; null when it is not there. Elsewhere: null.
+void* LoadSystemDll(const char* name);
+
 }  // namespace kv

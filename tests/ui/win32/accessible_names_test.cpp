@@ -3,6 +3,7 @@
 #include "accessible_names.h"
 
 #include <gtest/gtest.h>
+#include <kv7700/system_dlls.h>
 // clang-format off
 #include <oleacc.h>
 // clang-format on
@@ -12,6 +13,7 @@
 #include <string>
 
 #include "accessible_name_table.h"
+#include "system_functions.h"
 #include "wide_text.h"
 #include "win32_fixture.h"
 
@@ -20,8 +22,9 @@ namespace {
 
 std::string ReaderName(HWND control) {
   IAccessible* object = nullptr;
-  if (FAILED(AccessibleObjectFromWindow(control, static_cast<DWORD>(OBJID_CLIENT), IID_IAccessible,
-                                        reinterpret_cast<void**>(&object)))) {
+  const auto ask = Oleacc().accessibleObjectFromWindow;
+  if (!ask || FAILED(ask(control, static_cast<DWORD>(OBJID_CLIENT), IID_IAccessible,
+                         reinterpret_cast<void**>(&object)))) {
     return "(no object)";
   }
   VARIANT self{};
@@ -99,6 +102,17 @@ TEST_F(AccessibleNamesTest, ALabelsNewTextRenamesTheFieldItNames) {
   sonar.SetText(1025, "12");
   EXPECT_EQ(ReaderName(GetDlgItem(sonar.Window(), 1025)), "40Kc Cycles");
   DestroyWindow(sonar.Window());
+}
+
+// planted.dll lies beside the test program, as a planted DLL lies beside
+// kv7700-config.exe: found by the ordinary search, never from the system
+// folder, where oleacc.dll is.
+TEST(SystemFunctionsTest, SystemDllsComeFromTheSystemFolderOnly) {
+  EXPECT_EQ(kv::LoadSystemDll("planted.dll"), nullptr);
+  const OleaccFunctions& oleacc = Oleacc();
+  EXPECT_NE(oleacc.createStdAccessibleObject, nullptr);
+  EXPECT_NE(oleacc.lresultFromObject, nullptr);
+  EXPECT_NE(oleacc.accessibleObjectFromWindow, nullptr);
 }
 
 }  // namespace
