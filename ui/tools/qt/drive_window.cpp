@@ -1,0 +1,151 @@
+// Drives the configurator's window on the sensors really present, as a user
+// would, and prints what the window shows at each step, one line each:
+//
+//   started: sensors 1, caption "KV7700 ..., DeviceFW 4.10", MinDistance 14
+//   applied: MinDistance 20, Apply enabled no
+//   pulled: sensors 0, caption "..."
+//   plugged: sensors 1, caption "...", MinDistance 14
+//
+// It types MIN_DISTANCE on the Sonar page and presses Apply, then waits for
+// the sensor to be pulled out and for one to be plugged in, each for up to
+// SECONDS (default 60). Every message box is printed ("message: TEXT") and
+// answered at once. Run by scripts/guest-programs-test in a virtual machine,
+// on Qt's offscreen platform; exits 1 when a step did not happen.
+//
+//   kv7700-drive-window MIN_DISTANCE [SECONDS]
+#include <kv7700/kv7700.h>
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDeadlineTimer>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QTabWidget>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <string>
+
+#include "program.h"
+#include "qt_dialog_host.h"
+#include "sheet_window.h"
+#include "sonar_page.h"
+
+namespace {
+
+using kv::ui::SNRPage;
+using kv::ui::qt::Program;
+using kv::ui::qt::SheetWindow;
+
+// Turns the event loop until `done`, for at most `ms`.
+bool Until(const std::function<bool()>& done, int ms) {
+  const QDeadlineTimer deadline(ms);
+  while (!done()) {
+    if (deadline.hasExpired()) {
+      return false;
+    }
+    QApplication::processEvents(QEventLoop::AllEvents, 20);
+  }
+  return true;
+}
+
+// A press and a release in the middle of the widget, as the mouse sends them.
+void Click(QWidget* widget) {
+  const QPointF local = QRectF(widget->rect()).center();
+  const QPointF global = widget->mapToGlobal(local);
+  QMouseEvent press(QEvent::MouseButtonPress, local, global, Qt::LeftButton, Qt::LeftButton,
+                    Qt::NoModifier);
+  QMouseEvent release(QEvent::MouseButtonRelease, local, global, Qt::LeftButton, Qt::NoButton,
+                      Qt::NoModifier);
+  QApplication::sendEvent(widget, &press);
+  QApplication::sendEvent(widget, &release);
+}
+
+std::string Caption(const SheetWindow& window) {
+  return window.windowTitle().toStdString();
+}
+
+std::string MinDistance(const SheetWindow& window) {
+  const kv::ui::qt::QtDialogHost* sonar = window.PageDialog(2);
+  return sonar ? sonar->GetText(SNRPage::kIdMinDistance) : std::string("(no Sonar page)");
+}
+
+void Say(const char* format, const std::string& a, const std::string& b = {}) {
+  std::printf(format, a.c_str(), b.c_str());
+  std::fflush(stdout);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+  }
+  QApplication application(argc, argv);
+  if (argc < 2 || argc > 3) {
+    std::fprintf(stderr, "usage: kv7700-drive-window MIN_DISTANCE [SECONDS]\n");
+    return 2;
+  }
+  const QString minDistance = QString::fromLocal8Bit(argv[1]);
+  const int waitMs = (argc > 2 ? std::atoi(argv[2]) : 60) * 1000;
+
+  Program session(kv::ui::Options{});
+  session.Services().SetMessagePresenter([](QWidget*, const kv::ui::MessageRequest& request) {
+    Say("message: %s\n", request.text);
+    return request.buttons == kv::ui::MessageButtons::YesNo ? kv::ui::MessageResult::Yes
+                                                            : kv::ui::MessageResult::Ok;
+  });
+  int status = 0;
+  if (!session.Prepare(&status)) {
+    Say("ended at start-up: status %s\n", std::to_string(status));
+    return status;
+  }
+  SheetWindow& window = *session.Window();
+  window.show();
+  session.StartNow();
+  Until([&] { return !window.ProgressShowing(); }, 5000);
+  window.Tabs()->setCurrentIndex(2);
+  std::printf("started: sensors %d, caption \"%s\", MinDistance %s\n", kv::GetDeviceCount(),
+              Caption(window).c_str(), MinDistance(window).c_str());
+  std::fflush(stdout);
+
+  bool steps = false;
+  auto* field =
+      window.PageDialog(2)
+          ? qobject_cast<QLineEdit*>(window.PageDialog(2)->Widget(SNRPage::kIdMinDistance))
+          : nullptr;
+  if (field) {
+    field->setText(minDistance);
+    // Leaving the field for another control, as the user does before Apply.
+    Click(window.PageDialog(2)->Widget(SNRPage::kIdOutOfRangeDelay));
+    Click(window.ApplyButton());
+    Until([&] { return !window.ApplyButton()->isEnabled(); }, waitMs);
+    Say("applied: MinDistance %s, Apply enabled %s\n", MinDistance(window),
+        window.ApplyButton()->isEnabled() ? "yes" : "no");
+
+    std::printf("waiting for the sensor to be pulled out\n");
+    std::fflush(stdout);
+    const std::string before = Caption(window);
+    if (Until([&] { return kv::GetDeviceCount() == 0 && Caption(window) != before; }, waitMs)) {
+      const std::string pulled = Caption(window);
+      Say("pulled: sensors 0, caption \"%s\"\n", pulled);
+      std::printf("waiting for a sensor to be plugged in\n");
+      std::fflush(stdout);
+      if (Until([&] { return kv::GetDeviceCount() > 0 && Caption(window) != pulled; }, waitMs)) {
+        Until([&] { return !window.ProgressShowing(); }, 5000);
+        std::printf("plugged: sensors %d, caption \"%s\", MinDistance %s\n", kv::GetDeviceCount(),
+                    Caption(window).c_str(), MinDistance(window).c_str());
+        std::fflush(stdout);
+        steps = true;
+      }
+    }
+  }
+  if (!steps) {
+    Say("stopped: sensors %s, caption \"%s\"\n", std::to_string(kv::GetDeviceCount()),
+        Caption(window));
+  }
+  session.EndSession();
+  const int finished = session.Finish();
+  return steps ? finished : 1;
+}
