@@ -9,41 +9,10 @@ mkdir -m 700 $XDG_RUNTIME_DIR
 wine=/usr/lib/wine/wine64
 exe=/opt/kv7700/kv7700ctl.exe
 out=/tmp/out
-passed=0
-failed=0
-pass() { passed=$((passed + 1)); echo "PASS $1"; }
-fail() {
-  failed=$((failed + 1))
-  echo "FAIL $1: $2"
-  [ -n "$3" ] && sed 's/^/    | /' "$3"
-}
+. "$(dirname "$0")/checks.sh"
 # What the stage took so far, for the log.
 note() { echo "   $1 at $(cut -d. -f1 /proc/uptime) s"; }
 
-# Starts a sensor of the transport under test with the given options, its
-# output in /tmp/$1.log; sets $node to its hidraw node and $pid to its process.
-plug() {
-  log=/tmp/$1.log
-  shift
-  $sensor "$@" >"$log" 2>&1 &
-  pid=$!
-  node=
-  # A USB device is enumerated first, which takes a few seconds under TCG.
-  for _ in $(seq 300); do
-    node=$(sed -n 's/^ready //p' "$log")
-    [ -n "$node" ] && break
-    sleep 0.05
-  done
-}
-unplug() { kill "$1" 2>/dev/null; wait "$1" 2>/dev/null; }
-# Waits up to $2 tenths of a second for the text $3 in the file $1.
-wait_for() {
-  for _ in $(seq "$2"); do
-    grep -q "$3" "$1" 2>/dev/null && return 0
-    sleep 0.1
-  done
-  return 1
-}
 # kv7700ctl.exe under Wine, its CRLF line ends taken off. Into a file first:
 # the processes Wine starts hold its output open after it ends.
 windows_tool() {
@@ -192,10 +161,9 @@ window_checks() {
 note "checks start"
 for transport in USB uhid; do
   case $transport in
-    USB) sensor=/opt/kv7700/kv7700-usb-sensor ;;
-    uhid) sensor=/opt/kv7700/kv7700-uhid-sensor ;;
+    USB) [ -x /opt/kv7700/kv7700-usb-sensor ] || continue ;;
+    uhid) [ -x /opt/kv7700/kv7700-uhid-sensor ] || continue ;;
   esac
-  [ -x $sensor ] || continue
   wine_checks
   window_checks
 done

@@ -5,43 +5,7 @@
 # several sensors at once (one USB gadget at a time) and the USB sensor the
 # faults only a USB control pipe has. Each prints one PASS or FAIL line
 # naming its transport; the last line counts them.
-passed=0
-failed=0
-pass() { passed=$((passed + 1)); echo "PASS $1"; }
-fail() {
-  failed=$((failed + 1))
-  echo "FAIL $1: $2"
-  [ -n "$3" ] && sed 's/^/    | /' "$3"
-}
-
-# Starts a virtual device of $transport (uhid or USB) with the given options,
-# its output in $1.log; sets $node to its hidraw node and $pid to its process.
-transport=uhid
-plug() {
-  log=/tmp/$1.log
-  shift
-  case $transport in
-    USB) kv7700-usb-sensor "$@" >"$log" 2>&1 & ;;
-    *) kv7700-uhid-sensor "$@" >"$log" 2>&1 & ;;
-  esac
-  pid=$!
-  node=
-  # A USB device is enumerated first, which takes a few seconds under TCG.
-  for _ in $(seq 300); do
-    node=$(sed -n 's/^ready //p' "$log")
-    [ -n "$node" ] && break
-    sleep 0.05
-  done
-}
-unplug() { kill "$1" 2>/dev/null; wait "$1" 2>/dev/null; }
-# Waits up to $2 tenths of a second for the text $3 in the file $1.
-wait_for() {
-  for _ in $(seq "$2"); do
-    grep -q "$3" "$1" 2>/dev/null && return 0
-    sleep 0.1
-  done
-  return 1
-}
+. "$(dirname "$0")/checks.sh"
 
 out=/tmp/out
 
