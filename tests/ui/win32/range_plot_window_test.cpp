@@ -18,8 +18,8 @@
 #include "misc_page.h"
 #include "program.h"
 #include "sheet_window.h"
+#include "simulated_sheet_fixture.h"
 #include "ui/range_plot_pixels.h"
-#include "win32_fixture.h"
 
 namespace kv::ui::win32 {
 namespace {
@@ -55,32 +55,14 @@ std::function<Rgb(int, int)> PaintedPixels(HWND window) {
   };
 }
 
-class RangePlotWindowTest : public ::testing::Test {
+class RangePlotWindowTest : public SimulatedSheetTest {
  protected:
   void SetUp() override {
-    SetClock(&clock_);
-    Options options;
-    options.simulate = true;
-    options.simulateFiles = {""};
-    session_ = std::make_unique<Program>(options);
-    session_->Services().SetMessagePresenter([this](HWND, const MessageRequest& request) {
-      messages_.push_back(request.text);
-      return MessageResult::Ok;
-    });
-    int status = 0;
-    ASSERT_TRUE(session_->Prepare(&status));
-    window_ = session_->Window();
-    window_->StartUp();
-    RunPending();
+    SimulatedSheetTest::SetUp();
     plot_ = session_->PlotWindow();
     ASSERT_NE(plot_, nullptr);
     ASSERT_NE(plot_->Window(), nullptr);
   }
-  void TearDown() override {
-    session_.reset();
-    SetClock(nullptr);
-  }
-  HWND Sheet() { return window_->Window(); }
   bool PlotShows() { return IsWindowVisible(plot_->Window()) != FALSE; }
   // The system menu's entry with `text`, as the user finds it.
   UINT MenuCommand(const std::wstring& text) {
@@ -94,16 +76,6 @@ class RangePlotWindowTest : public ::testing::Test {
     }
     return 0;
   }
-  // Runs the program's loop, watched handles included, until the emulated
-  // bus's notification has reached the sheet.
-  void RunFor(int ms) {
-    HANDLE timer = CreateWaitableTimerW(nullptr, TRUE, nullptr);
-    LARGE_INTEGER due{};
-    due.QuadPart = -10'000LL * ms;
-    SetWaitableTimer(timer, &due, 0, nullptr, nullptr, FALSE);
-    session_->Loop().RunUntil(timer, 20, {});
-    CloseHandle(timer);
-  }
   void SetClientSize(int width, int height) {
     RECT frame{0, 0, width, height};
     AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongPtrW(plot_->Window(), GWL_STYLE)),
@@ -113,11 +85,7 @@ class RangePlotWindowTest : public ::testing::Test {
   }
   emu::EmulatedSensor& Sensor() { return emu::SensorSetProbe::Sensor(*session_->Emulation(), 0); }
 
-  VirtualClock clock_;
-  std::unique_ptr<Program> session_;
-  SheetWindow* window_ = nullptr;
   RangePlotWindow* plot_ = nullptr;
-  std::vector<std::string> messages_;
 };
 
 TEST_F(RangePlotWindowTest, OpensFromTheMenuAndAutoRangePaintsReadingsAndFollowsPlugs) {

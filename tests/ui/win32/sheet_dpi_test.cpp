@@ -11,8 +11,8 @@
 #include "dpi_scale.h"
 #include "program.h"
 #include "sheet_window.h"
+#include "simulated_sheet_fixture.h"
 #include "wide_text.h"
-#include "win32_fixture.h"
 
 namespace kv::ui::win32 {
 namespace {
@@ -70,30 +70,10 @@ SIZE TextSize(HWND control, const ControlTemplate& form, int room) {
   return {area.right, area.bottom};
 }
 
-class SheetDpiTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    SetClock(&clock_);
-    Options options;
-    options.simulate = true;
-    options.simulateFiles = {""};
-    program_ = std::make_unique<Program>(options);
-    int status = 0;
-    ASSERT_TRUE(program_->Prepare(&status));
-    program_->Window()->StartUp();
-    RunPending();
-  }
-  void TearDown() override {
-    program_.reset();
-    SetClock(nullptr);
-  }
-
-  VirtualClock clock_;
-  std::unique_ptr<Program> program_;
-};
+using SheetDpiTest = SimulatedSheetTest;
 
 TEST_F(SheetDpiTest, ControlsSitWhereTheirDialogUnitsPutThemAndEveryTextIsWhole) {
-  SheetWindow& sheet = *program_->Window();
+  SheetWindow& sheet = *session_->Window();
   const UINT dpi = WindowDpi(sheet.Window());
   if (const char* expected = std::getenv("KV_EXPECT_DPI")) {
     ASSERT_EQ(dpi, static_cast<UINT>(std::atoi(expected)));

@@ -16,7 +16,7 @@
 #include "hid/emulated/sensor_set_probe.h"
 #include "misc_page.h"
 #include "program.h"
-#include "win32_fixture.h"
+#include "simulated_sheet_fixture.h"
 
 namespace kv::ui::win32 {
 namespace {
@@ -25,38 +25,8 @@ constexpr int kApplyNowId = 0x3021;
 constexpr int kSonarPage = 2;
 constexpr int kMaxDistanceEdit = 1027;
 
-class SheetTest : public ::testing::Test {
+class SheetTest : public SimulatedSheetTest {
  protected:
-  void SetUp() override {
-    SetClock(&clock_);
-    Options options;
-    options.simulate = true;
-    options.simulateFiles = {""};
-    session_ = std::make_unique<Program>(options);
-    session_->Services().SetMessagePresenter([this](HWND, const MessageRequest& request) {
-      messages_.push_back(request.text);
-      return MessageResult::Ok;
-    });
-    int status = 0;
-    ASSERT_TRUE(session_->Prepare(&status));
-    window_ = session_->Window();
-    window_->StartUp();
-    RunPending();
-  }
-  void TearDown() override {
-    session_.reset();
-    SetClock(nullptr);
-  }
-  HWND Sheet() { return window_->Window(); }
-  // Runs the program's loop, watched handles included, for `ms` of real time.
-  void RunFor(int ms) {
-    HANDLE timer = CreateWaitableTimerW(nullptr, TRUE, nullptr);
-    LARGE_INTEGER due{};
-    due.QuadPart = -10'000LL * ms;
-    SetWaitableTimer(timer, &due, 0, nullptr, nullptr, FALSE);
-    session_->Loop().RunUntil(timer, 20, {});
-    CloseHandle(timer);
-  }
   std::wstring Caption() {
     wchar_t caption[128] = {};
     GetWindowTextW(Sheet(), caption, 128);
@@ -64,11 +34,6 @@ class SheetTest : public ::testing::Test {
   }
   HWND Button(int id) { return GetDlgItem(Sheet(), id); }
   emu::EmulatedSensor& Sensor() { return emu::SensorSetProbe::Sensor(*session_->Emulation(), 0); }
-
-  VirtualClock clock_;
-  std::unique_ptr<Program> session_;
-  SheetWindow* window_ = nullptr;
-  std::vector<std::string> messages_;
 };
 
 TEST_F(SheetTest, StartUpShowsTheSensorInTheCaptionAndMakesEveryPage) {
