@@ -27,9 +27,12 @@
 #include "hidraw_node.h"
 #include "protocol_watch.h"
 #include "report_descriptor.h"
+#include "sensor_options.h"
 #include "uhid_device.h"
 
 namespace {
+
+using kv::uhid::Say;
 
 volatile std::sig_atomic_t g_stop = 0;
 
@@ -46,23 +49,7 @@ void CatchStopSignals() {
   sigaction(SIGTERM, &action, nullptr);
 }
 
-struct Options {
-  std::string file;
-  std::uint16_t vendor = kv::hid::kSensorVendorIds[0];
-  std::uint16_t product = kv::hid::kSensorProductId;
-  bool vendorGiven = false;
-  std::uint16_t firmware = 0x0410;
-  std::size_t answerBytes = kv::hid::kReportLength;
-  bool trace = false;
-};
-
-std::uint16_t ParseHex16(const std::string& text) {
-  std::size_t used = 0;
-  const unsigned long value = std::stoul(text, &used, 16);
-  if (used != text.size() || value > 0xFFFF)
-    throw CLI::ValidationError(text + ": not 4 hex digits");
-  return static_cast<std::uint16_t>(value);
-}
+using Options = kv::uhid::SensorOptions;
 
 std::string Hex(const std::uint8_t* bytes, std::size_t size) {
   std::string text;
@@ -72,11 +59,6 @@ std::string Hex(const std::uint8_t* bytes, std::size_t size) {
     text += byte;
   }
   return text;
-}
-
-void Say(const std::string& line) {
-  std::fputs((line + "\n").c_str(), stdout);
-  std::fflush(stdout);
 }
 
 // The node appears while the kernel binds its driver, just after START.
@@ -190,30 +172,10 @@ int Main(int argc, char** argv) {
       "A virtual KV7700 on /dev/uhid, answering with the emulated sensor's firmware; runs until "
       "SIGINT or SIGTERM, which unplugs it"};
   Options options;
-  std::string vendor, product, firmware;
-  app.add_option("--file", options.file,
-                 "Keep the sensor in FILE (a --simulate sensor file; made when missing)")
-      ->type_name("FILE");
-  app.add_option("--vendor", vendor,
-                 "USB vendor id in hex (default 18c8; other ids: a foreign device)")
-      ->type_name("HEX");
-  app.add_option("--product", product, "USB product id in hex (default 2bfa)")->type_name("HEX");
-  app.add_option("--firmware", firmware,
-                 "Firmware version of a sensor without --file (default 0410)")
-      ->type_name("HEX");
-  app.add_option("--answer-bytes", options.answerBytes,
-                 "Answer every feature request with only N bytes (a faulty sensor)")
-      ->type_name("N")
-      ->check(CLI::Range(std::size_t{1}, kv::hid::kReportLength));
-  app.add_flag("--trace", options.trace, "Print every feature report on standard output");
+  kv::uhid::SensorOptionParser sensorOptions(app, options);
   try {
     app.parse(argc, argv);
-    if (!vendor.empty()) {
-      options.vendor = ParseHex16(vendor);
-      options.vendorGiven = true;
-    }
-    if (!product.empty()) options.product = ParseHex16(product);
-    if (!firmware.empty()) options.firmware = ParseHex16(firmware);
+    sensorOptions.Finish();
   } catch (const CLI::ParseError& e) {
     return app.exit(e);
   } catch (const std::exception& e) {

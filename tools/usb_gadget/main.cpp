@@ -28,9 +28,12 @@
 #include "hidraw_node.h"
 #include "protocol_watch.h"
 #include "report_descriptor.h"
+#include "sensor_options.h"
 #include "usb_descriptors.h"
 
 namespace {
+
+using kv::uhid::Say;
 
 volatile std::sig_atomic_t g_stop = 0;
 volatile std::sig_atomic_t g_arm = 0;
@@ -54,31 +57,11 @@ void CatchSignals() {
   sigaction(SIGUSR1, &action, nullptr);
 }
 
-struct Options {
-  std::string file;
-  std::uint16_t vendor = kv::hid::kSensorVendorIds[0];
-  std::uint16_t product = kv::hid::kSensorProductId;
-  bool vendorGiven = false;
-  std::uint16_t firmware = 0x0410;
-  std::size_t answerBytes = kv::hid::kReportLength;
+struct Options : kv::uhid::SensorOptions {
   std::vector<kv::usb::Fault> faults;
   std::string gadgetfs = "/dev/gadget";
   std::string controller = "dummy_udc";
-  bool trace = false;
 };
-
-std::uint16_t ParseHex16(const std::string& text) {
-  std::size_t used = 0;
-  const unsigned long value = std::stoul(text, &used, 16);
-  if (used != text.size() || value > 0xFFFF)
-    throw CLI::ValidationError(text + ": not 4 hex digits");
-  return static_cast<std::uint16_t>(value);
-}
-
-void Say(const std::string& line) {
-  std::fputs((line + "\n").c_str(), stdout);
-  std::fflush(stdout);
-}
 
 kv::usb::UsbIdentity IdentityOf(std::uint16_t vendor, const Options& options, std::uint16_t release,
                                 bool isSensor) {
@@ -194,23 +177,8 @@ int Main(int argc, char** argv) {
       "SIGINT or SIGTERM, which unplugs it. Each SIGUSR1 arms the next --fault, which the next "
       "GET_REPORT of the feature report meets"};
   Options options;
-  std::string vendor, product, firmware;
+  kv::uhid::SensorOptionParser sensorOptions(app, options);
   std::vector<std::string> faults;
-  app.add_option("--file", options.file,
-                 "Keep the sensor in FILE (a --simulate sensor file; made when missing)")
-      ->type_name("FILE");
-  app.add_option("--vendor", vendor,
-                 "USB vendor id in hex (default 18c8; other ids: a foreign device)")
-      ->type_name("HEX");
-  app.add_option("--product", product, "USB product id in hex (default 2bfa)")->type_name("HEX");
-  app.add_option("--firmware", firmware,
-                 "Firmware version of a sensor without --file (default 0410)")
-      ->type_name("HEX");
-  app.add_option("--answer-bytes", options.answerBytes,
-                 "Answer every feature request with only N bytes, report id included (a faulty "
-                 "sensor)")
-      ->type_name("N")
-      ->check(CLI::Range(std::size_t{1}, kv::hid::kReportLength));
   app.add_option("--fault", faults,
                  "A fault for SIGUSR1 to arm, in the order given: stall (the control pipe "
                  "stalls), timeout (no answer; the sensor takes no request for 6 s, past the "
@@ -222,15 +190,9 @@ int Main(int argc, char** argv) {
   app.add_option("--controller", options.controller,
                  "The gadget controller's file there (default dummy_udc)")
       ->type_name("NAME");
-  app.add_flag("--trace", options.trace, "Print every feature report on standard output");
   try {
     app.parse(argc, argv);
-    if (!vendor.empty()) {
-      options.vendor = ParseHex16(vendor);
-      options.vendorGiven = true;
-    }
-    if (!product.empty()) options.product = ParseHex16(product);
-    if (!firmware.empty()) options.firmware = ParseHex16(firmware);
+    sensorOptions.Finish();
     for (const std::string& name : faults) {
       const std::optional<kv::usb::Fault> fault = kv::usb::ParseFault(name);
       if (!fault)
