@@ -37,11 +37,6 @@ bool Interrupted();
 // GetLastError() code on Windows.
 std::string ErrorText(int error);
 
-#ifdef _WIN32
-// A UTF-16 text (an argument, a system message) as UTF-8.
-std::string Utf8FromWide(const wchar_t* text);
-#endif
-
 // Waits until `object` is ready, `timeoutMs` have passed or Ctrl-C was
 // pressed; true only when it is ready.
 bool WaitReady(hid::WaitObject object, int timeoutMs);

@@ -5,6 +5,7 @@
 #define NOMINMAX
 #endif
 #include <io.h>
+#include <kv7700/utf16.h>
 #include <windows.h>
 
 #include <atomic>
@@ -41,15 +42,6 @@ void PrepareConsole() {
   }
 }
 
-std::string Utf8FromWide(const wchar_t* text) {
-  const int length = ::WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
-  if (length <= 1) return {};
-  std::string narrow(static_cast<std::size_t>(length), '\0');
-  ::WideCharToMultiByte(CP_UTF8, 0, text, -1, narrow.data(), length, nullptr, nullptr);
-  narrow.pop_back();  // the terminating null
-  return narrow;
-}
-
 bool IsTerminal(std::FILE* stream) {
   HANDLE handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream)));
   DWORD mode = 0;
@@ -78,7 +70,7 @@ std::string ErrorText(int error) {
   wchar_t text[256] = {};
   const DWORD length = ::FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
                                         nullptr, static_cast<DWORD>(error), 0, text, 256, nullptr);
-  std::string message = length > 0 ? Utf8FromWide(text) : std::string();
+  std::string message = Utf8FromWide(std::wstring_view(text, length));
   while (!message.empty() && (message.back() == '\n' || message.back() == '\r' ||
                               message.back() == '.' || message.back() == ' ')) {
     message.pop_back();

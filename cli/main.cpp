@@ -1,5 +1,6 @@
 // kv7700ctl: the KV7700 sensor library at a prompt and in scripts.
 #include <kv7700/system_dlls.h>
+#include <kv7700/utf16.h>
 
 #include <cstdio>
 #include <exception>
@@ -75,7 +76,7 @@ int wmain(int argc, wchar_t** argv) {
   kv::LoadDllsFromSystemFolderOnly();
   std::vector<std::string> arguments;
   arguments.reserve(static_cast<std::size_t>(argc));
-  for (int i = 0; i < argc; ++i) arguments.push_back(kv::cli::Utf8FromWide(argv[i]));
+  for (int i = 0; i < argc; ++i) arguments.push_back(kv::Utf8FromWide(argv[i]));
   std::vector<char*> pointers;
   pointers.reserve(arguments.size() + 1);
   for (std::string& argument : arguments) pointers.push_back(argument.data());

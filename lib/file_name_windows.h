@@ -1,15 +1,11 @@
 // UTF-8 names into the wide paths Windows' own calls take.
 #pragma once
 
+#include <kv7700/utf16.h>
+
 #include <string>
-#include <string_view>
 
 namespace kv {
-
-// False, with `wide` untouched, when `text` is not UTF-8.
-bool WideFromUtf8(std::string_view text, std::wstring* wide);
-// Characters that are not UTF-16 (a lone surrogate) become U+FFFD.
-std::string Utf8FromWide(std::wstring_view text);
 
 // The form of an absolute path with backslashes that the wide calls take
 // at any length: a path that MAX_PATH could cut gets "\\?\" ("\\?\UNC\" for

@@ -1,5 +1,7 @@
 #include "wide_text.h"
 
+#include <kv7700/utf16.h>
+
 #include "win32.h"
 
 namespace kv::ui::win32 {
@@ -16,15 +18,7 @@ std::wstring Widen(std::string_view text) {
 }
 
 std::string Narrow(std::wstring_view text) {
-  if (text.empty()) {
-    return {};
-  }
-  const int size = static_cast<int>(text.size());
-  const int length =
-      WideCharToMultiByte(CP_UTF8, 0, text.data(), size, nullptr, 0, nullptr, nullptr);
-  std::string narrow(static_cast<std::size_t>(length), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, text.data(), size, narrow.data(), length, nullptr, nullptr);
-  return narrow;
+  return Utf8FromWide(text);
 }
 
 }  // namespace kv::ui::win32
