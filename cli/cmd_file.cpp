@@ -2,14 +2,12 @@
 #include <kv7700/device_info.h>
 #include <kv7700/kv7700.h>
 #include <kv7700/save_report.h>
-#include <sys/stat.h>
 
 #include <CLI/CLI.hpp>
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
 #include <memory>
+#include <string>
 #include <utility>
+#include <vector>
 
 #include "command.h"
 #include "config_text.h"

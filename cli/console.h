@@ -1,7 +1,8 @@
-// The console around the tool, the one place where POSIX and Windows differ
-// for it (console_posix.cpp, console_windows.cpp): whether a stream is a
-// terminal that takes the progress line's control sequences, Ctrl-C, and
-// waiting on a hot-plug monitor in a way Ctrl-C ends at once.
+// The console around the tool (console_posix.cpp, console_windows.cpp):
+// whether a stream is a terminal that takes the progress line's control
+// sequences, Ctrl-C, and waiting on a hot-plug monitor in a way Ctrl-C ends
+// at once. The tool's other platform differences are the advice that names
+// the platform's tools (platform_advice.h) and main.cpp's entry point.
 #pragma once
 
 #include <kv7700/hot_plug.h>
