@@ -119,6 +119,14 @@ bool SystemPathOf(const char* name, std::wstring* path) {
   return true;
 }
 
+bool AbsoluteSystemPathOf(const char* name, std::wstring* path) {
+  if (!SystemPathOf(name, path)) return false;
+  if (!StartsWith(*path, L"\\\\")) {
+    if (std::wstring full = FullPathOf(*path); !full.empty()) *path = std::move(full);
+  }
+  return true;
+}
+
 int ErrnoOfSystemError(unsigned long error) {
   switch (error) {
     case ERROR_ACCESS_DENIED:

@@ -19,6 +19,10 @@ std::wstring LongPathForm(std::wstring path);
 // when the name is not UTF-8.
 bool SystemPathOf(const char* name, std::wstring* path);
 
+// SystemPathOf, made absolute whatever its length: ReplaceFileW needs it
+// so under Wine (which fails relative names with ERROR_DIRECTORY).
+bool AbsoluteSystemPathOf(const char* name, std::wstring* path);
+
 // The errno value nearest to a GetLastError() code.
 int ErrnoOfSystemError(unsigned long error);
 

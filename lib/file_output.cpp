@@ -40,6 +40,23 @@ bool NoAttribute(int error) {
 }
 #endif
 
+#ifdef _WIN32
+// The attributes a user sets on a file and a save must not take away.
+constexpr DWORD kKeptAttributes =
+    FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+
+// Gives `path` the kept attributes of `old` (INVALID_FILE_ATTRIBUTES: there
+// was no old file). ReplaceFileW keeps them on Windows; Wine's does not,
+// and a rename never does. A failure here costs an attribute, not the save.
+void KeepAttributes(const std::wstring& path, DWORD old) {
+  if (old == INVALID_FILE_ATTRIBUTES) return;
+  const DWORD now = ::GetFileAttributesW(path.c_str());
+  if (now == INVALID_FILE_ATTRIBUTES) return;
+  const DWORD wanted = (now & ~kKeptAttributes) | (old & kKeptAttributes);
+  if (wanted != now) ::SetFileAttributesW(path.c_str(), wanted);
+}
+#endif
+
 }  // namespace
 
 bool IsPortableOpenMode(const char* mode) {
@@ -135,16 +152,24 @@ bool FileOutput::CopyAcl(std::FILE*, const char*) {
 bool FileOutput::Rename(const char* from, const char* to) {
   std::wstring wideFrom;
   std::wstring wideTo;
-  if (!SystemPathOf(from, &wideFrom) || !SystemPathOf(to, &wideTo)) return false;
+  if (!AbsoluteSystemPathOf(from, &wideFrom) || !AbsoluteSystemPathOf(to, &wideTo)) return false;
+  const DWORD old = ::GetFileAttributesW(wideTo.c_str());
   // No merge errors ignored: a save that cannot keep the old file's ACL
   // fails and leaves it as it was, rather than drop it.
-  if (::ReplaceFileW(wideTo.c_str(), wideFrom.c_str(), nullptr, 0, nullptr, nullptr)) return true;
+  if (::ReplaceFileW(wideTo.c_str(), wideFrom.c_str(), nullptr, 0, nullptr, nullptr)) {
+    KeepAttributes(wideTo, old);
+    return true;
+  }
   DWORD error = ::GetLastError();
   // No old file, or (without a backup name) the old one is gone already and
-  // the new one kept its own name: the new one takes the name.
-  if (error == ERROR_FILE_NOT_FOUND || error == ERROR_UNABLE_TO_MOVE_REPLACEMENT) {
+  // the new one kept its own name: the new one takes the name. Wine's
+  // ReplaceFileW also refuses "\\?\" names, which Windows documents as
+  // taken (ERROR_INVALID_NAME); a rename takes them on both.
+  if (error == ERROR_FILE_NOT_FOUND || error == ERROR_UNABLE_TO_MOVE_REPLACEMENT ||
+      error == ERROR_INVALID_NAME) {
     if (::MoveFileExW(wideFrom.c_str(), wideTo.c_str(),
                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+      KeepAttributes(wideTo, old);
       return true;
     }
     error = ::GetLastError();

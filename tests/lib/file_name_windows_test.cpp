@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 #include <kv7700/file_names.h>
+#include <windows.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -10,6 +11,7 @@
 #include <string>
 
 #include "file_name.h"
+#include "text_file_save.h"
 
 namespace kv {
 namespace {
@@ -85,6 +87,23 @@ TEST(FileNameWindows, AShortRelativeNameIsJudgedByItsFullLength) {
   EXPECT_EQ(PathFromUtf8("x.txt").native(), whole);
   std::filesystem::current_path(start);
   std::filesystem::remove_all(std::filesystem::temp_directory_path() / "kv7700-deep");
+}
+
+// A user's hidden or system file stays so after a save: ReplaceFileW keeps
+// a replaced file's attributes on Windows, and the layer puts them back
+// where it does not (Wine) or where a rename took its place.
+TEST(FileNameWindows, ASaveKeepsTheAttributesTheUserSet) {
+  const std::filesystem::path file =
+      std::filesystem::temp_directory_path() / "kv7700-attributes.txt";
+  for (const DWORD attribute : {FILE_ATTRIBUTE_HIDDEN, FILE_ATTRIBUTE_SYSTEM}) {
+    std::filesystem::remove(file);
+    ASSERT_TRUE(SaveTextFile(Utf8FromWide(file.native()).c_str(), "old\n"));
+    ASSERT_TRUE(::SetFileAttributesW(file.c_str(), attribute));
+    EXPECT_TRUE(SaveTextFile(Utf8FromWide(file.native()).c_str(), "new\n"));
+    EXPECT_NE(::GetFileAttributesW(file.c_str()) & attribute, 0u) << attribute;
+    ::SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_NORMAL);
+  }
+  std::filesystem::remove(file);
 }
 
 }  // namespace

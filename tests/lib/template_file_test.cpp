@@ -328,6 +328,30 @@ TEST_F(TemplateWriterTest, AFullDeviceFileIsWrittenInPlaceAndReportsTheFailure) 
   EXPECT_TRUE(fs::is_character_file("/dev/full"));  // not replaced by a regular file
 }
 
+// A relative name, as kv7700ctl takes it from the user, and a path past 260
+// characters each replace the file they name (Wine's ReplaceFileW refuses
+// both forms, relative and prefixed with \\?\, where Windows' takes them).
+TEST_F(TemplateWriterTest, ARelativeOrLongNameReplacesTheFileItNames) {
+  const std::string deep = (folder.Path() / std::string(120, 'a') / std::string(120, 'b')).string();
+  fs::create_directories(deep);
+  const struct {
+    std::string name;  // as given, from the folder
+    std::string file;
+  } rows[] = {
+      {"relative.txt", folder.File("relative.txt")},
+      {deep + "/" + std::string(40, 'c') + ".txt", deep + "/" + std::string(40, 'c') + ".txt"},
+  };
+  const fs::path start = fs::current_path();
+  fs::current_path(folder.Path());
+  for (const auto& row : rows) {
+    WriteWholeFile(row.file, "the user's template\n");
+    EXPECT_EQ(WriteDevCfgToFile(row.name.c_str()), 1) << row.name.size();
+    EXPECT_NE(ReadWholeFile(row.file), "the user's template\n") << row.name.size();
+  }
+  fs::current_path(start);
+  EXPECT_EQ(folder.Entries(), (std::vector<std::string>{std::string(120, 'a'), "relative.txt"}));
+}
+
 // The C runtime modes a save asks for, and how often it made a file anew.
 class ModeRecorder : public FileOutput {
  public:
