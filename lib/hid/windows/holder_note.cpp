@@ -13,7 +13,7 @@ constexpr DWORD kNoteBytes = 256;
 // Query, read and write (SECTION_QUERY | SECTION_MAP_WRITE | SECTION_MAP_READ)
 // for everyone who may use the sensor's mutex.
 constexpr const wchar_t* kNoteSddl =
-    L"D:(A;;GA;;;SY)(A;;GA;;;BA)(A;;0x0007;;;IU)(A;;0x0007;;;SU)(A;;0x0007;;;LS)"
+    L"D:(A;;GA;;;SY)(A;;GA;;;BA)(A;;0x0007;;;AU)(A;;0x0007;;;SU)(A;;0x0007;;;LS)"
     L"(A;;0x0007;;;NS)";
 
 HANDLE MakeOrOpen(const std::wstring& name, SECURITY_ATTRIBUTES* security) {

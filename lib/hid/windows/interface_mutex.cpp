@@ -11,11 +11,13 @@
 
 namespace kv::hid::windows_backend {
 
-// SY, BA: system, administrators. IU: anyone logged on at a desk or by
-// Remote Desktop. SU: processes started as services. LS, NS: the local and
-// network service accounts. 0x00100001 is SYNCHRONIZE | MUTEX_MODIFY_STATE.
+// SY, BA: system, administrators. AU: every signed-in user, whether at a
+// desk, by Remote Desktop or in a scheduled task (a batch logon, which the
+// interactive group leaves out). SU: processes started as services. LS, NS:
+// the local and network service accounts. 0x00100001 is SYNCHRONIZE |
+// MUTEX_MODIFY_STATE.
 const wchar_t* const kInterfaceMutexSddl =
-    L"D:(A;;GA;;;SY)(A;;GA;;;BA)(A;;0x00100001;;;IU)(A;;0x00100001;;;SU)"
+    L"D:(A;;GA;;;SY)(A;;GA;;;BA)(A;;0x00100001;;;AU)(A;;0x00100001;;;SU)"
     L"(A;;0x00100001;;;LS)(A;;0x00100001;;;NS)";
 
 namespace {

@@ -47,7 +47,7 @@ std::wstring InterfaceMutexName(const std::string& path, const wchar_t* space);
 
 // The security of every sensor's mutex, as SDDL: all rights for the system
 // and administrators; wait and release (SYNCHRONIZE | MUTEX_MODIFY_STATE)
-// for interactive users, services and the service accounts.
+// for every signed-in user, services and the service accounts.
 extern const wchar_t* const kInterfaceMutexSddl;
 
 }  // namespace kv::hid::windows_backend
