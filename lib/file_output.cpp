@@ -187,8 +187,10 @@ bool FileOutput::Remove(const char* path) {
 }
 
 bool FileOutput::SyncFolder(const char*) {
-  // Windows has no documented way to flush a folder; a new name is made
-  // durable by MOVEFILE_WRITE_THROUGH, a replace by the file system's log.
+  // Windows documents no way to flush a folder's names. A rename asks for
+  // MOVEFILE_WRITE_THROUGH; ReplaceFileW has no such flag that works (its
+  // REPLACEFILE_WRITE_THROUGH is documented as unsupported), so a power cut
+  // right after a replace may still bring the old file back, whole.
   return true;
 }
 
