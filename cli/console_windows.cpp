@@ -29,17 +29,38 @@ BOOL WINAPI OnControl(DWORD kind) {
   return TRUE;
 }
 
+// The console's code page before the tool set UTF-8; 0 while unchanged.
+std::atomic<UINT> g_givenCodePage{0};
+
+void RestoreCodePage() {
+  if (const UINT given = g_givenCodePage.exchange(0)) ::SetConsoleOutputCP(given);
+}
+
+// Registered first, so it runs last: for a Ctrl-C or Ctrl-Break that no
+// command handles, and for the console being closed, logged off or shut
+// down, after which the system ends the process without running atexit.
+BOOL WINAPI RestoreOnControl(DWORD) {
+  RestoreCodePage();
+  return FALSE;  // the system's own handling follows, as before
+}
+
 }  // namespace
 
 void PrepareConsole() {
   // The tool writes UTF-8 (file names in any script among it); a console
-  // shows it as such only in the UTF-8 code page, given back at the end.
-  // Pipes and files get the UTF-8 bytes as on Linux. A write to a closed
-  // pipe fails (and ends the streaming commands) without killing the process.
-  static const UINT given = ::GetConsoleOutputCP();
-  if (given != 0 && given != CP_UTF8 && ::SetConsoleOutputCP(CP_UTF8)) {
-    std::atexit([] { ::SetConsoleOutputCP(given); });
-  }
+  // shows it as such only in the UTF-8 code page, given back on every way
+  // out, so the user's cmd.exe is left as it was. Pipes and files get the
+  // UTF-8 bytes as on Linux. A write to a closed pipe fails (and ends the
+  // streaming commands) without killing the process.
+  static bool prepared = false;
+  if (prepared) return;
+  prepared = true;
+  const UINT given = ::GetConsoleOutputCP();
+  if (given == 0 || given == CP_UTF8) return;
+  g_givenCodePage = given;
+  ::SetConsoleCtrlHandler(RestoreOnControl, TRUE);
+  std::atexit(RestoreCodePage);
+  if (!::SetConsoleOutputCP(CP_UTF8)) g_givenCodePage = 0;
 }
 
 bool IsTerminal(std::FILE* stream) {

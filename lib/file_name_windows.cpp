@@ -85,31 +85,45 @@ std::wstring LongPathForm(std::wstring path) {
   return driveAbsolute ? L"\\\\?\\" + path : path;
 }
 
+// The absolute form of `path`, as the system would make it; empty when it
+// cannot be had.
+std::wstring FullPathOf(const std::wstring& path) {
+  const DWORD length = ::GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+  if (length == 0) return {};
+  std::wstring full(length, L'\0');
+  const DWORD written = ::GetFullPathNameW(path.c_str(), length, full.data(), nullptr);
+  if (written == 0 || written >= length) return {};
+  full.resize(written);
+  return full;
+}
+
 bool SystemPathOf(const char* name, std::wstring* path) {
   std::wstring wide;
   if (!WideFromUtf8(name, &wide)) {
     errno = EILSEQ;
     return false;
   }
-  const bool prefixed = StartsWith(wide, L"\\\\?\\");
-  if (!prefixed) {
-    for (wchar_t& c : wide) {
-      if (c == L'/') c = L'\\';
-    }
+  if (wide.empty() || StartsWith(wide, L"\\\\?\\") || StartsWith(wide, L"\\\\.\\")) {
+    *path = std::move(wide);
+    return true;
   }
-  if (!prefixed && wide.size() >= kShortPathLimit) {
-    // "\\?\" turns off the system's own handling of ".", ".." and relative
-    // names, so the name is made absolute first.
-    const DWORD length = ::GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
-    std::wstring full(length, L'\0');
-    const DWORD written =
-        length > 0 ? ::GetFullPathNameW(wide.c_str(), length, full.data(), nullptr) : 0;
-    if (written > 0 && written < length) {
-      full.resize(written);
-      wide = std::move(full);
-    }
+  for (wchar_t& c : wide) {
+    if (c == L'/') c = L'\\';
   }
-  *path = LongPathForm(std::move(wide));
+  // What MAX_PATH limits is the full path the system makes, so a short
+  // relative name in a deep working folder needs the prefix as much as a
+  // long one. "\\?\" turns off the system's own handling of ".", ".." and
+  // relative names, so the prefixed form is made from the absolute one.
+  std::wstring full = FullPathOf(wide);
+  *path = full.size() >= kShortPathLimit ? LongPathForm(std::move(full)) : std::move(wide);
+  return true;
+}
+
+bool AbsoluteSystemPathOf(const char* name, std::wstring* path) {
+  if (!SystemPathOf(name, path)) return false;
+  if (!StartsWith(*path, L"\\\\")) {
+    if (std::wstring full = FullPathOf(*path); !full.empty()) *path = std::move(full);
+  }
   return true;
 }
 
@@ -117,6 +131,7 @@ int ErrnoOfSystemError(unsigned long error) {
   switch (error) {
     case ERROR_ACCESS_DENIED:
     case ERROR_SHARING_VIOLATION:
+    case ERROR_UNABLE_TO_REMOVE_REPLACED:
     case ERROR_LOCK_VIOLATION:
       return EACCES;
     case ERROR_FILE_NOT_FOUND:
@@ -141,9 +156,12 @@ int ErrnoOfSystemError(unsigned long error) {
 
 std::filesystem::path PathFromUtf8(std::string_view name) {
   std::wstring wide;
+  // Through the same prefixing rule as every other call, so reads and
+  // std::filesystem's calls reach a long path too.
+  if (SystemPathOf(std::string(name).c_str(), &wide)) return std::filesystem::path(wide);
   // A name that is not UTF-8 keeps its bytes one to a character; opening it
   // then fails as a missing file would.
-  if (!WideFromUtf8(name, &wide)) wide.assign(name.begin(), name.end());
+  wide.assign(name.begin(), name.end());
   return std::filesystem::path(wide);
 }
 

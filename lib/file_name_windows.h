@@ -12,10 +12,16 @@ namespace kv {
 // a share). Short, relative and already prefixed paths stay as they are.
 std::wstring LongPathForm(std::wstring path);
 
-// The wide path for a UTF-8 name: slashes turned to backslashes, and a
-// long name made absolute and given LongPathForm. False with errno EILSEQ
+// The wide path for a UTF-8 name, the one rule every file call (reads
+// included) goes through: slashes turned to backslashes, and a name whose
+// full path MAX_PATH could cut (a short relative name in a deep working
+// folder too) made absolute and given LongPathForm. False with errno EILSEQ
 // when the name is not UTF-8.
 bool SystemPathOf(const char* name, std::wstring* path);
+
+// SystemPathOf, made absolute whatever its length: ReplaceFileW needs it
+// so under Wine (which fails relative names with ERROR_DIRECTORY).
+bool AbsoluteSystemPathOf(const char* name, std::wstring* path);
 
 // The errno value nearest to a GetLastError() code.
 int ErrnoOfSystemError(unsigned long error);

@@ -2,11 +2,13 @@
 
 #include <kv7700/file_names.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <string>
 #include <vector>
 
 #ifdef _WIN32
+#include <fcntl.h>
 #include <io.h>
 #include <windows.h>
 
@@ -38,9 +40,44 @@ bool NoAttribute(int error) {
 }
 #endif
 
+#ifdef _WIN32
+// The attributes a user sets on a file and a save must not take away.
+constexpr DWORD kKeptAttributes =
+    FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+
+// Gives `path` the kept attributes of `old` (INVALID_FILE_ATTRIBUTES: there
+// was no old file). ReplaceFileW keeps them on Windows; Wine's does not,
+// and a rename never does. A failure here costs an attribute, not the save.
+void KeepAttributes(const std::wstring& path, DWORD old) {
+  if (old == INVALID_FILE_ATTRIBUTES) return;
+  const DWORD now = ::GetFileAttributesW(path.c_str());
+  if (now == INVALID_FILE_ATTRIBUTES) return;
+  const DWORD wanted = (now & ~kKeptAttributes) | (old & kKeptAttributes);
+  if (wanted != now) ::SetFileAttributesW(path.c_str(), wanted);
+}
+#endif
+
 }  // namespace
 
+bool IsPortableOpenMode(const char* mode) {
+  // msvcrt.dll's own flags ("c", "n", "ccs=") are left out too: Linux's
+  // C library does not know them.
+  if (mode == nullptr) return false;
+  const std::string_view text(mode);
+  if (text.empty() || text.find_first_not_of("rwa+bt") != std::string_view::npos) return false;
+  if (text.find_first_of("rwa", 1) != std::string_view::npos || text.find_first_of("rwa") != 0) {
+    return false;
+  }
+  const auto count = [&](char c) { return std::count(text.begin(), text.end(), c); };
+  return count('+') <= 1 && count('b') + count('t') <= 1;
+}
+
 std::FILE* FileOutput::Open(const char* path, const char* mode) {
+  // Refused on every system, so a mode Windows would refuse fails here too.
+  if (!IsPortableOpenMode(mode)) {
+    errno = EINVAL;
+    return nullptr;
+  }
   return OpenFileByName(path, mode);
 }
 
@@ -58,6 +95,32 @@ bool FileOutput::Close(std::FILE* file) {
 
 #ifdef _WIN32
 
+std::FILE* FileOutput::CreateNew(const char* path) {
+  std::wstring wide;
+  if (!SystemPathOf(path, &wide)) return nullptr;
+  // Shared with nobody until it is closed and put in place.
+  HANDLE handle = ::CreateFileW(wide.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) {
+    errno = ErrnoOfSystemError(::GetLastError());
+    return nullptr;
+  }
+  // Text mode, as the template files have always been written on Windows.
+  const int fd = ::_open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_WRONLY | _O_TEXT);
+  if (fd < 0) {
+    ::CloseHandle(handle);
+    errno = EMFILE;
+    return nullptr;
+  }
+  std::FILE* file = ::_fdopen(fd, "w");
+  if (file == nullptr) {
+    const int error = errno;
+    ::_close(fd);  // closes the handle too
+    errno = error;
+  }
+  return file;
+}
+
 std::FILE* FileOutput::OpenExisting(const char* path) {
   return OpenFileByName(path, "r+");  // opens without emptying; Windows files are readable
 }
@@ -67,7 +130,11 @@ bool FileOutput::Truncate(std::FILE* file, long length) {
 }
 
 bool FileOutput::Sync(std::FILE* file) {
-  return _commit(_fileno(file)) == 0;
+  if (std::fflush(file) != 0) return false;
+  const HANDLE handle = reinterpret_cast<HANDLE>(::_get_osfhandle(::_fileno(file)));
+  if (handle != INVALID_HANDLE_VALUE && ::FlushFileBuffers(handle)) return true;
+  errno = handle == INVALID_HANDLE_VALUE ? EBADF : ErrnoOfSystemError(::GetLastError());
+  return false;
 }
 
 bool FileOutput::Chown(std::FILE*, std::uint32_t, std::uint32_t) {
@@ -79,19 +146,35 @@ bool FileOutput::Chmod(std::FILE*, std::uint32_t) {
 }
 
 bool FileOutput::CopyAcl(std::FILE*, const char*) {
-  return true;  // a new file inherits the folder's ACL, as the old one did
+  return true;  // Rename's ReplaceFileW carries the old file's ACL over
 }
 
 bool FileOutput::Rename(const char* from, const char* to) {
   std::wstring wideFrom;
   std::wstring wideTo;
-  if (!SystemPathOf(from, &wideFrom) || !SystemPathOf(to, &wideTo)) return false;
-  // rename() refuses an existing target on Windows.
-  if (MoveFileExW(wideFrom.c_str(), wideTo.c_str(),
-                  MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+  if (!AbsoluteSystemPathOf(from, &wideFrom) || !AbsoluteSystemPathOf(to, &wideTo)) return false;
+  const DWORD old = ::GetFileAttributesW(wideTo.c_str());
+  // No merge errors ignored: a save that cannot keep the old file's ACL
+  // fails and leaves it as it was, rather than drop it.
+  if (::ReplaceFileW(wideTo.c_str(), wideFrom.c_str(), nullptr, 0, nullptr, nullptr)) {
+    KeepAttributes(wideTo, old);
     return true;
   }
-  errno = ErrnoOfSystemError(GetLastError());
+  DWORD error = ::GetLastError();
+  // No old file, or (without a backup name) the old one is gone already and
+  // the new one kept its own name: the new one takes the name. Wine's
+  // ReplaceFileW also refuses "\\?\" names, which Windows documents as
+  // taken (ERROR_INVALID_NAME); a rename takes them on both.
+  if (error == ERROR_FILE_NOT_FOUND || error == ERROR_UNABLE_TO_MOVE_REPLACEMENT ||
+      error == ERROR_INVALID_NAME) {
+    if (::MoveFileExW(wideFrom.c_str(), wideTo.c_str(),
+                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+      KeepAttributes(wideTo, old);
+      return true;
+    }
+    error = ::GetLastError();
+  }
+  errno = ErrnoOfSystemError(error);
   return false;
 }
 
@@ -104,10 +187,26 @@ bool FileOutput::Remove(const char* path) {
 }
 
 bool FileOutput::SyncFolder(const char*) {
-  return true;  // MOVEFILE_WRITE_THROUGH made the rename durable
+  // Windows documents no way to flush a folder's names. A rename asks for
+  // MOVEFILE_WRITE_THROUGH; ReplaceFileW has no such flag that works (its
+  // REPLACEFILE_WRITE_THROUGH is documented as unsupported), so a power cut
+  // right after a replace may still bring the old file back, whole.
+  return true;
 }
 
 #else
+
+std::FILE* FileOutput::CreateNew(const char* path) {
+  const int fd = ::open(path, O_WRONLY | O_CREAT | O_EXCL | O_NOCTTY | O_CLOEXEC, 0666);
+  if (fd < 0) return nullptr;
+  std::FILE* file = ::fdopen(fd, "w");
+  if (file == nullptr) {
+    const int error = errno;
+    ::close(fd);
+    errno = error;
+  }
+  return file;
+}
 
 std::FILE* FileOutput::OpenExisting(const char* path) {
   const int fd = ::open(path, O_WRONLY | O_NOCTTY | O_CLOEXEC);

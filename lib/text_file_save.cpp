@@ -91,8 +91,8 @@ int CloseAfterFailure(std::FILE* file) {
   return error;
 }
 
-// A name in the target's folder that no file has yet; the exclusive open
-// ("x") makes sure of it, so a few tries are enough.
+// A name in the target's folder that no file has yet; the exclusive
+// creation makes sure of it, so a few tries are enough.
 std::FILE* CreateTemporaryBeside(const fs::path& target, fs::path* temporary) {
   static constexpr char kHex[] = "0123456789abcdef";
   std::random_device entropy;
@@ -102,7 +102,7 @@ std::FILE* CreateTemporaryBeside(const fs::path& target, fs::path* temporary) {
     name += ".tmp";
     *temporary = target.parent_path() / name;
     errno = 0;
-    if (std::FILE* file = GetFileOutput().Open(Utf8Of(*temporary).c_str(), "wx")) return file;
+    if (std::FILE* file = GetFileOutput().CreateNew(Utf8Of(*temporary).c_str())) return file;
     if (errno != EEXIST) return nullptr;  // the folder refuses, not a clash
   }
   return nullptr;
@@ -187,7 +187,12 @@ Replace ReplaceThroughTemporary(const fs::path& target, std::string_view text,
     result = Replace::Failed;
   }
   if (result != Replace::Done) {
-    out.Remove(Utf8Of(temporary).c_str());
+    // A replace that failed half-way may have taken the old file away
+    // (ReplaceFileW can): the temporary then holds the only copy, and stays.
+    struct stat left {};
+    if (old == nullptr || StatByName(Utf8Of(target).c_str(), &left) == 0 || errno != ENOENT) {
+      out.Remove(Utf8Of(temporary).c_str());
+    }
     return result;
   }
   if (!out.SyncFolder(FolderOf(target).c_str())) {

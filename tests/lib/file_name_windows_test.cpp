@@ -3,9 +3,15 @@
 
 #include <gtest/gtest.h>
 #include <kv7700/file_names.h>
+#include <windows.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <filesystem>
 #include <string>
+
+#include "file_name.h"
+#include "text_file_save.h"
 
 namespace kv {
 namespace {
@@ -57,6 +63,47 @@ TEST(FileNameWindows, LongPathsGetThePrefixTheWideCallsNeed) {
   ASSERT_TRUE(SystemPathOf(Utf8FromWide(folder + L"/x.txt").c_str(), &path));
   EXPECT_EQ(path.rfind(L"\\\\?\\", 0), 0u) << Utf8FromWide(path);
   EXPECT_EQ(path.substr(path.size() - folder.size() - 6), folder + L"\\x.txt");
+}
+
+// MAX_PATH limits the full path the system makes from a name, so a short
+// name in a working folder of 250 characters needs the prefix too, for
+// reads (PathFromUtf8, which std::filesystem and the streams take) as for
+// writes.
+TEST(FileNameWindows, AShortRelativeNameIsJudgedByItsFullLength) {
+  const std::filesystem::path start = std::filesystem::current_path();
+  std::filesystem::path deep = std::filesystem::temp_directory_path() / "kv7700-deep";
+  while (deep.native().size() < 250)
+    deep /= std::wstring(
+        std::min<std::size_t>(40, std::max<std::size_t>(1, 252 - deep.native().size())), L'f');
+  ASSERT_TRUE(std::filesystem::create_directories(deep) || std::filesystem::is_directory(deep));
+  std::wstring path;
+  ASSERT_TRUE(SystemPathOf("x.txt", &path));
+  EXPECT_EQ(path, L"x.txt") << "a short working folder leaves a short name alone";
+
+  std::filesystem::current_path(deep);
+  ASSERT_TRUE(SystemPathOf("x.txt", &path));
+  const std::wstring whole = L"\\\\?\\" + deep.native() + L"\\x.txt";
+  EXPECT_EQ(path, whole) << Utf8FromWide(path);
+  EXPECT_EQ(PathFromUtf8("x.txt").native(), whole);
+  std::filesystem::current_path(start);
+  std::filesystem::remove_all(std::filesystem::temp_directory_path() / "kv7700-deep");
+}
+
+// A user's hidden or system file stays so after a save: ReplaceFileW keeps
+// a replaced file's attributes on Windows, and the layer puts them back
+// where it does not (Wine) or where a rename took its place.
+TEST(FileNameWindows, ASaveKeepsTheAttributesTheUserSet) {
+  const std::filesystem::path file =
+      std::filesystem::temp_directory_path() / "kv7700-attributes.txt";
+  for (const DWORD attribute : {FILE_ATTRIBUTE_HIDDEN, FILE_ATTRIBUTE_SYSTEM}) {
+    std::filesystem::remove(file);
+    ASSERT_TRUE(SaveTextFile(Utf8FromWide(file.native()).c_str(), "old\n"));
+    ASSERT_TRUE(::SetFileAttributesW(file.c_str(), attribute));
+    EXPECT_TRUE(SaveTextFile(Utf8FromWide(file.native()).c_str(), "new\n"));
+    EXPECT_NE(::GetFileAttributesW(file.c_str()) & attribute, 0u) << attribute;
+    ::SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_NORMAL);
+  }
+  std::filesystem::remove(file);
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include <unistd.h>
 #endif
 
+#include <cerrno>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -325,6 +326,76 @@ TEST_F(TemplateWriterTest, AFullDeviceFileIsWrittenInPlaceAndReportsTheFailure) 
   if (!fs::is_character_file("/dev/full")) GTEST_SKIP() << "no /dev/full here";
   EXPECT_EQ(WriteDevCfgToFile("/dev/full"), 0);
   EXPECT_TRUE(fs::is_character_file("/dev/full"));  // not replaced by a regular file
+}
+
+// A relative name, as kv7700ctl takes it from the user, and a path past 260
+// characters each replace the file they name (Wine's ReplaceFileW refuses
+// both forms, relative and prefixed with \\?\, where Windows' takes them).
+TEST_F(TemplateWriterTest, ARelativeOrLongNameReplacesTheFileItNames) {
+  const std::string deep = (folder.Path() / std::string(120, 'a') / std::string(120, 'b')).string();
+  fs::create_directories(deep);
+  const struct {
+    std::string name;  // as given, from the folder
+    std::string file;
+  } rows[] = {
+      {"relative.txt", folder.File("relative.txt")},
+      {deep + "/" + std::string(40, 'c') + ".txt", deep + "/" + std::string(40, 'c') + ".txt"},
+  };
+  const fs::path start = fs::current_path();
+  fs::current_path(folder.Path());
+  for (const auto& row : rows) {
+    WriteWholeFile(row.file, "the user's template\n");
+    EXPECT_EQ(WriteDevCfgToFile(row.name.c_str()), 1) << row.name.size();
+    EXPECT_NE(ReadWholeFile(row.file), "the user's template\n") << row.name.size();
+  }
+  fs::current_path(start);
+  EXPECT_EQ(folder.Entries(), (std::vector<std::string>{std::string(120, 'a'), "relative.txt"}));
+}
+
+// The C runtime modes a save asks for, and how often it made a file anew.
+class ModeRecorder : public FileOutput {
+ public:
+  std::vector<std::string> modes;
+  int created = 0;
+  std::FILE* Open(const char* path, const char* mode) override {
+    modes.emplace_back(mode);
+    return FileOutput::Open(path, mode);
+  }
+  std::FILE* CreateNew(const char* path) override {
+    ++created;
+    return FileOutput::CreateNew(path);
+  }
+};
+
+// MinGW links msvcrt.dll, which fails an open in a mode it does not know
+// ("wx", say) where Wine's and glibc's succeed: every build checks that no
+// save asks for one, and that the base seam refuses one as Windows would.
+TEST_F(TemplateWriterTest, SavesHandTheCRuntimeOnlyModesMsvcrtKnows) {
+  const std::string plain = folder.File("plain.txt");
+  const std::string linked = folder.File("linked.txt");
+  WriteWholeFile(plain, "old\n");
+  WriteWholeFile(linked, "old\n");
+  fs::create_hard_link(linked, folder.File("other name.txt"));
+  ModeRecorder recorder;
+  SetFileOutput(&recorder);
+  for (const std::string& path : {folder.File("new.txt"), plain, linked}) {
+    EXPECT_EQ(WriteDevCfgToFile(path.c_str()), 1) << path;
+  }
+  SetFileOutput(nullptr);
+  EXPECT_EQ(recorder.created, 2);  // the new file and the plain one; the linked one in place
+  for (const std::string& mode : recorder.modes)
+    EXPECT_TRUE(IsPortableOpenMode(mode.c_str())) << mode;
+
+  for (const char* mode : {"r", "w", "a", "r+", "w+b", "rb", "wt", "a+t", "rb+"}) {
+    EXPECT_TRUE(IsPortableOpenMode(mode)) << mode;
+  }
+  for (const char* mode : {"wx", "w+x", "re", "wc", "w, ccs=UTF-8", "", "+w", "rw", "wbt", "w++"}) {
+    EXPECT_FALSE(IsPortableOpenMode(mode)) << mode;
+    errno = 0;
+    EXPECT_EQ(GetFileOutput().Open(folder.File("refused.txt").c_str(), mode), nullptr) << mode;
+    EXPECT_EQ(errno, EINVAL) << mode;
+  }
+  EXPECT_FALSE(fs::exists(folder.File("refused.txt")));
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <gmock/gmock.h>
 #include <kv7700/device_info.h>
 #include <kv7700/status_codes.h>
+#include <kv7700/utf16.h>
 
 #include <cctype>
 #include <cstring>
@@ -19,6 +20,10 @@
 #include "hid/windows/interface_mutex.h"
 #include "hid/windows/open_security.h"
 #include "hid/windows/sensor_path.h"
+#include "process_name_windows.h"
+// After windows.h, which it needs.
+#include <sddl.h>
+
 #include "support/library_fixture.h"
 
 namespace kv {
@@ -123,8 +128,33 @@ TEST(WindowsInterfaceMutex, OnePathInAnyCaseIsOneMutexThatExcludesOthers) {
     return had;
   };
   EXPECT_FALSE(otherProgram());
+  // The other side learns who holds it, as the holder wrote it.
+  EXPECT_EQ(theirs.Holder(), kv::ThisProcessDescription());
   mine.Release();
+  EXPECT_EQ(theirs.Holder(), "");
   EXPECT_TRUE(otherProgram());
+}
+
+// A name someone made first with a DACL that shuts this user out (anyone
+// may try that) is a failure that names the lock, never a session-local
+// mutex of this program's own that would exclude nobody.
+TEST(WindowsInterfaceMutex, AMutexThatCannotBeOpenedIsAFailureThatSaysSo) {
+  const std::string path = "\\\\?\\hid#vid_18c8&pid_2bfa#squatted";
+  const std::wstring name = win::InterfaceMutexName(path, L"Global");
+  PSECURITY_DESCRIPTOR systemOnly = nullptr;
+  ASSERT_TRUE(::ConvertStringSecurityDescriptorToSecurityDescriptorW(
+      L"O:SYD:(A;;GA;;;SY)", SDDL_REVISION_1, &systemOnly, nullptr));
+  SECURITY_ATTRIBUTES security{sizeof(security), systemOnly, FALSE};
+  HANDLE squatter = ::CreateMutexW(&security, FALSE, name.c_str());
+  ::LocalFree(systemOnly);
+  ASSERT_NE(squatter, nullptr) << ::GetLastError();
+
+  win::InterfaceMutex mutex(path);
+  const bool held = mutex.TryHold();
+  ::CloseHandle(squatter);
+  if (held) GTEST_SKIP() << "this system lets its user past any DACL (Wine does not check)";
+  EXPECT_NE(mutex.Failure().find(kv::Utf8FromWide(name)), std::string::npos) << mutex.Failure();
+  EXPECT_NE(mutex.Failure().find("cannot take turns"), std::string::npos) << mutex.Failure();
 }
 
 TEST(WindowsSensorPath, PrefixesOfBothVendorsMatchInAnyCase) {

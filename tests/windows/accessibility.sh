@@ -32,8 +32,24 @@ for dpi in 144 192; do
 done
 
 # Windows stretches the bitmaps of a program that does not say it scales
-# itself.
+# itself. Per-monitor v2 rescales the pages' dialogs; where only v1 exists
+# nothing would, so there the program is system aware (Wine reads neither:
+# this checks what the manifest asks for, not what Windows makes of it).
 declares_dpi_awareness() {
-  grep -aq 'PerMonitorV2, PerMonitor' "$config" && grep -aq 'true/pm' "$config"
+  grep -aq '>PerMonitorV2, System<' "$config" && grep -aq '>true</dpiAware>' "$config"
 }
-check "kv7700-config.exe declares per-monitor dpi awareness" declares_dpi_awareness
+check "kv7700-config.exe declares per-monitor v2 dpi awareness, system awareness before" \
+  declares_dpi_awareness
+
+# Without supportedOS Windows runs a program with older behaviour.
+declares_supported_windows() {
+  local program id
+  for program in "$config" "$tool"; do
+    for id in 35138b9a-5d96-4fbd-8e2d-a2440225f93a 4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38 \
+      1f676c76-80e1-4239-95bb-83d0f6d0da78 8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a; do
+      grep -aq "supportedOS Id=\"{$id}\"" "$program" || { echo "   $program: no $id"; return 1; }
+    done
+  done
+}
+check "kv7700-config.exe and kv7700ctl.exe list Windows 7, 8, 8.1 and 10/11 as supported" \
+  declares_supported_windows

@@ -69,3 +69,71 @@ window_saved_and_restored() {
 }
 check "kv7700-config.exe saves to and restores from files named in three scripts" \
   window_saved_and_restored
+
+# A short relative name from a working folder of 250 characters and more:
+# the system makes a full path past MAX_PATH from it, so the name must take
+# the "\\?\" prefix by its full length (Wine accepts it either way; the
+# unit test FileNameWindows.AShortRelativeNameIsJudgedByItsFullLength checks
+# the form Windows needs).
+deep_dir=$names_dir/$(printf 'e%.0s' {1..60})/$(printf 'f%.0s' {1..60})/$(printf 'g%.0s' {1..60})
+while [ ${#deep_dir} -lt 250 ]; do deep_dir=$deep_dir/h; done
+mkdir -p "$deep_dir"
+cp "$names_dir/changed.json" "$deep_dir/changed.json"
+short_name_in_deep_folder() {
+  local out status=0
+  echo "   working folder: ${#deep_dir} characters"
+  out=$(cd "$deep_dir" && "$wine" "$names_tool" --simulate=changed.json save t.txt 2>&1) ||
+    status=$?
+  echo "   ${out:0:160}"
+  [ "$status" = 0 ] && [ -f "$deep_dir/t.txt" ] || return 1
+  diff <(tr -d '\r' <"$deep_dir/t.txt") "$names_dir/expected.txt" >/dev/null || return 1
+  rm -f "$deep_dir/restored.json"
+  out=$(cd "$deep_dir" && "$wine" "$names_tool" --simulate=restored.json load t.txt 2>&1) ||
+    { echo "   $out" | head -3; return 1; }
+  [ "$("$linux_tool" --simulate="$deep_dir/restored.json" show)" = "$expected_show" ]
+}
+check "kv7700ctl.exe saves and loads 't.txt' in a working folder of 250+ characters" \
+  short_name_in_deep_folder
+
+# A save over a hidden file keeps it hidden (ReplaceFileW takes the old
+# file's attributes; a plain rename would leave a visible file), and a
+# read-only file is refused and left as it was. Attributes as Wine's own
+# attrib.exe sets and reads them.
+attributes_of() {  # the attribute letters attrib.exe prints for Z:NAME
+  "$wine" attrib "Z:${1//\//\\}" 2>/dev/null | tr -d '\r' | sed 's/Z:.*//;s/ //g'
+}
+attributes_kept() {
+  local hidden=$names_dir/hidden.txt readonly=$names_dir/readonly.txt out status=0
+  rm -f "$hidden" "$readonly"
+  echo "old" >"$hidden"
+  echo "old" >"$readonly"
+  "$wine" attrib +h "Z:${hidden//\//\\}" >/dev/null 2>&1
+  "$wine" attrib +r "Z:${readonly//\//\\}" >/dev/null 2>&1
+  echo "   before: hidden.txt '$(attributes_of "$hidden")', readonly.txt '$(attributes_of "$readonly")'"
+  [[ $(attributes_of "$hidden") == *H* ]] || { echo "   attrib +h did not take"; return 1; }
+  out=$(cd "$names_dir" && "$wine" "$names_tool" --simulate=changed.json save hidden.txt 2>&1) ||
+    { echo "   $out" | head -2; return 1; }
+  diff <(tr -d '\r' <"$hidden") "$names_dir/expected.txt" >/dev/null ||
+    { echo "   hidden.txt was not saved"; return 1; }
+  out=$(cd "$names_dir" && "$wine" "$names_tool" --simulate=changed.json save readonly.txt 2>&1) ||
+    status=$?
+  echo "   read-only: ${out:0:160}"
+  echo "   after: hidden.txt '$(attributes_of "$hidden")', readonly.txt '$(attributes_of "$readonly")'"
+  [[ $(attributes_of "$hidden") == *H* ]] && [ "$status" != 0 ] &&
+    [ "$(cat "$readonly")" = old ] && [[ $(attributes_of "$readonly") == *R* ]]
+}
+check "kv7700ctl.exe keeps a hidden file hidden and leaves a read-only one alone" attributes_kept
+
+# An emulated sensor's file past 260 characters is read, not taken for a
+# missing one and replaced by a factory-fresh sensor.
+long_sensor=$names_dir/$long_folder/$(printf 's%.0s' {1..60}).json
+long_sensor_read() {
+  local before shown
+  echo "   ${#long_sensor} characters"
+  cp "$names_dir/changed.json" "$long_sensor"
+  before=$(md5sum <"$long_sensor")
+  shown=$("$wine" "$names_tool" --simulate="Z:${long_sensor//\//\\}" show 2>&1 | tr -d '\r')
+  echo "   $(grep -i '^ *MaxDistS' <<<"$shown" | head -1)"
+  [ "$(md5sum <"$long_sensor")" = "$before" ] && grep -qE 'MaxDistS[ =:]+33\b' <<<"$shown"
+}
+check "kv7700ctl.exe reads a 300-character --simulate file and leaves it as it was" long_sensor_read

@@ -5,6 +5,8 @@
 #include <oleacc.h>
 // clang-format on
 
+#include <optional>
+
 #include "system_functions.h"
 
 namespace kv::ui::win32 {
@@ -17,8 +19,9 @@ constexpr UINT_PTR kSubclassId = 0x4B56;
 // the control's own name goes to the system's object.
 class NamedAccessible final : public IAccessible, public IOleWindow {
  public:
-  NamedAccessible(IAccessible* standard, HWND window, std::wstring name)
-      : standard_(standard), window_(window), name_(std::move(name)) {
+  NamedAccessible(IAccessible* standard, HWND window, std::wstring name,
+                  std::optional<std::wstring> value)
+      : standard_(standard), window_(window), name_(std::move(name)), value_(std::move(value)) {
     standard_->AddRef();
   }
   NamedAccessible(const NamedAccessible&) = delete;
@@ -98,6 +101,10 @@ class NamedAccessible final : public IAccessible, public IOleWindow {
     return standard_->get_accChild(child, out);
   }
   HRESULT STDMETHODCALLTYPE get_accValue(VARIANT child, BSTR* value) override {
+    if (value && value_ && child.vt == VT_I4 && child.lVal == CHILDID_SELF) {
+      *value = SysAllocStringLen(value_->data(), static_cast<UINT>(value_->size()));
+      return *value ? S_OK : E_OUTOFMEMORY;
+    }
     return standard_->get_accValue(child, value);
   }
   HRESULT STDMETHODCALLTYPE get_accDescription(VARIANT child, BSTR* text) override {
@@ -156,11 +163,12 @@ class NamedAccessible final : public IAccessible, public IOleWindow {
   IAccessible* standard_;
   HWND window_;
   std::wstring name_;
+  std::optional<std::wstring> value_;
   LONG references_ = 1;
 };
 
 LRESULT CALLBACK NamedControlProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
-                                  UINT_PTR /*id*/, DWORD_PTR name) {
+                                  UINT_PTR /*id*/, DWORD_PTR answer) {
   const OleaccFunctions& oleacc = Oleacc();
   // OBJID_CLIENT comes as a 32-bit value, sign-extended or not.
   if (message == WM_GETOBJECT &&
@@ -169,8 +177,10 @@ LRESULT CALLBACK NamedControlProc(HWND window, UINT message, WPARAM wParam, LPAR
     IAccessible* standard = nullptr;
     if (SUCCEEDED(oleacc.createStdAccessibleObject(window, OBJID_CLIENT, IID_IAccessible,
                                                    reinterpret_cast<void**>(&standard)))) {
-      auto* named =
-          new NamedAccessible(standard, window, *reinterpret_cast<const std::wstring*>(name));
+      const auto& given = *reinterpret_cast<const AccessibleAnswer*>(answer);
+      auto* named = new NamedAccessible(
+          standard, window, given.name,
+          given.hasValue ? std::optional<std::wstring>(given.value) : std::nullopt);
       standard->Release();
       const LRESULT result =
           oleacc.lresultFromObject(IID_IAccessible, wParam, static_cast<IAccessible*>(named));
@@ -219,16 +229,39 @@ void AccessibleNames::Name(HWND control, const std::wstring& name) {
   const bool first = !entry;
   if (first) {
     entry = std::make_unique<Entry>();
+  } else if (entry->answer.name == name) {
+    return;
   }
-  entry->name = name;
+  entry->answer.name = name;
   if (store_ && (first || entry->annotated)) {
     entry->annotated = SUCCEEDED(store_->SetHwndPropStr(
         control, static_cast<DWORD>(OBJID_CLIENT), CHILDID_SELF, PROPID_ACC_NAME, name.c_str()));
   }
   if (first && !entry->annotated) {
     SetWindowSubclass(control, &NamedControlProc, kSubclassId,
-                      reinterpret_cast<DWORD_PTR>(&entry->name));
+                      reinterpret_cast<DWORD_PTR>(&entry->answer));
   }
+  if (!first) {
+    NotifyWinEvent(EVENT_OBJECT_NAMECHANGE, control, OBJID_CLIENT, CHILDID_SELF);
+  }
+}
+
+void AccessibleNames::Value(HWND control, const std::wstring& value) {
+  const auto found = names_.find(control);
+  if (found == names_.end()) {
+    return;
+  }
+  Entry& entry = *found->second;
+  if (entry.answer.hasValue && entry.answer.value == value) {
+    return;
+  }
+  entry.answer.value = value;
+  entry.answer.hasValue = true;
+  if (entry.annotated) {
+    store_->SetHwndPropStr(control, static_cast<DWORD>(OBJID_CLIENT), CHILDID_SELF,
+                           PROPID_ACC_VALUE, value.c_str());
+  }
+  NotifyWinEvent(EVENT_OBJECT_VALUECHANGE, control, OBJID_CLIENT, CHILDID_SELF);
 }
 
 bool AccessibleNames::Annotated(HWND control) const {
@@ -242,8 +275,9 @@ void AccessibleNames::Clear() {
       continue;
     }
     if (entry->annotated) {
-      MSAAPROPID name = PROPID_ACC_NAME;
-      store_->ClearHwndProps(control, static_cast<DWORD>(OBJID_CLIENT), CHILDID_SELF, &name, 1);
+      MSAAPROPID given[] = {PROPID_ACC_NAME, PROPID_ACC_VALUE};
+      store_->ClearHwndProps(control, static_cast<DWORD>(OBJID_CLIENT), CHILDID_SELF, given,
+                             entry->answer.hasValue ? 2 : 1);
     } else {
       RemoveWindowSubclass(control, &NamedControlProc, kSubclassId);
     }

@@ -7,7 +7,9 @@
 // Windows' dynamic annotation), the name is given there and cleared again
 // before the window goes. Where it does not (Wine answers E_NOTIMPL), the
 // control answers WM_GETOBJECT itself with the system's own object for it,
-// whose name alone is replaced.
+// whose name (and value, where one is given) alone is replaced. A name or
+// value that changes is announced (EVENT_OBJECT_NAMECHANGE,
+// EVENT_OBJECT_VALUECHANGE), as readers learn of it only that way.
 #pragma once
 
 #include <map>
@@ -20,6 +22,13 @@ struct IAccPropServices;
 
 namespace kv::ui::win32 {
 
+// What a control's own object answers where oleacc stores nothing.
+struct AccessibleAnswer {
+  std::wstring name;
+  std::wstring value;
+  bool hasValue = false;
+};
+
 class AccessibleNames {
  public:
   AccessibleNames() = default;
@@ -29,6 +38,9 @@ class AccessibleNames {
 
   // `control` is announced as `name` from now on (a second call renames it).
   void Name(HWND control, const std::wstring& name);
+  // `control`, named already, reads as `value` from now on (a window that
+  // draws a reading, say).
+  void Value(HWND control, const std::wstring& value);
   // Every control named here loses its name; call while the windows exist.
   void Clear();
   // Whether `control`'s name went to oleacc's store (false: the control's
@@ -37,7 +49,7 @@ class AccessibleNames {
 
  private:
   struct Entry {
-    std::wstring name;  // the subclass reads it
+    AccessibleAnswer answer;  // the subclass reads it
     bool annotated = false;
   };
   void Start();

@@ -11,8 +11,9 @@ namespace kv::ui::win32 {
 
 inline constexpr UINT kBaseDpi = 96;
 
-// The window's dpi: its monitor's under per-monitor awareness (Windows 10
-// 1607 and later), the system's before.
+// The window's dpi: its monitor's under per-monitor v2 awareness (Windows
+// 10 1703 and later), the system's before (the manifest asks for system
+// awareness where only v1 exists).
 UINT WindowDpi(HWND window);
 // `pixels` measured at 96 dpi, at `dpi`.
 inline int ScaleToDpi(int pixels, UINT dpi) {

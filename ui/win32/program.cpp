@@ -110,7 +110,10 @@ bool Program::Prepare(int* exitStatus) {
   plotWindow_ = std::make_unique<RangePlotWindow>(plotFeed_->Plot());
   if (plotWindow_->Create(window_->Window())) {
     plotFeed_->SetView(plotWindow_.get());
-    window_->AddMenuCommand(kPlotMenuText, [this] { plotFeed_->Open(); });
+    window_->AddMenuCommand(kPlotMenuEntry, [this] {
+      plotFeed_->Open();
+      plotWindow_->Open();  // asked for from the keyboard or the mouse: it takes the keyboard
+    });
   }
   if (app.PageMisc) {
     app.PageMisc->SetRangeListener(plotFeed_.get());

@@ -50,6 +50,7 @@ class Program {
   SheetWindow* Window() { return window_.get(); }
   emu::SensorSet* Emulation() { return session_.Emulation(); }
   RangePlotWindow* PlotWindow() { return plotWindow_.get(); }
+  RangePlotFeed* PlotFeed() { return plotFeed_.get(); }
 
  private:
   class EmulatedBroadcast;

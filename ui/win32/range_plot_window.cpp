@@ -4,6 +4,7 @@
 #include <cmath>
 #include <vector>
 
+#include "dpi_scale.h"
 #include "range_plot_layout.h"
 #include "wide_text.h"
 
@@ -13,26 +14,15 @@ namespace {
 
 constexpr wchar_t kPlotClass[] = L"KV7700RangePlot";
 constexpr UINT kDpiChanged = 0x02E0;  // WM_DPICHANGED, Windows 8.1 on
-constexpr UINT kDefaultDpi = 96;
 
-// GetDpiForWindow where the system has it (Windows 10 on), else the
-// screen's: the program must start on Windows 7 too.
-UINT WindowDpi(HWND window) {
-  using GetDpiForWindowFunction = UINT(WINAPI*)(HWND);
-  static const auto getDpiForWindow = reinterpret_cast<GetDpiForWindowFunction>(
-      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
-  if (getDpiForWindow && window) {
-    if (const UINT dpi = getDpiForWindow(window)) {
-      return dpi;
-    }
-  }
-  HDC screen = GetDC(nullptr);
-  const int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 0;
-  if (screen) {
-    ReleaseDC(nullptr, screen);
-  }
-  return dpi > 0 ? static_cast<UINT>(dpi) : kDefaultDpi;
+bool SystemHighContrast() {
+  HIGHCONTRASTW contrast{};
+  contrast.cbSize = sizeof(contrast);
+  return SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof(contrast), &contrast, 0) &&
+         (contrast.dwFlags & HCF_HIGHCONTRASTON) != 0;
 }
+
+HighContrastQuery g_highContrast = &SystemHighContrast;
 
 int Round(double pixels) {
   return static_cast<int>(std::lround(pixels));
@@ -73,6 +63,27 @@ HPEN MakePen(double width, COLORREF color, bool dashed) {
 
 }  // namespace
 
+void SetHighContrastQuery(HighContrastQuery query) {
+  g_highContrast = query ? query : &SystemHighContrast;
+}
+
+PlotPalette CurrentPlotPalette() {
+  if (g_highContrast()) {
+    // Pairs the theme sets against each other: window text and highlight on
+    // the window's background, grey text for what matters less.
+    const COLORREF text = GetSysColor(COLOR_WINDOWTEXT);
+    return {GetSysColor(COLOR_WINDOW),   text, text, GetSysColor(COLOR_HIGHLIGHT), text,
+            GetSysColor(COLOR_GRAYTEXT), false};
+  }
+  return {GetSysColor(COLOR_WINDOW),
+          GetSysColor(COLOR_WINDOWTEXT),
+          GetSysColor(COLOR_BTNSHADOW),
+          ColorOf(kPlotInRangeColor),
+          ColorOf(kPlotOutOfRangeColor),
+          ColorOf(kPlotThresholdColor),
+          true};
+}
+
 RangePlotWindow::~RangePlotWindow() {
   if (window_) {
     SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
@@ -99,37 +110,34 @@ bool RangePlotWindow::Create(HWND sheet) {
   }
   sheet_ = sheet;
   const std::wstring title = Widen(kPlotWindowTitle);
-  window_ = CreateWindowExW(0, kPlotClass, title.c_str(), WS_CAPTION | WS_SYSMENU | WS_THICKFRAME,
-                            CW_USEDEFAULT, CW_USEDEFAULT, RangePlotLayout::kWidth,
-                            RangePlotLayout::kHeight, sheet, nullptr, instance, nullptr);
+  // Owned, so it goes with the sheet; an application window all the same,
+  // so Alt+Tab and the taskbar reach it.
+  window_ = CreateWindowExW(WS_EX_APPWINDOW, kPlotClass, title.c_str(),
+                            WS_CAPTION | WS_SYSMENU | WS_THICKFRAME, CW_USEDEFAULT, CW_USEDEFAULT,
+                            RangePlotLayout::kWidth, RangePlotLayout::kHeight, sheet, nullptr,
+                            instance, nullptr);
   if (!window_) {
     return false;
   }
   SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+  names_.Name(window_, title);
+  TellReaders();
   TakeDpi(WindowDpi(window_));
   SetClientSize(Round(scale_ * RangePlotLayout::kWidth), Round(scale_ * RangePlotLayout::kHeight));
   return true;
 }
 
 void RangePlotWindow::TakeDpi(UINT dpi) {
-  scale_ = static_cast<double>(dpi) / kDefaultDpi;
-  // The message font of the system's DPI, at this window's.
-  NONCLIENTMETRICSW metrics{};
-  metrics.cbSize = sizeof(metrics);
-  SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0);
-  HDC screen = GetDC(nullptr);
-  const int systemDpi = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 0;
-  if (screen) {
-    ReleaseDC(nullptr, screen);
-  }
-  if (systemDpi > 0) {
-    metrics.lfMessageFont.lfHeight =
-        MulDiv(metrics.lfMessageFont.lfHeight, static_cast<int>(dpi), systemDpi);
-  }
+  scale_ = static_cast<double>(dpi) / kBaseDpi;
+  const LOGFONTW message = MessageFontForDpi(dpi);
   if (font_) {
     DeleteObject(font_);
   }
-  font_ = CreateFontIndirectW(&metrics.lfMessageFont);
+  font_ = CreateFontIndirectW(&message);
+}
+
+void RangePlotWindow::TellReaders() {
+  names_.Value(window_, Widen(plot_.StatusText()));
 }
 
 void RangePlotWindow::SetClientSize(int width, int height) {
@@ -170,15 +178,28 @@ void RangePlotWindow::ShowPlot() {
                SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
 }
 
-void RangePlotWindow::Hide() {
+void RangePlotWindow::Open() {
+  ShowPlot();
   if (window_) {
-    ShowWindow(window_, SW_HIDE);
+    SetForegroundWindow(window_);
+  }
+}
+
+void RangePlotWindow::Hide() {
+  if (!window_) {
+    return;
+  }
+  const bool hadKeyboard = GetActiveWindow() == window_;
+  ShowWindow(window_, SW_HIDE);
+  if (hadKeyboard && sheet_) {
+    SetForegroundWindow(sheet_);
   }
 }
 
 void RangePlotWindow::PlotChanged() {
   if (window_) {
     InvalidateRect(window_, nullptr, FALSE);
+    TellReaders();
   }
 }
 
@@ -209,8 +230,9 @@ void RangePlotWindow::PaintBuffered() {
 void RangePlotWindow::Paint(HDC dc, int width, int height) {
   const int saved = SaveDC(dc);
   const RangePlotLayout layout(plot_, width, height, scale_);
-  const PlotColor background = PlotColorOf(GetSysColor(COLOR_WINDOW));
-  const COLORREF text = GetSysColor(COLOR_WINDOWTEXT);
+  const PlotPalette& colors = palette_;
+  const PlotColor background = PlotColorOf(colors.background);
+  const COLORREF text = colors.text;
   const RECT all{0, 0, width, height};
   FillBox(dc, all, ColorOf(background));
   SetBkMode(dc, TRANSPARENT);
@@ -223,7 +245,7 @@ void RangePlotWindow::Paint(HDC dc, int width, int height) {
   // Status line: the newest reading as the Misc. page shows it, or why
   // there is none.
   const std::optional<RangeSample> latest = plot_.Latest();
-  SetTextColor(dc, latest && latest->inRange ? ColorOf(kPlotInRangeColor) : text);
+  SetTextColor(dc, latest && latest->inRange ? colors.inRange : text);
   const PlotBox& status = layout.StatusBox();
   DrawLabel(dc,
             {plot_.StatusText(), static_cast<double>(status.left), static_cast<double>(status.top),
@@ -233,12 +255,13 @@ void RangePlotWindow::Paint(HDC dc, int width, int height) {
   // In-range band and the two detection distances.
   const std::vector<RangePlotLayout::Threshold> lines = layout.Thresholds();
   if (!lines.empty()) {
-    const RECT band{area.left, Round(lines[1].y), area.right, Round(lines[0].y) + 1};
-    FillBox(dc, band, ColorOf(BlendPlotColor(kPlotInRangeColor, background, kPlotBandAlpha)));
-    HPEN pen =
-        MakePen(layout.Scaled(RangePlotLayout::kLineWidth), ColorOf(kPlotThresholdColor), true);
+    if (colors.band) {
+      const RECT band{area.left, Round(lines[1].y), area.right, Round(lines[0].y) + 1};
+      FillBox(dc, band, ColorOf(BlendPlotColor(kPlotInRangeColor, background, kPlotBandAlpha)));
+    }
+    HPEN pen = MakePen(layout.Scaled(RangePlotLayout::kLineWidth), colors.threshold, true);
     HGDIOBJ old = SelectObject(dc, pen);
-    SetTextColor(dc, ColorOf(kPlotThresholdColor));
+    SetTextColor(dc, colors.threshold);
     for (const RangePlotLayout::Threshold& line : lines) {
       MoveToEx(dc, area.left, Round(line.y), nullptr);
       LineTo(dc, area.right, Round(line.y));
@@ -249,7 +272,7 @@ void RangePlotWindow::Paint(HDC dc, int width, int height) {
   }
 
   // Axes: inches up the side, seconds along the bottom.
-  HBRUSH frame = CreateSolidBrush(GetSysColor(COLOR_BTNSHADOW));
+  HBRUSH frame = CreateSolidBrush(colors.frame);
   FrameRect(dc, &area, frame);
   DeleteObject(frame);
   SetTextColor(dc, text);
@@ -285,8 +308,8 @@ void RangePlotWindow::Paint(HDC dc, int width, int height) {
   SelectObject(dc, GetStockObject(NULL_PEN));
   DeleteObject(linePen);
   const double radius = layout.Scaled(RangePlotLayout::kDotRadius);
-  HBRUSH inRange = CreateSolidBrush(ColorOf(kPlotInRangeColor));
-  HBRUSH outOfRange = CreateSolidBrush(ColorOf(kPlotOutOfRangeColor));
+  HBRUSH inRange = CreateSolidBrush(colors.inRange);
+  HBRUSH outOfRange = CreateSolidBrush(colors.outOfRange);
   for (const RangeSample& sample : plot_.Samples()) {
     if (sample.valid) {
       SelectObject(dc, sample.inRange ? inRange : outOfRange);
@@ -329,6 +352,18 @@ LRESULT RangePlotWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
       // sheet's menu opens it.
       Hide();
       return 0;
+    case WM_KEYDOWN:
+      if (wParam == VK_ESCAPE) {
+        Hide();
+        return 0;
+      }
+      break;
+    case WM_SYSCOLORCHANGE:
+    case WM_SETTINGCHANGE:
+      // High contrast turned on or off, or the theme's colours changed.
+      palette_ = CurrentPlotPalette();
+      InvalidateRect(window_, nullptr, FALSE);
+      break;
     case WM_GETMINMAXINFO: {
       RECT frame{0, 0, Round(scale_ * RangePlotLayout::kMinWidth),
                  Round(scale_ * RangePlotLayout::kMinHeight)};
@@ -352,6 +387,7 @@ LRESULT RangePlotWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_NCDESTROY: {
       // With the sheet, its owner.
       HWND gone = window_;
+      names_.Clear();
       SetWindowLongPtrW(gone, GWLP_USERDATA, 0);
       window_ = nullptr;
       return DefWindowProcW(gone, message, wParam, lParam);

@@ -4,12 +4,44 @@
 // saying what the readings do. Painted with GDI into a bitmap first, so it
 // never flickers, and scaled for the screen's DPI. The data is RangePlot's
 // and where things go RangePlotLayout's; this only paints them.
+//
+// With high contrast on it paints in the system's colours only, and paints
+// again when they change. It is in Alt+Tab and the taskbar, Esc hides it,
+// and a screen reader hears its title as its name and the newest reading as
+// its value.
 #pragma once
 
+#include <string>
+
+#include "accessible_names.h"
 #include "range_plot_feed.h"
 #include "win32.h"
 
 namespace kv::ui::win32 {
+
+// The sheet's system menu entry, P its access key (free among the system
+// menu's own).
+inline constexpr char kPlotMenuEntry[] = "Distance &Plot...";
+
+// The colours the plot paints with.
+struct PlotPalette {
+  COLORREF background;
+  COLORREF text;        // labels, the distance line, a reading out of range
+  COLORREF frame;       // the plot area's edge
+  COLORREF inRange;     // a reading in range, and the status line then
+  COLORREF outOfRange;  // a reading's dot out of range
+  COLORREF threshold;   // the detection distances and their labels
+  bool band;            // the in-range band is filled (not in high contrast)
+};
+
+// The plot's own colours, or with high contrast on only the system's, which
+// the user's theme makes legible against each other.
+PlotPalette CurrentPlotPalette();
+
+// Whether high contrast is on: SPI_GETHIGHCONTRAST unless a test put
+// another answer in (Wine always answers "off" and cannot turn it on).
+using HighContrastQuery = bool (*)();
+void SetHighContrastQuery(HighContrastQuery query);
 
 class RangePlotWindow final : public RangePlotView {
  public:
@@ -21,7 +53,12 @@ class RangePlotWindow final : public RangePlotView {
   // Makes the window, hidden, owned by the sheet: it goes with the sheet.
   bool Create(HWND sheet);
   HWND Window() const { return window_; }
+  // Hides it; the sheet takes the keyboard back if the plot had it.
   void Hide();
+  // Shows it and gives it the keyboard: the user asked for it.
+  void Open();
+  // Whether the last paint took the system's high-contrast colours.
+  bool HighContrast() const { return !palette_.band; }
 
   // RangePlotView
   void ShowPlot() override;
@@ -38,6 +75,8 @@ class RangePlotWindow final : public RangePlotView {
   void PlaceBesideSheet();
   // The screen's pixels per pixel at 96 DPI, and the font for it.
   void TakeDpi(UINT dpi);
+  // The newest reading, as a screen reader hears it.
+  void TellReaders();
   void SetClientSize(int width, int height);
 
   const RangePlot& plot_;
@@ -45,6 +84,8 @@ class RangePlotWindow final : public RangePlotView {
   HWND window_ = nullptr;
   HFONT font_ = nullptr;
   double scale_ = 1.0;
+  PlotPalette palette_ = CurrentPlotPalette();
+  AccessibleNames names_;
   bool placed_ = false;
 };
 

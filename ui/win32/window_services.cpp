@@ -2,6 +2,7 @@
 
 #include <array>
 
+#include "file_dialog_folder.h"
 #include "wide_text.h"
 #include "win32.h"
 
@@ -90,6 +91,10 @@ std::optional<std::string> WindowServices::ShowFileDialog(HWND owner, FileDialog
   request.lpstrFile = path.data();
   request.nMaxFile = static_cast<DWORD>(path.size());
   request.Flags = OFN_HIDEREADONLY | OFN_NOCHANGEDIR | OFN_EXPLORER;
+  // One for the program's life, shared by both dialogs.
+  static FileDialogFolder folder;
+  const std::wstring start = folder.Start();
+  request.lpstrInitialDir = start.empty() ? nullptr : start.c_str();
   bool chosen = false;
   if (dialog == FileDialog::Open) {
     request.lpstrTitle = L"Open";
@@ -103,6 +108,7 @@ std::optional<std::string> WindowServices::ShowFileDialog(HWND owner, FileDialog
   if (!chosen) {
     return std::nullopt;
   }
+  folder.Chosen(path.data());
   return Narrow(path.data());
 }
 

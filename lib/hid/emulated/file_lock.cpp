@@ -8,6 +8,7 @@
 #include <windows.h>
 
 #include "file_name_windows.h"
+#include "process_name_windows.h"
 #else
 #include <fcntl.h>
 #include <sys/file.h>
@@ -72,13 +73,7 @@ void FileLock::Give() {
 }
 
 std::string ThisProgram() {
-  char path[MAX_PATH] = {};
-  const DWORD length = ::GetModuleFileNameA(nullptr, path, MAX_PATH);
-  std::string name(path, length);
-  name = name.substr(name.find_last_of("\\/") + 1);
-  if (name.size() > 4 && name.compare(name.size() - 4, 4, ".exe") == 0)
-    name.resize(name.size() - 4);
-  return name + ", process " + std::to_string(::GetCurrentProcessId());
+  return ThisProcessDescription();
 }
 
 #else

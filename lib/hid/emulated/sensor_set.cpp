@@ -6,6 +6,7 @@
 #include <string_view>
 #include <system_error>
 
+#include "file_name.h"
 #include "hid/emulated/emulated_bus.h"
 #include "hid/emulated/emulated_monitor.h"
 #include "hid/emulated/sensor_file.h"
@@ -51,7 +52,12 @@ void SensorSet::SetAccessDenied(bool denied) {
 
 SensorSet::Entry SensorSet::MakeEntry(const std::string& file, bool fresh, std::string* error) {
   SensorImage image;
-  const bool made = fresh || !std::filesystem::exists(file);
+  // By the library's own rule for names (UTF-8, long paths prefixed). Only
+  // a file known to be missing is made; any other doubt goes to the read,
+  // which says what is wrong and replaces nothing.
+  std::error_code unknown;
+  const bool missing = !std::filesystem::exists(PathFromUtf8(file), unknown) && !unknown;
+  const bool made = fresh || missing;
   if (made && newFirmware_) {
     image.firmwareVersion = *newFirmware_;
     image.releaseNumber = *newFirmware_;
@@ -83,7 +89,8 @@ bool SensorSet::Load(const std::vector<std::string>& files, std::string* error) 
   for (const std::string& file : files) {
     std::error_code noCanonicalForm;
     if (!file.empty() &&
-        !seen.insert(std::filesystem::weakly_canonical(file, noCanonicalForm)).second) {
+        !seen.insert(std::filesystem::weakly_canonical(PathFromUtf8(file), noCanonicalForm))
+             .second) {
       why = "--simulate=" + file + " is given twice; each emulated sensor needs a file of its own.";
       return false;
     }

@@ -61,8 +61,10 @@ void WindowsHidLayer::Release(Handle handle) {
   if (auto it = mutexes_.find(handle); it != mutexes_.end()) it->second->Release();
 }
 
-std::string WindowsHidLayer::Holder(Handle) {
-  return {};
+std::string WindowsHidLayer::Holder(Handle handle) {
+  auto it = mutexes_.find(handle);
+  if (it == mutexes_.end()) return {};
+  return it->second->Failure().empty() ? it->second->Holder() : it->second->Failure();
 }
 
 bool WindowsHidLayer::GetAttributes(Handle handle, Attributes* out) {

@@ -28,7 +28,9 @@ class WindowsHidLayer final : public HidLayer {
   // A named mutex per interface path, made when the handle is opened.
   bool TryHold(Handle handle) override;
   void Release(Handle handle) override;
-  // Windows cannot tell which process owns a mutex: "".
+  // Windows cannot tell which process owns a mutex: the name its holder
+  // left (HolderNote), "" where none could be left, and why the mutex
+  // cannot be had when it cannot.
   std::string Holder(Handle handle) override;
 
  private:

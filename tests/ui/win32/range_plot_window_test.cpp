@@ -8,9 +8,16 @@
 #include <kv7700/clock.h>
 #include <kv7700/emulation.h>
 
+// clang-format off
+#include <oleacc.h>
+// clang-format on
+
+#include <cstdlib>
+#include <fstream>
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "hid/emulated/emulated_sensor.h"
@@ -19,7 +26,9 @@
 #include "program.h"
 #include "sheet_window.h"
 #include "simulated_sheet_fixture.h"
+#include "system_functions.h"
 #include "ui/range_plot_pixels.h"
+#include "wide_text.h"
 
 namespace kv::ui::win32 {
 namespace {
@@ -84,13 +93,27 @@ class RangePlotWindowTest : public SimulatedSheetTest {
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   }
   emu::EmulatedSensor& Sensor() { return emu::SensorSetProbe::Sensor(*session_->Emulation(), 0); }
+  // Auto GetRange on the Misc. page with the pixel table's distances and
+  // one reading taken (the timer fired here, not by time), the plot sized
+  // as the table has it.
+  void ReadOnce() {
+    window_->ActivatePage(kMiscPage);
+    Win32DialogHost& misc = *window_->PageDialog(kMiscPage);
+    misc.SetNumber(M::kIdRangeRate, 60000);
+    Sensor().SetTarget(kPlotPixels.target);
+    session_->App().EditSonar.MinDistS = static_cast<std::uint16_t>(kPlotPixels.minDist);
+    session_->App().EditSonar.MaxDistS = static_cast<std::uint16_t>(kPlotPixels.maxDist);
+    SendMessageW(GetDlgItem(misc.Window(), M::kIdAutoRange), BM_CLICK, 0, 0);
+    session_->App().PageMisc->NotifyTimer(M::RANGE_TIMER_ID);
+    SetClientSize(kPlotPixels.width, kPlotPixels.height);
+  }
 
   RangePlotWindow* plot_ = nullptr;
 };
 
 TEST_F(RangePlotWindowTest, OpensFromTheMenuAndAutoRangePaintsReadingsAndFollowsPlugs) {
   EXPECT_FALSE(PlotShows());
-  const UINT command = MenuCommand(L"Distance Plot...");
+  const UINT command = MenuCommand(L"Distance &Plot...");
   ASSERT_NE(command, 0u);
   SendMessageW(Sheet(), WM_SYSCOMMAND, command, 0);
   EXPECT_TRUE(PlotShows());
@@ -99,23 +122,14 @@ TEST_F(RangePlotWindowTest, OpensFromTheMenuAndAutoRangePaintsReadingsAndFollows
   EXPECT_STREQ(title, L"Distance - KV7700");
   plot_->Hide();
 
-  // Auto GetRange on the Misc. page; the timer is fired here, not by time.
-  window_->ActivatePage(kMiscPage);
-  Win32DialogHost& misc = *window_->PageDialog(kMiscPage);
-  misc.SetNumber(M::kIdRangeRate, 60000);
-  Sensor().SetTarget(kPlotPixels.target);
-  session_->App().EditSonar.MinDistS = static_cast<std::uint16_t>(kPlotPixels.minDist);
-  session_->App().EditSonar.MaxDistS = static_cast<std::uint16_t>(kPlotPixels.maxDist);
-  SendMessageW(GetDlgItem(misc.Window(), M::kIdAutoRange), BM_CLICK, 0, 0);
+  ReadOnce();
   EXPECT_TRUE(PlotShows());
   RECT sheet{};
   RECT plot{};
   GetWindowRect(Sheet(), &sheet);
   GetWindowRect(plot_->Window(), &plot);
   EXPECT_GT(plot.left, sheet.left);  // right of the sheet, overlapping it on a narrow screen
-  session_->App().PageMisc->NotifyTimer(M::RANGE_TIMER_ID);
 
-  SetClientSize(kPlotPixels.width, kPlotPixels.height);
   RECT client{};
   GetClientRect(plot_->Window(), &client);
   ASSERT_EQ(client.right, kPlotPixels.width);
@@ -142,6 +156,113 @@ TEST_F(RangePlotWindowTest, OpensFromTheMenuAndAutoRangePaintsReadingsAndFollows
   EXPECT_TRUE(window_->Finished());
   EXPECT_FALSE(PlotShows());
   EXPECT_TRUE(messages_.empty());
+}
+
+// What a screen reader asks of the plot: its name and its value.
+std::pair<std::wstring, std::wstring> ReaderNameAndValue(HWND window) {
+  IAccessible* object = nullptr;
+  const auto ask = Oleacc().accessibleObjectFromWindow;
+  if (!ask || FAILED(ask(window, static_cast<DWORD>(OBJID_CLIENT), IID_IAccessible,
+                         reinterpret_cast<void**>(&object)))) {
+    return {L"(no object)", L""};
+  }
+  VARIANT self{};
+  self.vt = VT_I4;
+  self.lVal = CHILDID_SELF;
+  BSTR name = nullptr;
+  BSTR value = nullptr;
+  object->get_accName(self, &name);
+  object->get_accValue(self, &value);
+  std::pair<std::wstring, std::wstring> answer{name ? name : L"", value ? value : L""};
+  SysFreeString(name);
+  SysFreeString(value);
+  object->Release();
+  return answer;
+}
+
+// A keyboard user opens it from the menu and finds the keyboard there, Esc
+// closes it, Alt+Tab lists it; a reader hears its title and newest reading.
+TEST_F(RangePlotWindowTest, TheKeyboardAndScreenReadersReachThePlot) {
+  SendMessageW(Sheet(), WM_SYSCOMMAND, MenuCommand(L"Distance &Plot..."), 0);
+  EXPECT_TRUE(PlotShows());
+  EXPECT_EQ(GetForegroundWindow(), plot_->Window());
+  EXPECT_NE(GetWindowLongPtrW(plot_->Window(), GWL_EXSTYLE) & WS_EX_APPWINDOW, 0);
+  SendMessageW(plot_->Window(), WM_KEYDOWN, VK_ESCAPE, 0);
+  EXPECT_FALSE(PlotShows());
+
+  EXPECT_EQ(ReaderNameAndValue(plot_->Window()).first, L"Distance - KV7700");
+  ReadOnce();
+  const std::wstring reading = ReaderNameAndValue(plot_->Window()).second;
+  EXPECT_EQ(Narrow(reading), session_->PlotFeed()->Plot().StatusText());
+  EXPECT_EQ(reading, L"InRange: 30 inches");
+}
+
+// The painted client area as a top-down 32-bit BMP, for the pictures.
+void SaveBitmap(const std::function<Rgb(int, int)>& pixel, const std::string& file) {
+  const int width = kPlotPixels.width;
+  const int height = kPlotPixels.height;
+  BITMAPINFOHEADER info{sizeof(info), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+  const DWORD bytes = static_cast<DWORD>(width * height * 4);
+  BITMAPFILEHEADER head{0x4D42, static_cast<DWORD>(sizeof(head) + sizeof(info) + bytes), 0, 0,
+                        static_cast<DWORD>(sizeof(head) + sizeof(info))};
+  std::ofstream out(file, std::ios::binary);
+  out.write(reinterpret_cast<const char*>(&head), sizeof(head));
+  out.write(reinterpret_cast<const char*>(&info), sizeof(info));
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x) {
+      const Rgb c = pixel(x, y);
+      const unsigned char bgra[] = {static_cast<unsigned char>(c.blue),
+                                    static_cast<unsigned char>(c.green),
+                                    static_cast<unsigned char>(c.red), 0xFF};
+      out.write(reinterpret_cast<const char*>(bgra), 4);
+    }
+  }
+}
+
+// High contrast on: every colour is the theme's (Windows' black high-
+// contrast theme here), the in-range band is left out, and the plot follows
+// when the user turns it on or off while it shows. Wine cannot turn high
+// contrast on, so the answer to "is it on" is the test's; with
+// KV7700_SCREENSHOT_DIR set the plot is saved there as
+// windows-range-plot-high-contrast.bmp.
+TEST_F(RangePlotWindowTest, HighContrastPaintsInTheSystemsColoursOnly) {
+  const INT elements[] = {COLOR_WINDOW, COLOR_WINDOWTEXT, COLOR_HIGHLIGHT, COLOR_GRAYTEXT};
+  const COLORREF black[] = {RGB(0, 0, 0), RGB(255, 255, 255), RGB(0x1A, 0xEB, 0xFF),
+                            RGB(0x3F, 0xF2, 0x3F)};
+  COLORREF found[4] = {};
+  for (int i = 0; i < 4; ++i) found[i] = GetSysColor(elements[i]);
+  ReadOnce();
+  ASSERT_FALSE(plot_->HighContrast());
+  static bool on;
+  on = true;
+  SetHighContrastQuery([] { return on; });
+  ASSERT_TRUE(SetSysColors(4, elements, black));
+  SendMessageW(plot_->Window(), WM_SETTINGCHANGE, SPI_SETHIGHCONTRAST, 0);
+  const bool followed = plot_->HighContrast();
+  const auto pixel = PaintedPixels(plot_->Window());
+  if (const char* folder = std::getenv("KV7700_SCREENSHOT_DIR")) {
+    SaveBitmap(pixel, std::string(folder) + "/windows-range-plot-high-contrast.bmp");
+  }
+  SetSysColors(4, elements, found);
+  on = false;
+  SendMessageW(plot_->Window(), WM_SYSCOLORCHANGE, 0, 0);
+  const bool followedBack = !plot_->HighContrast();
+  SetHighContrastQuery(nullptr);
+
+  EXPECT_TRUE(followed);
+  EXPECT_TRUE(followedBack);
+  EXPECT_EQ(pixel(kPlotPixels.width - 1, kPlotPixels.height - 1), (Rgb{0, 0, 0}));
+  EXPECT_EQ(pixel(kPlotPixels.dotX, kPlotPixels.dotY), (Rgb{0x1A, 0xEB, 0xFF}));
+  // No band: between the detection distances the background shows.
+  EXPECT_EQ(pixel(kPlotPixels.areaLeft + 10, (kPlotPixels.minRow + kPlotPixels.maxRow) / 2),
+            (Rgb{0, 0, 0}));
+  // None of the plot's own colours anywhere: no orange, no green.
+  for (int y = 0; y < kPlotPixels.height; ++y) {
+    for (int x = 0; x < kPlotPixels.width; ++x) {
+      const Rgb c = pixel(x, y);
+      ASSERT_FALSE(ui::testing::IsOrange(c) || c == ui::testing::kInRangeGreen) << x << "," << y;
+    }
+  }
 }
 
 }  // namespace

@@ -9,8 +9,8 @@
 //       it, closes with OK and waits for the program to end.
 //   kv7700-sheet-driver.exe plot CAPTION
 //       opens the distance plot from the sheet's system menu by the keyboard
-//       (Alt+Space, Up to the menu's last entry, Enter), then closes the
-//       sheet with Esc: the plot goes with it.
+//       (Alt+Space, P), finds the keyboard in it, closes it with Esc, opens
+//       it again, then closes the sheet with Esc: the plot goes with it.
 //   kv7700-sheet-driver.exe screenshots CAPTION DIR
 //       saves the sheet with each page, the simulation panel and the
 //       distance plot of a person walking up and away, as PNG.
@@ -233,7 +233,7 @@ int Smoke(const std::string& caption, const std::string& value) {
 // A person walks up to the sensor, stays a while and walks away, read once
 // a second by the Misc. page's Auto GetRange; the plot beside the sheet
 // draws it. The sheet shows the Misc. page.
-void SavePlot(HWND sheet, const std::string& directory) {
+void SavePlot(HWND sheet, const std::string& file) {
   HWND misc = Page(sheet, kMiscPage);
   HWND panel = FindWindowW(nullptr, L"Emulated sensors");
   HWND slider = panel ? GetDlgItem(panel, kPanelFirstSlider) : nullptr;
@@ -268,7 +268,6 @@ void SavePlot(HWND sheet, const std::string& directory) {
   }
   if (plot) {
     RedrawWindow(plot, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
-    const std::string file = directory + "\\windows-range-plot.png";
     Report(kv::test::SaveWindowAsPng(plot, Widen(file)), "saved " + file);
   }
   SendMessageW(box, BM_CLICK, 0, 0);  // stops reading
@@ -287,19 +286,30 @@ int Plot(const std::string& caption) {
     GetGUIThreadInfo(GetWindowThreadProcessId(sheet, nullptr), &info);
     return (info.flags & (GUI_INMENUMODE | GUI_POPUPMENUMODE)) != 0;
   };
-  Key(VK_MENU, true);
-  Press(VK_SPACE);
-  Key(VK_MENU, false);
-  Report(WaitFor(inMenu, 10000), "Alt+Space opens the sheet's system menu");
-  Press(VK_UP);  // from the first entry round to the last
-  Press(VK_RETURN);
-  Report(WaitFor([&] { return plot && IsWindowVisible(plot); }, 10000),
-         "its last entry, \"Distance Plot...\", shows the plot");
+  const auto openFromMenu = [&] {
+    Key(VK_MENU, true);
+    Press(VK_SPACE);
+    Key(VK_MENU, false);
+    Report(WaitFor(inMenu, 10000), "Alt+Space opens the sheet's system menu");
+    Press('P');  // the entry's access key: "Distance &Plot..."
+    Report(WaitFor([&] { return plot && IsWindowVisible(plot); }, 10000),
+           "P, the access key of \"Distance Plot...\", shows the plot");
+    Report(WaitFor([&] { return GetForegroundWindow() == plot; }, 10000),
+           "the plot has the keyboard");
+  };
+  openFromMenu();
+  Report((GetWindowLongPtrW(plot, GWL_EXSTYLE) & WS_EX_APPWINDOW) != 0,
+         "the plot is an application window: Alt+Tab and the taskbar list it");
   RECT sheetRect{};
   RECT plotRect{};
   GetWindowRect(sheet, &sheetRect);
   GetWindowRect(plot, &plotRect);
   Report(plotRect.left > sheetRect.left, "the plot stands right of the sheet");
+  Press(VK_ESCAPE);
+  Report(WaitFor([&] { return !IsWindowVisible(plot); }, 10000), "Esc closes the plot");
+  Report(WaitFor([&] { return GetForegroundWindow() == sheet; }, 10000),
+         "the sheet has the keyboard again");
+  openFromMenu();
   Report(BringToFront(sheet), "the sheet takes the keyboard again");
   Press(VK_ESCAPE);
   Report(WaitFor([&] { return !IsWindow(sheet) || !IsWindowVisible(sheet); }, 20000),
@@ -395,7 +405,7 @@ int Screenshots(const std::string& caption, const std::string& directory) {
     const std::string file = directory + "\\windows-simulation-panel.png";
     Report(kv::test::SaveWindowAsPng(panel, Widen(file)), "saved " + file);
   }
-  SavePlot(sheet, directory);
+  SavePlot(sheet, directory + "\\windows-range-plot.png");
   // Closed as the user closes it without a change.
   Press(VK_ESCAPE);
   WaitFor([&] { return !IsWindow(sheet) || !IsWindowVisible(sheet); }, 20000);
