@@ -127,7 +127,7 @@ msi_notices_ok() {  # msi_notices_ok DIR
   local license=$1/LICENSE.txt notices=$1/NOTICES.txt
   [ -s "$license" ] && [ -s "$notices" ] || return 1
   ! grep -qv $'\r$' "$license" && ! grep -qv $'\r$' "$notices" &&
-    grep -q 'KV7700 configurator developers' "$license" &&
+    grep -q 'KV7700 configurator developers' "$license" && grep -q '^MIT License' "$license" &&
     grep -q 'GCC RUNTIME LIBRARY EXCEPTION' "$notices" && grep -q 'winpthreads' "$notices" &&
     grep -q 'CLI11' "$notices" && grep -q 'nlohmann' "$notices"
 }
