@@ -255,8 +255,10 @@ void WindowsHost::Log(const Event& event) {
   }
   if (!eventLog_) return;
   std::vector<std::wstring> strings;
+  strings.reserve(event.strings.size());
   for (const std::string& text : event.strings) strings.push_back(Wide(text));
   std::vector<const wchar_t*> pointers;
+  pointers.reserve(strings.size());
   for (const std::wstring& text : strings) pointers.push_back(text.c_str());
   ::ReportEventW(eventLog_, EventType(kind.severity), 0, FullEventId(kind.id, kind.severity),
                  nullptr, static_cast<WORD>(pointers.size()), 0,
