@@ -3,8 +3,10 @@
 // (read through the library's reader and record checks), only the records
 // that differ are written, and the sensor is read back to check that it kept
 // them; several sensors are written together and read back together. A file
-// the library refuses writes nothing at all.
+// the library refuses writes nothing at all. --check writes nothing and exits
+// 3 when a sensor differs from the file, for compliance checks.
 #include <kv7700/device_info.h>
+#include <kv7700/hid.h>
 #include <kv7700/kv7700.h>
 #include <kv7700/sensor_facts.h>
 #include <kv7700/template_file.h>
@@ -32,6 +34,7 @@ struct ApplyOptions {
   bool all = false;
   std::string path;
   bool dryRun = false;
+  bool check = false;  // as --dry-run, and a sensor that differs is exit 3
 };
 
 // What the file asks of one sensor.
@@ -115,6 +118,7 @@ struct Target {
   std::string error;             // why it failed; empty when it did not
   Json written = Json::array();  // the records it acknowledged, even when
                                  // the read-back then fails
+  bool fileFailed = false;       // the failure is the file's, not the sensor's
 };
 
 // Plans every sensor first, then writes those that differ together and
@@ -132,7 +136,9 @@ class Applier {
     try {
       const Sensor sensor = ReadSensor(sensors, index);
       target.result = {{"sensor", SensorJson(sensor.info)}};
+      target.fileFailed = true;
       const Configuration loaded = PreviewTemplate(options_.file, sensor.name);
+      target.fileFailed = false;
       target.plan = MakePlan(sensor.config, loaded, sensor.info.firmware);
       Report(sensor, target.plan);
     } catch (const CliError& error) {
@@ -183,6 +189,8 @@ class Applier {
         result["status"] = "failed";
         result["written"] = target.written;
         result["error"] = target.error;
+        // A management agent tells a site file to mend from a sensor to look at.
+        result["file_error"] = target.fileFailed;
         failures += (failures.empty() ? "" : "\n") + target.error;
         out_.Line(target.name + ": failed");
         results.push_back(result);
@@ -203,12 +211,17 @@ class Applier {
     }
     if (out_.IsJson()) {
       out_.Document({{"file", options_.file},
-                     {"dry_run", options_.dryRun},
+                     {"dry_run", options_.dryRun || options_.check},
+                     {"check", options_.check},
                      {"changed", changed},
                      {"failed", !failures.empty()},
                      {"sensors", results}});
     }
     if (!failures.empty()) throw Failure(failures);
+    if (options_.check && changed) {
+      throw CliError(kExitDiffers, "a sensor does not hold the settings of " +
+                                       Quoted(options_.file) + ". Nothing was written.");
+    }
   }
 
  private:
@@ -236,7 +249,7 @@ class Applier {
     if (plan.records.empty()) return sensor + ": unchanged";
     if (!written) {
       return sensor + ": would change " + RecordList(plan.records) +
-             " (dry run: nothing was written)";
+             (options_.check ? " (check: nothing was written)" : " (dry run: nothing was written)");
     }
     return sensor + ": changed (wrote " + RecordList(plan.records) + "; the read-back matches)";
   }
@@ -250,7 +263,8 @@ class Applier {
 // The sensor whose interface path is `path`.
 int IndexOfPath(SensorRun& sensors, const std::string& path) {
   for (int i = 0; i < sensors.Count(); ++i) {
-    if (GetDevicePath(static_cast<SensorIndex>(i)) == path) return i;
+    // The platform's own comparison: Windows spells one path in either case.
+    if (hid::GetPlatform().PathsEqual(GetDevicePath(static_cast<SensorIndex>(i)), path)) return i;
   }
   throw Failure("no sensor is open at " + path +
                 ": it was pulled out, is not a KV7700, or may not be opened by this user. Run "
@@ -275,7 +289,7 @@ void RunApply(Context& context, const ApplyOptions& options) {
   }
   Applier applier(context, options);
   for (int index : targets) applier.Prepare(index);
-  if (!options.dryRun) applier.WriteChanges();
+  if (!options.dryRun && !options.check) applier.WriteChanges();
   applier.Finish();
 }
 
@@ -292,6 +306,9 @@ void AddApplyCommand(CLI::App& app, Command* chosen) {
   apply->add_option("--path", options->path, "Apply to the sensor at this interface path")
       ->type_name("PATH");
   apply->add_flag("--dry-run", options->dryRun, "Show what would change and write nothing");
+  apply->add_flag("--check", options->check,
+                  "Write nothing; exit 0 when every sensor holds the file's settings, 3 when one "
+                  "differs");
   apply->callback([chosen, options] {
     *chosen = [options](Context& context) { RunApply(context, *options); };
   });

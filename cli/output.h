@@ -42,6 +42,7 @@ enum ExitCode : int {
   kExitOk = 0,
   kExitFailure = 1,  // the sensor or the library failed
   kExitUsage = 2,    // the command line asked for something impossible
+  kExitDiffers = 3,  // apply --check: a sensor does not hold the file's settings
 };
 
 // Thrown by commands; main prints the message and exits with the code.

@@ -1,8 +1,8 @@
 # Writes LICENSE.txt (the project's own terms) and NOTICES.txt (those of the
 # libraries linked into the programs) with Windows line ends, from the
-# project's copyright file and the build machine's Debian copyright files.
+# project's LICENSE (MIT) and the build machine's Debian copyright files.
 #
-#   cmake -DPROJECT_COPYRIGHT=FILE -DOUTPUT_DIR=DIR "-DNOTICES=Title|FILE;..." -P notices.cmake
+#   cmake -DPROJECT_LICENSE=FILE -DOUTPUT_DIR=DIR "-DNOTICES=Title|FILE;..." -P notices.cmake
 
 function(write_crlf path text)
   string(REPLACE "\r\n" "\n" text "${text}")
@@ -10,7 +10,7 @@ function(write_crlf path text)
   file(WRITE "${path}" "${text}")
 endfunction()
 
-file(READ "${PROJECT_COPYRIGHT}" license)
+file(READ "${PROJECT_LICENSE}" license)
 write_crlf("${OUTPUT_DIR}/LICENSE.txt" "${license}")
 
 set(notices "KV7700 configurator: notices of the libraries linked into kv7700ctl.exe and
