@@ -10,6 +10,9 @@
 #   guest_pack FS INITRD         # FS as a gzipped cpio archive
 #   guest_run INITRD LOG         # boots, KVM if it works, else TCG; false when
 #                                # the guest never came up
+#   guest_checks_sites SCRIPT... # the checks the scripts hold (their pass sites)
+#   guest_summary_holds LOG N    # the guest's "P passed, F failed" came, with
+#                                # F = 0 and P + F = N
 # Set before sourcing: guest_name (messages), guest_title (the heading),
 # guest_up (the line the init prints first), guest_seconds (the time limit),
 # guest_memory (MB); after it, the array guest_qemu_args (more of QEMU's
@@ -111,4 +114,26 @@ guest_run() {
     guest_accel=tcg
     guest_boot tcg "$initrd" "$log"
   fi
+}
+
+# Each check of the guests' scripts ends in exactly one PASS or FAIL line,
+# and has one `pass "` in its script: counted there, a check that silently
+# stopped running is missed.
+guest_checks_sites() {
+  cat "$@" | grep -c 'pass "'
+}
+
+guest_summary_holds() {
+  local log=$1 expected=$2 summary passed failed
+  summary=$(tr -d '\r' <"$log" | grep -E '^[0-9]+ passed, [0-9]+ failed$' | tail -n 1 || true)
+  if [ -z "$summary" ]; then
+    echo "$guest_name: the guest did not finish; its console is in $log" >&2
+    return 1
+  fi
+  read -r passed _ failed _ <<<"$summary"
+  if [ $((passed + failed)) != "$expected" ]; then
+    echo "$guest_name: $((passed + failed)) checks ran, the scripts hold $expected" >&2
+    return 1
+  fi
+  [ "$failed" = 0 ]
 }

@@ -8,6 +8,7 @@
 #include <nlohmann/json.hpp>
 #include <string>
 
+#include "support/real_sensor.h"
 #include "tool_runner.h"
 
 namespace kv::cli::testing {
@@ -18,24 +19,7 @@ using ::testing::AnyOf;
 using ::testing::HasSubstr;
 using ::testing::IsEmpty;
 
-// Whether a real sensor is plugged in, read from sysfs without the library:
-// each hidraw node's HID_ID names bus, vendor and product.
-bool RealSensorAttached() {
-#if defined(_WIN32)
-  return false;  // the test machines (Wine) have none
-#else
-  std::error_code error;
-  for (const auto& node : std::filesystem::directory_iterator("/sys/class/hidraw", error)) {
-    std::ifstream uevent(node.path() / "device" / "uevent");
-    for (std::string line; std::getline(uevent, line);) {
-      if (line == "HID_ID=0003:000018C8:00002BFA" || line == "HID_ID=0003:000004D8:00002BFA") {
-        return true;
-      }
-    }
-  }
-  return false;
-#endif
-}
+using kv::testing::RealSensorAttached;
 
 TEST(FailureTest, NoSensorOnTheBusIsReportedWithWhatToTry) {
   // The build machines have no sensor attached; a developer's may.

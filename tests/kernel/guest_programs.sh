@@ -13,16 +13,31 @@ out=/tmp/out
 # What the stage took so far, for the log.
 note() { echo "   $1 at $(cut -d. -f1 /proc/uptime) s"; }
 
-# kv7700ctl.exe under Wine, its CRLF line ends taken off. Into a file first:
-# the processes Wine starts hold its output open after it ends.
+# kv7700ctl.exe under Wine, its CRLF line ends taken off; its exit status
+# is the tool's. Into a file first: the processes Wine starts hold its
+# output open after it ends.
 windows_tool() {
-  timeout 120 $wine $exe "$@" >/tmp/wine.out 2>&1
+  local status=0
+  timeout 120 $wine $exe "$@" >/tmp/wine.out 2>&1 || status=$?
   tr -d '\r' </tmp/wine.out
+  return $status
 }
+# Both tools' exit status, for a failure's report: "exit Linux 0, Windows 0".
+statuses() { echo "exit Linux $1, Windows $2"; }
 # The sensor's path put aside: Windows names an interface where Linux names a node.
 same_but_path() { sed -e 's/^\([0-9]*\)  [^ ]*  /\1  PATH  /' -e 's/^\(Sensor [0-9]*: \)[^,]*,/\1PATH,/'; }
 # Both tools' output, Linux above Windows, for a failure's report.
 both() { { echo "Linux:"; cat /tmp/linux; echo "Windows (Wine):"; cat /tmp/windows; } >$out; }
+
+# Waits up to $3 tenths of a second for the text $4 (any case) in the file
+# $1 past its first $2 lines.
+wait_for_after() {
+  for _ in $(seq "$3"); do
+    tail -n +$(($2 + 1)) "$1" | grep -qi "$4" && return 0
+    sleep 0.1
+  done
+  return 1
+}
 
 # Waits until Wine lists no sensor.
 wine_lets_go() {
@@ -46,37 +61,46 @@ wine_checks() {
     sleep 1
   done
   note "Wine listed the sensor"
+  windows_tool list >/tmp/windows
+  ws=$?
   kv7700ctl list >/tmp/linux 2>&1
+  ls=$?
   both
-  if grep -q '^0  \\\\?\\hid#vid_18c8&pid_2bfa' /tmp/windows &&
+  if [ $ws = 0 ] && [ $ls = 0 ] && grep -q '^0  \\\\?\\hid#vid_18c8&pid_2bfa' /tmp/windows &&
      [ "$(same_but_path </tmp/windows)" = "$(same_but_path </tmp/linux)" ]; then
     pass "$w list names the sensor as the Linux tool does"
-  else fail "$w list names the sensor as the Linux tool does" "lists differ" $out; fi
+  else fail "$w list names the sensor as the Linux tool does" "lists differ, $(statuses $ls $ws)" $out; fi
 
   windows_tool show >/tmp/windows
+  ws=$?
   kv7700ctl show >/tmp/linux 2>&1
+  ls=$?
   both
-  if [ "$(same_but_path </tmp/windows)" = "$(same_but_path </tmp/linux)" ] &&
+  if [ $ws = 0 ] && [ $ls = 0 ] && [ "$(same_but_path </tmp/windows)" = "$(same_but_path </tmp/linux)" ] &&
      [ "$(grep -c . /tmp/windows)" -gt 48 ]; then
     pass "$w show prints what the Linux tool prints"
-  else fail "$w show prints what the Linux tool prints" "records differ" $out; fi
+  else fail "$w show prints what the Linux tool prints" "records differ, $(statuses $ls $ws)" $out; fi
 
   windows_tool set PingRateS=300 MaxDistS=40 >/tmp/windows
-  windows_tool --json show >>/tmp/windows
+  ws=$?
+  windows_tool --json show >>/tmp/windows || ws=$?
   kv7700ctl --json show >/tmp/linux 2>&1
+  ls=$?
   both
-  if grep -q "PingRateS *200 -> 300" /tmp/windows && grep -q '"PingRateS": *300' /tmp/linux &&
-     grep -q '"MaxDistS": *40' /tmp/linux &&
+  if [ $ws = 0 ] && [ $ls = 0 ] && grep -q "PingRateS *200 -> 300" /tmp/windows &&
+     grep -q '"PingRateS": *300' /tmp/linux && grep -q '"MaxDistS": *40' /tmp/linux &&
      [ "$(sed -n '/^{/,$p' /tmp/windows | grep -v '"path":')" = "$(grep -v '"path":' /tmp/linux)" ]; then
     pass "$w set, then show in a new process and the Linux tool read it back"
-  else fail "$w set, then show in a new process and the Linux tool read it back" "values not kept" $out; fi
+  else fail "$w set, then show in a new process and the Linux tool read it back" "values not kept, $(statuses $ls $ws)" $out; fi
 
   windows_tool range >/tmp/windows
+  ws=$?
   kv7700ctl range >/tmp/linux 2>&1
+  ls=$?
   both
-  if grep -qx "InRange: 36 inches" /tmp/windows && cmp -s /tmp/windows /tmp/linux; then
+  if [ $ws = 0 ] && [ $ls = 0 ] && grep -qx "InRange: 36 inches" /tmp/windows && cmp -s /tmp/windows /tmp/linux; then
     pass "$w range reads what the Linux tool reads"
-  else fail "$w range reads what the Linux tool reads" "readings differ" $out; fi
+  else fail "$w range reads what the Linux tool reads" "readings differ, $(statuses $ls $ws)" $out; fi
 
   note "show, set and range done"
   # One USB sensor at a time: the bus has one gadget. Wine must have let the
@@ -89,24 +113,34 @@ wine_checks() {
   monitor_pid=$!
   wait_for $mon 600 "watching"
   # Wine registers a window for device notifications on a thread of its own,
-  # some time after the call returned: a sensor plugged before that goes
-  # unheard, so it is pulled and plugged again.
+  # some time after the call returned, and says nothing when it is done: a
+  # sensor plugged before that goes unheard. So monitor is first shown it
+  # listens (a sensor plugged and pulled until it hears one, at most three
+  # times); the plug and pull checked come after that, each heard at once.
+  ready=no
   for attempt in 1 2 3; do
-    plug hot-plug
-    wait_for $mon 200 "plugged in: " && break
-    echo "   [$transport] monitor under Wine heard no plug (attempt $attempt)"
+    plug hot-plug-ready
+    wait_for $mon 200 "plugged in: " && ready=yes
     unplug $pid
     wine_lets_go
+    [ $ready = yes ] && break
+    echo "   [$transport] monitor under Wine not listening yet (attempt $attempt)"
   done
-  unplug $pid
   wait_for $mon 300 "pulled out: "
+  seen=$(wc -l <$mon)
+  plug hot-plug
+  wait_for_after $mon $seen 200 "sensor plugged in: .*vid_18c8&pid_2bfa"
+  heard_plug=$?
+  unplug $pid
+  wait_for_after $mon $seen 300 "sensor pulled out: "
+  heard_pull=$?
   kill $monitor_pid 2>/dev/null
   wait $monitor_pid 2>/dev/null
-  if grep -qi "sensor plugged in: .*vid_18c8&pid_2bfa" $mon && grep -q "sensor pulled out: " $mon; then
+  if [ $ready = yes ] && [ $heard_plug = 0 ] && [ $heard_pull = 0 ]; then
     pass "$w monitor sees a sensor plugged in and pulled out"
   else
     cat /tmp/hot-plug.log >>$mon
-    fail "$w monitor sees a sensor plugged in and pulled out" "events missing" $mon
+    fail "$w monitor sees a sensor plugged in and pulled out" "listening $ready, plug heard $heard_plug, pull heard $heard_pull" $mon
   fi
   note "Wine's checks done"
 }

@@ -103,6 +103,10 @@ const EncodeCase kEncodeCases[] = {
     {"MaxDistS 35: 121.53 ticks", 4, 35, 0x80, 5, 122},
     {"MaxDistS 52: 180.56 ticks", 4, 52, 0x80, 5, 181},
     {"MaxDistS 56: 194.44 ticks", 4, 56, 0x80, 5, 194},
+    // 3.472222 ticks per inch, a hair under 125/36: the inches where the
+    // exact ratio gives a half (62.5, 187.5) fall just short of it.
+    {"MinDistS 18: 62.499996 ticks", 3, 18, 0x80, 4, 62},
+    {"MaxDistS 54: 187.499988 ticks", 4, 54, 0x80, 5, 187},
     {"MaxDistS 15", 4, 15, 0x80, 5, 52},
     {"MaxDistS 60", 4, 60, 0x80, 5, 208},
     {"StartDlyS low byte", 7, 0x1234, 0x80, 8, 0x34},

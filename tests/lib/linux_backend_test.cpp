@@ -18,6 +18,7 @@
 #include "hid/linux/node_lock.h"
 #include "hid/linux/open_failure.h"
 #include "support/library_fixture.h"
+#include "support/real_sensor.h"
 
 namespace kv {
 namespace {
@@ -34,16 +35,7 @@ std::size_t OpenDescriptorCount() {
   return count;
 }
 
-bool RealSensorAttached() {
-  std::error_code ignored;
-  for (const auto& entry : std::filesystem::directory_iterator("/dev", ignored)) {
-    const std::string name = entry.path().filename();
-    if (name.rfind("hidraw", 0) == 0 && hid::NativePlatform().PathNamesSensor(entry.path())) {
-      return true;
-    }
-  }
-  return false;
-}
+using testing::RealSensorAttached;
 
 class NativeBackendTest : public testing::LibraryTest {
  protected:

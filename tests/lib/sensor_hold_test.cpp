@@ -1,10 +1,16 @@
 // One conversation at a time: an operation on a sensor another program holds
 // waits its turn, and past the wait fails with its group's in-use status and
 // the holder's name, having sent nothing.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <kv7700/device_info.h>
 #include <kv7700/emulation.h>
 #include <kv7700/kv7700.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
 
 #include "hid/emulated/file_lock.h"
 #include "hid/emulated/sensor_file.h"
@@ -41,6 +47,23 @@ const HeldCase kOperations[] = {
      },
      kGroupRange | kErrSensorInUse},
     {"halt", [] { return SendControl(1); }, kErrSensorInUse},
+    {"resume", [] { return SendControl(0); }, kErrSensorInUse},
+};
+
+// Virtual time that lets a test look in on every wait the library makes.
+class WatchedClock final : public Clock {
+ public:
+  explicit WatchedClock(std::function<void(std::uint32_t)> onSleep)
+      : onSleep_(std::move(onSleep)) {}
+  std::uint64_t NowMs() override { return now_; }
+  void SleepMs(std::uint32_t ms) override {
+    onSleep_(ms);
+    now_ += ms;
+  }
+
+ private:
+  std::function<void(std::uint32_t)> onSleep_;
+  std::uint64_t now_ = 1'000'000;
 };
 
 class SensorHoldTest : public LibraryTest {
@@ -79,6 +102,43 @@ TEST_F(SensorHoldTest, EachOperationWaitsItsTurnAndGivesUpOnlyPastTheBound) {
     bus.ReleaseElsewhere(path);
   }
   EXPECT_EQ(GetLibError(), kLibErrSendControl) << "halt names itself in LibError";
+}
+
+// Another program tries to take the sensor at every report and every wait
+// of an operation (the 250 ms answers, a memory command's 2000 ms and its
+// read-back, a write's commit): it must find the sensor held every time.
+TEST_F(SensorHoldTest, EachOperationHoldsTheSensorFromItsFirstReportToItsLast) {
+  std::unique_ptr<hid::HidLayer> other;
+  ASSERT_EQ(bus.LoadHid(&other), hid::LoadResult::Ok);
+  const hid::Handle otherHandle = other->Open(GetDevicePath(0), nullptr);
+  std::vector<std::string> tried;  // where the other program tried
+  std::vector<std::string> taken;  // and where it got the sensor
+  std::vector<std::string> everywhere;
+  const auto attempt = [&](const std::string& where) {
+    tried.push_back(where);
+    if (other->TryHold(otherHandle)) {
+      taken.push_back(where);
+      other->Release(otherHandle);
+    }
+  };
+  WatchedClock watched([&](std::uint32_t ms) { attempt("wait " + std::to_string(ms)); });
+  SetClock(&watched);
+  sensor->SetTraceObserver(
+      [&](const emu::TraceEntry& entry) { attempt("report " + std::to_string(entry.bytes[1])); });
+  for (const HeldCase& operation : kOperations) {
+    SCOPED_TRACE(operation.name);
+    tried.clear();
+    taken.clear();
+    EXPECT_EQ(operation.run(), 1);
+    EXPECT_FALSE(tried.empty());
+    EXPECT_EQ(taken, std::vector<std::string>{});
+    everywhere.insert(everywhere.end(), tried.begin(), tried.end());
+  }
+  // The tries reached the commit and the memory command's wait.
+  EXPECT_THAT(everywhere, ::testing::IsSupersetOf({"report 144", "wait 2000"}));
+  sensor->SetTraceObserver(nullptr);
+  SetClock(&clock);
+  other->Close(otherHandle);
 }
 
 TEST_F(SensorHoldTest, AResetHoldsTheSensorThroughItsRepairAndReadBacks) {

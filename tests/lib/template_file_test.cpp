@@ -289,14 +289,19 @@ TEST_F(TemplateWriterTest, ASaveToAPlaceThatCannotHoldAFileReturns0) {
 
 // WriteDevCfgToFile(path) as a user to whom read-only files are read-only:
 // this process, or, under root (who writes any file), a child that has become
-// the owner of `path` ("nobody") and dropped root. -1 when that cannot be.
+// the owner of `path` and of its folder ("nobody") and dropped root. -1 when
+// that cannot be.
 int SaveAsUnprivileged(const std::string& path) {
 #if defined(_WIN32)
   return WriteDevCfgToFile(path.c_str());
 #else
   if (geteuid() != 0) return WriteDevCfgToFile(path.c_str());
   const passwd* nobody = getpwnam("nobody");
-  if (nobody == nullptr || chown(path.c_str(), nobody->pw_uid, nobody->pw_gid) != 0) return -1;
+  const std::string folder = fs::path(path).parent_path().string();
+  if (nobody == nullptr || chown(path.c_str(), nobody->pw_uid, nobody->pw_gid) != 0 ||
+      chown(folder.c_str(), nobody->pw_uid, nobody->pw_gid) != 0) {
+    return -1;
+  }
   const pid_t child = fork();
   if (child == 0) {
     const bool dropped =
@@ -313,7 +318,8 @@ TEST_F(TemplateWriterTest, AFileThisUserMayNotWriteIsNotReplaced) {
   const std::string path = folder.File("read-only.txt");
   WriteWholeFile(path, "the user's template\n");
   fs::permissions(path, fs::perms::owner_read);
-  // The folder is the user's to pass through but not to write.
+  // The folder is the user's to write: a rename over the file would need no
+  // right to write the file, so only the save's own check keeps it.
   fs::permissions(folder.Path(), fs::perms::owner_all | fs::perms::group_read |
                                      fs::perms::group_exec | fs::perms::others_read |
                                      fs::perms::others_exec);

@@ -1,5 +1,6 @@
 // The virtual sensor's count of protocol violations: none for one host's
-// conversations, each overtaken request and early fetch when two interleave.
+// conversations, each overtaken request, early fetch and request during a
+// memory command's work when two interleave.
 #include "protocol_watch.h"
 
 #include <gtest/gtest.h>
@@ -26,7 +27,8 @@ TEST(ProtocolWatchTest, OneHostIsCleanAndTwoInterleavedAreCounted) {
   Send(watch, 0x8F, 2600);  // a range reading
   watch.Fetched(2850);
   EXPECT_EQ(watch.Summary(),
-            "protocol violations: 0 (0 requests overtaken, 0 answers fetched too early)");
+            "protocol violations: 0 (0 requests overtaken, 0 answers fetched too early, 0 "
+            "requests while busy)");
 
   Send(watch, 0x80, 3000);  // one host's read...
   Send(watch, 0x8F, 3100);  // ...overtaken by the other's range request
@@ -35,7 +37,21 @@ TEST(ProtocolWatchTest, OneHostIsCleanAndTwoInterleavedAreCounted) {
   EXPECT_EQ(watch.Overtaken(), 1);
   EXPECT_EQ(watch.FetchedTooEarly(), 2);
   EXPECT_EQ(watch.Summary(),
-            "protocol violations: 3 (1 request overtaken, 2 answers fetched too early)");
+            "protocol violations: 3 (1 request overtaken, 2 answers fetched too early, 0 "
+            "requests while busy)");
+}
+
+TEST(ProtocolWatchTest, ARequestDuringAMemoryCommandsWorkIsCounted) {
+  for (const std::uint8_t command : {0xA0, 0xD0, 0xE0}) {
+    ProtocolWatch watch;
+    Send(watch, command, 0);
+    Send(watch, 0x80, 1999);  // another host's read, a millisecond early
+    watch.Fetched(2249);
+    Send(watch, 0x80, 2300);  // after the work: taken
+    watch.Fetched(2550);
+    EXPECT_EQ(watch.WhileBusy(), 1) << int{command};
+    EXPECT_EQ(watch.Overtaken() + watch.FetchedTooEarly(), 0) << int{command};
+  }
 }
 
 }  // namespace

@@ -99,6 +99,7 @@ TEST_F(BusyWorkTest, WorkRunsOnTheWorkerOneAtATimeAndFailuresComeBack) {
       },
       {"work", 0});
   EXPECT_NE(worker, window);
+  EXPECT_TRUE(busyMeanwhile);  // what the window ran while the work ran saw it busy
   EXPECT_FALSE(runner.Busy());
 
   runner.Wait(2000);  // on the virtual clock: no real time

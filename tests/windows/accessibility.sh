@@ -8,8 +8,8 @@
 # answers E_NOTIMPL), so there the controls answer them themselves.
 names_through_oleacc() {
   local log=$win/accessibility-names.log status=0
-  "$wine" "$win/tests/win32_tests.exe" --gtest_filter='AccessibleNamesTest.*' --gtest_color=no \
-    >"$log" 2>&1 || status=$?
+  gtest_under_wine "$log" "$win/tests/win32_tests.exe" --gtest_filter='AccessibleNamesTest.*' ||
+    status=$?
   grep -E '^\[   INFO|^\[  (PASSED|FAILED) |Failure|Expected|Which is|trace' "$log" | sed 's/^/   /'
   return "$status"
 }
@@ -20,8 +20,8 @@ check "every edit, list, box and button of the pages: the Linux host's name, thr
 sheet_at_dpi() {
   local dpi=$1 log=$win/sheet-$1dpi.log status=0
   wine_set_dpi "$dpi"
-  KV_EXPECT_DPI=$dpi "$wine" "$win/tests/win32_tests.exe" --gtest_filter='SheetDpiTest.*' \
-    --gtest_color=no >"$log" 2>&1 || status=$?
+  KV_EXPECT_DPI=$dpi gtest_under_wine "$log" "$win/tests/win32_tests.exe" \
+    --gtest_filter='SheetDpiTest.*' || status=$?
   wine_set_dpi 96
   grep -E '^\[   INFO|^\[  (PASSED|FAILED) |Failure|Expected|Which is|trace' "$log" | sed 's/^/   /'
   return "$status"

@@ -141,10 +141,10 @@ TEST_F(RangePlotWindowTest, OpensFromTheMenuAndAutoRangePaintsReadingsAndFollows
   // Pulled out: no configuration, so no detection distances; plugged back
   // in, they come back.
   session_->Emulation()->PullOut(0);
-  RunFor(300);
+  RunUntilCaptionShows(L"DeviceFW 0.00");
   ui::testing::ExpectThresholdRows(PaintedPixels(plot_->Window()), false);
   session_->Emulation()->PlugIn(0);
-  RunFor(300);
+  RunUntilCaptionShows(L"DeviceFW 4.10");
   session_->App().EditSonar.MinDistS = static_cast<std::uint16_t>(kPlotPixels.minDist);
   session_->App().EditSonar.MaxDistS = static_cast<std::uint16_t>(kPlotPixels.maxDist);
   SendMessageW(Sheet(), WM_SYSCOMMAND, command, 0);

@@ -27,11 +27,6 @@ constexpr int kMaxDistanceEdit = 1027;
 
 class SheetTest : public SimulatedSheetTest {
  protected:
-  std::wstring Caption() {
-    wchar_t caption[128] = {};
-    GetWindowTextW(Sheet(), caption, 128);
-    return caption;
-  }
   HWND Button(int id) { return GetDlgItem(Sheet(), id); }
   emu::EmulatedSensor& Sensor() { return emu::SensorSetProbe::Sensor(*session_->Emulation(), 0); }
 };
@@ -91,10 +86,10 @@ TEST_F(SheetTest, ApplyIsOnWhileAPageIsModifiedAndWritesIt) {
 TEST_F(SheetTest, SensorsPluggedAndPulledReachTheSheetAsDeviceChangeMessages) {
   // The emulated bus sends the window WM_DEVICECHANGE, as the system does.
   session_->Emulation()->PullOut(0);
-  RunFor(300);
+  RunUntilCaptionShows(L"DeviceFW 0.00");
   EXPECT_EQ(Caption(), L"KV7700 " KV_APP_VERSION ", DLL 5.50, DeviceFW 0.00");
   session_->Emulation()->PlugIn(0);
-  RunFor(300);
+  RunUntilCaptionShows(L"DeviceFW 4.10");
   EXPECT_EQ(Caption(), L"KV7700 " KV_APP_VERSION ", DLL 5.50, DeviceFW 4.10");
   EXPECT_TRUE(messages_.empty());
 }
@@ -154,6 +149,7 @@ TEST_P(SessionEndTest, ResumesTheKeySendsTheUserHaltedBeforeTheProgramEnds) {
   Sensor().ClearTrace();
 
   std::thread ender;
+  bool readingSeen = true;
   HANDLE reading = CreateEventW(nullptr, TRUE, FALSE, nullptr);
   if (messageOpen) {
     Sensor().FailAt(emu::Direction::Get, 1);
@@ -169,8 +165,10 @@ TEST_P(SessionEndTest, ResumesTheKeySendsTheUserHaltedBeforeTheProgramEnds) {
         SetEvent(reading);
       }
     });
-    ender = std::thread([this, reading] {
-      WaitForSingleObject(reading, INFINITE);
+    // Bounded: a reading that never starts fails the test, the session
+    // still ends.
+    ender = std::thread([this, reading, &readingSeen] {
+      readingSeen = WaitForSingleObject(reading, 30'000) == WAIT_OBJECT_0;
       EndTheSession(Sheet());
     });
   }
@@ -179,6 +177,7 @@ TEST_P(SessionEndTest, ResumesTheKeySendsTheUserHaltedBeforeTheProgramEnds) {
   if (ender.joinable()) {
     ender.join();
   }
+  EXPECT_TRUE(readingSeen) << "no range reading began";
   Sensor().SetTraceObserver(nullptr);
   CloseHandle(reading);
 

@@ -38,15 +38,29 @@ class SimulatedSheetTest : public ::testing::Test {
     SetClock(nullptr);
   }
   HWND Sheet() { return window_->Window(); }
-  // Runs the program's loop, watched handles included, for `ms` of real time
-  // (the emulated bus's notifications reach the sheet through it).
-  void RunFor(int ms) {
-    HANDLE timer = CreateWaitableTimerW(nullptr, TRUE, nullptr);
-    LARGE_INTEGER due{};
-    due.QuadPart = -10'000LL * ms;
-    SetWaitableTimer(timer, &due, 0, nullptr, nullptr, FALSE);
-    session_->Loop().RunUntil(timer, 20, {});
-    CloseHandle(timer);
+  std::wstring Caption() {
+    wchar_t caption[128] = {};
+    GetWindowTextW(Sheet(), caption, 128);
+    return caption;
+  }
+  // Runs the program's loop, watched handles included (the emulated bus's
+  // notifications reach the sheet through it), until the caption names the
+  // firmware `firmware` ("4.10"; "0.00" with no sensor), which the sheet
+  // shows once it has taken the device change. Gives up after 10 s, so a
+  // lost notification fails the test instead of hanging it.
+  void RunUntilCaptionShows(const std::wstring& firmware) {
+    const auto shown = [&] {
+      const std::wstring caption = Caption();
+      return caption.size() >= firmware.size() &&
+             caption.compare(caption.size() - firmware.size(), firmware.size(), firmware) == 0;
+    };
+    HANDLE done = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    int ticks = 0;
+    session_->Loop().RunUntil(done, 20, [&] {
+      if (shown() || ++ticks > 500) SetEvent(done);
+    });
+    CloseHandle(done);
+    EXPECT_TRUE(shown()) << "the caption still reads " << Caption();
   }
 
   VirtualClock clock_;
