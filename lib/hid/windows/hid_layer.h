@@ -30,11 +30,15 @@ class WindowsHidLayer final : public HidLayer {
   void Release(Handle handle) override;
   // Windows cannot tell which process owns a mutex: "".
   std::string Holder(Handle handle) override;
+  // A second named mutex per interface path.
+  bool TryTakeTurn(Handle handle) override;
+  void GiveTurn(Handle handle) override;
 
  private:
   LoadedModule module_;
   HidEntryPoints entries_;
   std::map<Handle, std::unique_ptr<InterfaceMutex>> mutexes_;
+  std::map<Handle, std::unique_ptr<InterfaceMutex>> turns_;
 };
 
 // What a failed CreateFileA's error means to discovery.
