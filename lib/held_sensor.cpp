@@ -9,8 +9,10 @@
 
 namespace kv {
 
-HeldSensors::HeldSensors() : hold_(std::make_unique<SensorHold>(GetLibState().CurrentIndex)) {
-  if (!hold_->Holds(GetLibState().CurrentIndex)) CurrentSlot().DevError = kErrSensorInUse;
+HeldSensors::HeldSensors()
+    : hold_(std::make_unique<SensorHold>(GetLibState().CurrentIndex)),
+      current_(GetLibState().CurrentIndex) {
+  if (!Held()) CurrentSlot().DevError = kErrSensorInUse;
 }
 
 HeldSensors::HeldSensors(const SensorIndex* indices, SensorIndex count)

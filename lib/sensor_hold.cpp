@@ -1,8 +1,10 @@
 #include "sensor_hold.h"
 
 #include <kv7700/clock.h>
+#include <kv7700/held_sensor.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -10,6 +12,9 @@
 namespace kv {
 
 namespace {
+
+// Raised by CancelSensorWaits; a wait gives up when it changes.
+std::atomic<std::uint32_t> cancelledWaits{0};
 
 void NoteHolder(DeviceSlot& slot, const std::string& holder) {
   const std::size_t length = std::min(holder.size(), slot.Holder.size() - 1);
@@ -23,6 +28,7 @@ void NoteHolder(DeviceSlot& slot, const std::string& holder) {
 // Tries until the deadline (past it, once); without `wait`, once.
 bool TakeOne(hid::HidLayer& layer, DeviceSlot& slot, std::uint64_t deadline, bool wait) {
   Clock& clock = GetClock();
+  const std::uint32_t cancelled = cancelledWaits.load();
   std::string holder;
   bool turn = false;
   for (;;) {
@@ -34,7 +40,7 @@ bool TakeOne(hid::HidLayer& layer, DeviceSlot& slot, std::uint64_t deadline, boo
     }
     // Asked while it is held: the holder may have left by the deadline.
     if (std::string now = layer.Holder(slot.Handle); !now.empty()) holder = std::move(now);
-    if (!wait || clock.NowMs() >= deadline) {
+    if (!wait || clock.NowMs() >= deadline || cancelledWaits.load() != cancelled) {
       if (turn) layer.GiveTurn(slot.Handle);
       NoteHolder(slot, holder);
       return false;
@@ -44,6 +50,10 @@ bool TakeOne(hid::HidLayer& layer, DeviceSlot& slot, std::uint64_t deadline, boo
 }
 
 }  // namespace
+
+void CancelSensorWaits() {
+  ++cancelledWaits;
+}
 
 SensorHold::SensorHold(std::int16_t index) {
   Take({index}, true);

@@ -27,12 +27,21 @@ class HeldSensors {
   HeldSensors(const HeldSensors&) = delete;
   HeldSensors& operator=(const HeldSensors&) = delete;
 
-  // Whether sensor `index` (the current one, for the first form) is held.
+  // Whether sensor `index` is held.
   bool Holds(SensorIndex index) const;
+  // Whether the sensor current when the first form was made is held.
+  bool Held() const { return Holds(current_); }
 
  private:
   std::unique_ptr<SensorHold> hold_;
+  SensorIndex current_ = -1;
 };
+
+// Makes every wait for a sensor under way give up at its next look, as if
+// the sensor stayed held; waits begun afterwards wait as usual. Safe from
+// any thread: the end of the session calls it so that the resume of key
+// sends does not queue behind a wait of up to kSensorWaitMs.
+void CancelSensorWaits();
 
 // Reads the records `which` names from the current sensor into `records`,
 // leaving the others there, the cache, its dirty flags and the reserved
