@@ -443,6 +443,11 @@ std::string CDorvaneApp::SensorInUseNote() {
 }
 
 int CDorvaneApp::CloseAllDevices() {
+  // Closing sends nothing: done after the session's end as well.
+  if (sessionEnded_) {
+    runner_->Run([] { kv::CloseAllDevices(); }, {"Closing the sensors", 0});
+    return 1;
+  }
   return Library({"Closing the sensors", 0}, [&] { return kv::CloseAllDevices(); });
 }
 

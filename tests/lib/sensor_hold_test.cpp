@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <kv7700/device_info.h>
 #include <kv7700/emulation.h>
+#include <kv7700/held_sensor.h>
 #include <kv7700/kv7700.h>
 
 #include <functional>
@@ -221,6 +222,24 @@ TEST_F(SensorHoldTest, SensorsInStepKeepNoneWhileOneOfThemIsBusy) {
   EXPECT_GT(freeWhileWaiting, 0);
   EXPECT_EQ(keptWhileWaiting, 0);
   stepped.onSleep = nullptr;
+  SetClock(&clock);
+}
+
+// The session ends while an operation waits for the sensor: the wait gives
+// up at once, so the resume of key sends does not queue behind it.
+TEST_F(SensorHoldTest, ACancelledWaitGivesUpAndTheNextOneWaitsAgain) {
+  SteppedClock stepped(clock);
+  SetClock(&stepped);
+  bus.HoldElsewhere(GetDevicePath(0), kHolder);
+  stepped.onSleep = [] { CancelSensorWaits(); };
+  std::uint64_t start = clock.NowMs();
+  EXPECT_EQ(ReadDevCfg(), 0);
+  EXPECT_EQ(GetDevError(), kGroupRead | kErrSensorInUse);
+  EXPECT_EQ(clock.NowMs() - start, kSensorPollMs);
+  stepped.onSleep = nullptr;
+  start = clock.NowMs();
+  EXPECT_EQ(ReadDevCfg(), 0);
+  EXPECT_GE(clock.NowMs() - start, kSensorWaitMs);
   SetClock(&clock);
 }
 
