@@ -20,6 +20,7 @@
 
 #include "command.h"
 #include "config_text.h"
+#include "held_turns.h"
 #include "output.h"
 #include "progress.h"
 #include "template_input.h"
@@ -147,11 +148,18 @@ class Applier {
     targets_.push_back(std::move(target));
   }
 
-  // Stores each differing sensor's records, writes them all at once and
-  // reads every written sensor back at once.
-  void WriteChanges() {
+  // A sensor that could not be read again (not free in time, say).
+  void Failed(int index, std::uint32_t status) {
+    targets_.push_back({index, context_.sensors.Describe(index), {{"index", index}}, {}, {}});
+    targets_.back().error = DeviceFailure("ReadDevCfg", targets_.back().name, status).what();
+  }
+
+  // Stores each differing sensor's records among `indices`, writes them all
+  // at once and reads every written sensor back at once.
+  void WriteChanges(const std::vector<int>& indices) {
     std::vector<int> ready;
     for (Target& target : targets_) {
+      if (std::find(indices.begin(), indices.end(), target.index) == indices.end()) continue;
       if (!target.error.empty() || target.plan.records.empty()) continue;
       try {
         context_.sensors.Select(target.index);
@@ -180,6 +188,8 @@ class Applier {
   }
 
   void Finish() {
+    std::stable_sort(targets_.begin(), targets_.end(),
+                     [](const Target& a, const Target& b) { return a.index < b.index; });
     Json results = Json::array();
     std::string failures;
     bool changed = false;
@@ -277,7 +287,13 @@ void RunApply(Context& context, const ApplyOptions& options) {
   }
   CheckReadable(options.file);
   SensorRun& sensors = context.sensors;
-  sensors.OpenAll();
+  // The plug-in service names one sensor: only that one is opened and read,
+  // so a reading on another sensor never delays it.
+  if (!options.path.empty()) {
+    sensors.OpenPath(options.path);
+  } else {
+    sensors.OpenAll();
+  }
   std::vector<int> targets;
   if (options.all) {
     for (int i = 0; i < sensors.Count(); ++i) targets.push_back(i);
@@ -288,8 +304,22 @@ void RunApply(Context& context, const ApplyOptions& options) {
     targets.push_back(context.options.device);
   }
   Applier applier(context, options);
-  for (int index : targets) applier.Prepare(index);
-  if (!options.dryRun && !options.check) applier.WriteChanges();
+  // Each sensor is read again, compared, written and read back in one hold,
+  // so a change another program made since the first read is never undone.
+  InTurns(
+      targets,
+      [&](const std::vector<int>& held) {
+        const std::vector<std::uint32_t> errors = sensors.Reread(held);
+        for (std::size_t n = 0; n < held.size(); ++n) {
+          if (errors[n] != 0) {
+            applier.Failed(held[n], errors[n]);
+          } else {
+            applier.Prepare(held[n]);
+          }
+        }
+        if (!options.dryRun && !options.check) applier.WriteChanges(held);
+      },
+      [&](int index, std::uint32_t status) { applier.Failed(index, kGroupRead | status); });
   applier.Finish();
 }
 

@@ -1,4 +1,6 @@
 // clone --from N --to M|all: one sensor's configuration written to others.
+#include <kv7700/status_codes.h>
+
 #include <CLI/CLI.hpp>
 #include <algorithm>
 #include <charconv>
@@ -7,6 +9,7 @@
 
 #include "command.h"
 #include "config_text.h"
+#include "held_turns.h"
 #include "output.h"
 #include "sensor.h"
 #include "verify.h"
@@ -90,25 +93,36 @@ void RunClone(Context& context, const CloneOptions& options) {
   }
   const std::vector<RecordKind> records(kWriteOrder.begin(), kWriteOrder.end());
   std::vector<Target> targets;
-  std::vector<int> ready;  // the targets that took the records
-  for (int index : indices) {
-    targets.push_back(Prepare(sensors, index, config, records));
-    if (targets.back().error.empty()) ready.push_back(index);
-  }
-  // All targets are written at once: the sensor's waits overlap.
-  if (!options.dryRun && !ready.empty()) {
+  const auto of = [&](int index) -> Target& {
+    return *std::find_if(targets.begin(), targets.end(),
+                         [&](const Target& t) { return t.index == index; });
+  };
+  // Each target is read again, written and read back in one hold; the free
+  // ones together (their waits overlap), then each busy one on its own.
+  const auto turn = [&](const std::vector<int>& held) {
+    const std::vector<std::uint32_t> readErrors = sensors.Reread(held);
+    std::vector<int> ready;  // the targets that took the records
+    for (std::size_t n = 0; n < held.size(); ++n) {
+      targets.push_back(Prepare(sensors, held[n], config, records));
+      if (readErrors[n] != 0) {
+        targets.back().error =
+            DeviceFailure("ReadDevCfg", targets.back().name, readErrors[n]).what();
+      }
+      if (targets.back().error.empty()) ready.push_back(held[n]);
+    }
+    if (options.dryRun || ready.empty()) return;
     const std::vector<std::uint32_t> errors = WriteConfigurations(ready);
     for (std::size_t n = 0; n < ready.size(); ++n) {
       if (errors[n] == 0) continue;
-      Target& target = *std::find_if(targets.begin(), targets.end(),
-                                     [&](const Target& t) { return t.index == ready[n]; });
+      Target& target = of(ready[n]);
       target.error = DeviceFailure("WriteDevCfg", target.name, errors[n]).what();
     }
     // The written targets are read back together too.
     if (options.verify) {
       std::vector<WrittenSensor> written;
       std::vector<Target*> checked;
-      for (Target& target : targets) {
+      for (int index : ready) {
+        Target& target = of(index);
         if (!target.error.empty()) continue;
         written.push_back({target.index, target.name,
                            ExpectedAfterWrite(config, target.before, records), records});
@@ -123,7 +137,14 @@ void RunClone(Context& context, const CloneOptions& options) {
         target.written = true;
       }
     }
-  }
+  };
+  InTurns(indices, turn, [&](int index, std::uint32_t status) {
+    targets.push_back({index, sensors.Describe(index), {{"index", index}}, {}, 0, {}, false});
+    targets.back().error =
+        DeviceFailure("ReadDevCfg", targets.back().name, kGroupRead | status).what();
+  });
+  std::stable_sort(targets.begin(), targets.end(),
+                   [](const Target& a, const Target& b) { return a.index < b.index; });
 
   Json results = Json::array();
   std::string failures;

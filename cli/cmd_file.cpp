@@ -1,10 +1,12 @@
 // save FILE, load FILE: the template file of the current sensor.
 #include <kv7700/device_info.h>
+#include <kv7700/held_sensor.h>
 #include <kv7700/kv7700.h>
 #include <kv7700/save_report.h>
 
 #include <CLI/CLI.hpp>
 #include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -46,7 +48,17 @@ class LoadCommand final : public SensorCommand {
   void CheckArguments() override { CheckReadable(file); }
 
   void Run(Context& context, const Sensor& sensor) override {
-    const Configuration& before = sensor.config;
+    // Held from the read the changes are shown against to the read-back; a
+    // dry run shows them against the first read.
+    std::optional<HeldSensors> hold;
+    if (!dryRun) {
+      hold.emplace();
+      if (!hold->Held()) {
+        throw DeviceFailure("ReadDevCfg", sensor.name, kGroupRead | kErrSensorInUse);
+      }
+      if (!ReadDevCfg()) throw DeviceFailure("ReadDevCfg", sensor.name, GetDevError());
+    }
+    const Configuration before = dryRun ? sensor.config : CachedConfiguration(sensor.name);
     if (!ReadDevCfgFmFile(file.c_str())) {
       throw Failure("ReadDevCfgFmFile could not open '" + file + "'.");
     }

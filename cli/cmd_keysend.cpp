@@ -1,5 +1,6 @@
 // halt, resume: stop the sensor typing (while it is being set up) and let it
 // type again.
+#include <kv7700/held_sensor.h>
 #include <kv7700/kv7700.h>
 
 #include <CLI/CLI.hpp>
@@ -13,9 +14,6 @@ namespace kv::cli {
 
 namespace {
 
-// The sensor needs this long to settle after a key-send control report.
-constexpr std::uint32_t kSettleMs = 2000;
-
 class KeySendCommand final : public SensorCommand {
  public:
   explicit KeySendCommand(bool halt) : SensorCommand(Needs::Selection), halt_(halt) {}
@@ -25,10 +23,13 @@ class KeySendCommand final : public SensorCommand {
     {
       ProgressScope progress(std::string(halt_ ? "Halting" : "Resuming") + " key sends of " +
                              sensor.name);
+      // The settle time inside the hold: no other program's exchange comes
+      // in while the sensor settles.
+      const HeldSensors hold;
       if (!SendControl(halt_ ? 1 : 0)) {
         throw LibraryFailure("SendControl on " + sensor.name, GetLibError(), GetDevError());
       }
-      GetClock().SleepMs(kSettleMs);
+      GetClock().SleepMs(kKeySendSettleMs);
     }
     if (context.out.IsJson()) {
       context.out.Document({{"sensor", SensorJson(context.sensors.Info(sensor.index))},

@@ -1,17 +1,22 @@
 // set NAME=VALUE ...: checks every name and value before any sensor is
 // touched, changes the fields through the library's Set operations of the
 // records they belong to, then writes those records with one write.
+#include <kv7700/held_sensor.h>
+#include <kv7700/status_codes.h>
+
 #include <CLI/CLI.hpp>
 #include <algorithm>
 #include <bit>
 #include <charconv>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "command.h"
 #include "config_text.h"
+#include "held_turns.h"
 #include "output.h"
 #include "verify.h"
 
@@ -129,13 +134,27 @@ class SetCommand final : public SensorCommand {
 
   void Run(Context& context, const Sensor& sensor) override {
     const std::vector<RecordKind> touched = TouchedRecords(assignments_);
-    const Configuration& before = sensor.config;
-    Configuration after = before;
-    for (const Assignment& assignment : assignments_) {
-      SetValue(&after, *assignment.field, assignment.value);
-    }
+    const auto assigned = [&](Configuration config) {
+      for (const Assignment& assignment : assignments_) {
+        SetValue(&config, *assignment.field, assignment.value);
+      }
+      return config;
+    };
+    // Checked on the first read, so a refused value sends nothing at all.
+    Configuration before = sensor.config;
+    Configuration after = assigned(before);
     StoreRecords(after, touched, sensor.name);
+    std::optional<HeldSensors> hold;
     if (!dryRun) {
+      // Held from the read the change is made on to the read-back: another
+      // program's change to the same records since the first read is kept.
+      hold.emplace();
+      if (!hold->Held()) {
+        throw DeviceFailure("ReadDevCfg", sensor.name, kGroupRead | kErrSensorInUse);
+      }
+      before = ReadAgain(sensor.config, touched, sensor.name);
+      after = assigned(before);
+      StoreRecords(after, touched, sensor.name);
       WriteConfiguration(touched, sensor.name);
       if (verify) VerifyWrite(ExpectedAfterWrite(after, before, touched), touched, sensor.name);
     }

@@ -33,6 +33,8 @@ class ObservedLayer final : public hid::HidLayer {
   bool TryHold(hid::Handle handle) override { return inner_->TryHold(handle); }
   void Release(hid::Handle handle) override { inner_->Release(handle); }
   std::string Holder(hid::Handle handle) override { return inner_->Holder(handle); }
+  bool TryTakeTurn(hid::Handle handle) override { return inner_->TryTakeTurn(handle); }
+  void GiveTurn(hid::Handle handle) override { inner_->GiveTurn(handle); }
 
  private:
   std::unique_ptr<hid::HidLayer> inner_;

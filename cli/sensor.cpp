@@ -1,9 +1,13 @@
 #include "sensor.h"
 
+#include <kv7700/clock.h>
 #include <kv7700/device_info.h>
+#include <kv7700/halt_notes.h>
+#include <kv7700/held_sensor.h>
 #include <kv7700/kv7700.h>
 #include <kv7700/sensor_facts.h>
 
+#include <algorithm>
 #include <cstdio>
 
 #include "output.h"
@@ -29,6 +33,27 @@ std::string AccessDeniedMessage(const std::vector<std::string>& paths) {
   }
   return message + AccessAdvice();
 }
+
+namespace {
+
+// Key sends a window left halted when it was killed: resumed at the next
+// start, with the sensor's settle time inside the hold.
+void ResumeOrphanedHalts() {
+  for (const HaltNote& note : OrphanedHaltNotes()) {
+    for (SensorIndex index = 0; index < GetDeviceCount(); ++index) {
+      if (GetDevicePath(index) != note.path || !SelectDevice(index)) continue;
+      const HeldSensors hold;
+      if (!hold.Held() || !SendControl(0)) continue;
+      GetClock().SleepMs(kKeySendSettleMs);
+      RemoveHaltNote(note);
+      Progress::Instance().PrintLine("kv7700ctl: note: the key sends of " + note.path +
+                                     " were left halted by " + note.program +
+                                     ", which ended without resuming them; they are resumed.");
+    }
+  }
+}
+
+}  // namespace
 
 SensorRun::~SensorRun() {
   if (open_) CloseAllDevices();
@@ -75,6 +100,7 @@ void SensorRun::OpenAll() {
       }
     }
   }
+  ResumeOrphanedHalts();
   SelectDevice(0);
 }
 
@@ -82,6 +108,36 @@ void SensorRun::OpenPresent() {
   ProgressScope progress("Reading sensors");
   OpenAllDevices(nullptr);
   open_ = true;
+}
+
+bool SensorRun::OpenPath(const std::string& path) {
+  open_ = true;
+  const bool opened = DeviceArrived(path.c_str()) == 1;
+  ResumeOrphanedHalts();
+  SelectDevice(0);
+  return opened;
+}
+
+std::vector<std::uint32_t> SensorRun::Reread(const std::vector<int>& indices) {
+  // A sensor whose first read failed keeps that failure.
+  std::vector<int> sound;
+  for (int index : indices) {
+    if (!readErrors_.contains(index)) sound.push_back(index);
+  }
+  const std::vector<std::uint32_t> read =
+      sound.empty() ? std::vector<std::uint32_t>() : ReadConfigurations(sound, "Reading");
+  std::vector<std::uint32_t> errors;
+  for (int index : indices) {
+    const auto at = std::find(sound.begin(), sound.end(), index);
+    if (at == sound.end()) {
+      errors.push_back(readErrors_[index]);
+      continue;
+    }
+    const std::uint32_t error = read[static_cast<std::size_t>(at - sound.begin())];
+    if (error != 0) readErrors_[index] = error;
+    errors.push_back(error);
+  }
+  return errors;
 }
 
 int SensorRun::Count() const {

@@ -35,6 +35,13 @@ class SensorRun {
   void OpenAll();
   // Opens whatever sensors are present, none being fine (for monitor).
   void OpenPresent();
+  // Opens the sensor at interface path `path` alone, reading nothing; false
+  // when it cannot be opened (no sensor there, or not this user's).
+  bool OpenPath(const std::string& path);
+  // Reads the listed sensors again together (their configurations become
+  // the cache); per sensor in `indices` order, its DevError (0 when read).
+  // A sensor whose read failed before is not read again: its error stays.
+  std::vector<std::uint32_t> Reread(const std::vector<int>& indices);
   int Count() const;
   // Makes sensor `index` current; a usage error when there is no such sensor.
   void Select(int index);

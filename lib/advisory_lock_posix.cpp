@@ -1,5 +1,6 @@
 #include "advisory_lock_posix.h"
 
+#include <fcntl.h>
 #include <sys/file.h>
 
 #include <cerrno>
@@ -13,6 +14,31 @@ bool TryExclusiveFlock(int fd) {
     return errno != EWOULDBLOCK;
   }
   return true;
+}
+
+namespace {
+
+int SetTurnLock(int fd, short type) {
+  struct flock range {};
+  range.l_type = type;
+  range.l_whence = SEEK_SET;
+  range.l_start = 0;
+  range.l_len = 1;
+  int result = 0;
+  while ((result = ::fcntl(fd, F_OFD_SETLK, &range)) != 0 && errno == EINTR) {
+  }
+  return result;
+}
+
+}  // namespace
+
+bool TryExclusiveTurnLock(int fd) {
+  if (SetTurnLock(fd, F_WRLCK) == 0) return true;
+  return errno != EAGAIN && errno != EACCES;
+}
+
+void ReleaseTurnLock(int fd) {
+  SetTurnLock(fd, F_UNLCK);
 }
 
 std::string DescribeProcess(long pid) {

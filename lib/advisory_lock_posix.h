@@ -11,6 +11,14 @@ namespace kv {
 // not stop the conversation, so it counts as taken.
 bool TryExclusiveFlock(int fd);
 
+// The turn beside that flock: an exclusive lock, owned by the open file
+// description as the flock is, on the file's first byte; flock and these
+// locks do not exclude each other, so one descriptor carries both. False
+// only when another description holds it; a descriptor opened without write
+// access, or a file system without such locks, counts as taken.
+bool TryExclusiveTurnLock(int fd);
+void ReleaseTurnLock(int fd);
+
 // "NAME, process PID" from /proc/PID/comm; "process PID" without a name.
 std::string DescribeProcess(long pid);
 

@@ -7,6 +7,7 @@
 
 #include <array>
 #include <span>
+#include <vector>
 
 #include "exchange.h"
 #include "lib_state.h"
@@ -74,28 +75,28 @@ void MarkRecordsRead(DeviceSlot& slot) {
 
 }  // namespace
 
-ReadOutcome ReadInStep(std::span<const std::int16_t> listed) {
+std::uint8_t ReadStepCommand(std::size_t step) {
+  return kReadSteps[step].command;
+}
+
+void DecodeReadStep(std::size_t step, const wire::Data& answer, DeviceSlot& slot) {
+  kReadSteps[step].decode(answer, slot);
+}
+
+namespace {
+
+// Reads the listed sensors that `hold` has, in step; those it missed are
+// left for the caller.
+void ReadHeld(std::span<const std::int16_t> listed, const SensorHold& hold, ReadOutcome& outcome) {
   LibState& state = GetLibState();
-  const std::int16_t current = state.CurrentIndex;
-  ReadOutcome outcome;
-  outcome.failedStep.fill(kStepCount);  // none failed
   std::array<bool, kMaxDevices> active{};
-  for (std::int16_t i : listed) {
-    active[i] = true;
-    state.Slots[i].DevError = 0;
-  }
-  const SensorHold hold(listed.data(), static_cast<std::int16_t>(listed.size()));
+  for (std::int16_t i : listed) active[i] = hold.Holds(i);
 
   const auto fail = [&](std::int16_t index, std::size_t step) {
     state.Slots[index].DevError |= kGroupRead;
     outcome.failedStep[index] = static_cast<std::uint8_t>(step);
     active[index] = false;
   };
-  for (std::int16_t i : listed) {
-    if (hold.Holds(i)) continue;
-    state.Slots[i].DevError = kErrSensorInUse;
-    fail(i, 0);
-  }
   for (std::size_t step = 0; step < kStepCount; ++step) {
     bool anyAsked = false;
     for (std::int16_t i : listed) {
@@ -119,6 +120,35 @@ ReadOutcome ReadInStep(std::span<const std::int16_t> listed) {
       }
       kReadSteps[step].decode(answer, state.Slots[i]);
       if (step == kIdleStep) MarkRecordsRead(state.Slots[i]);
+    }
+  }
+}
+
+}  // namespace
+
+ReadOutcome ReadInStep(std::span<const std::int16_t> listed) {
+  LibState& state = GetLibState();
+  const std::int16_t current = state.CurrentIndex;
+  ReadOutcome outcome;
+  outcome.failedStep.fill(kStepCount);  // none failed
+  for (std::int16_t i : listed) state.Slots[i].DevError = 0;
+  // The free sensors are read together at once; each busy one afterwards,
+  // waiting for it alone.
+  std::vector<std::int16_t> busy;
+  {
+    const SensorHold free(listed.data(), static_cast<std::int16_t>(listed.size()));
+    ReadHeld(listed, free, outcome);
+    for (std::int16_t i : listed) {
+      if (!free.Holds(i)) busy.push_back(i);
+    }
+  }
+  for (std::int16_t i : busy) {
+    const SensorHold one(i);
+    if (one.Holds(i)) {
+      ReadHeld(std::span(&i, 1), one, outcome);
+    } else {
+      state.Slots[i].DevError = kGroupRead | kErrSensorInUse;
+      outcome.failedStep[i] = 0;
     }
   }
   state.CurrentIndex = current;

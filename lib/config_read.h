@@ -7,6 +7,7 @@
 #include <span>
 
 #include "lib_state.h"
+#include "wire_codec.h"
 
 namespace kv {
 
@@ -29,6 +30,12 @@ ReadOutcome ReadInStep(std::int16_t first, std::int16_t count);
 void KeepReservedWordsOf(std::span<const std::int16_t> indices, const ReadOutcome& outcome);
 // Sensors first .. last.
 void KeepReservedWordsOf(std::int16_t first, std::int16_t last, const ReadOutcome& outcome);
+
+// The read's exchanges 0 to 5 fetch the records in their order (sonar, two
+// of walk-away, two of walk-up, idle): the command of one, and how its answer
+// lands in a slot (clamped as every read clamps).
+std::uint8_t ReadStepCommand(std::size_t step);
+void DecodeReadStep(std::size_t step, const wire::Data& answer, DeviceSlot& slot);
 
 // Whether `indices` names open sensors only, each once.
 bool IsListOfOpenSensors(const std::int16_t* indices, std::int16_t count);

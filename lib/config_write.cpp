@@ -5,6 +5,8 @@
 // one.
 #include <algorithm>
 #include <array>
+#include <span>
+#include <vector>
 
 #include "config_read.h"
 #include "exchange.h"
@@ -58,35 +60,19 @@ void Fail(DeviceSlot& slot, WritePlan& plan) {
   plan.active = false;
 }
 
-// Writes the listed sensors together; each ends as its own WriteDevCfg would
-// have left it. `ownWords`: each sensor read is sent back its own reserved
-// words rather than those of the sensor read last. The current sensor is
-// left alone.
-int WriteInStep(const std::int16_t* indices, std::int16_t count, bool ownWords) {
+using Plans = std::array<WritePlan, kMaxDevices>;
+
+// Sends the plans of the listed sensors, which this program holds, in step;
+// false when any of them failed.
+bool SendPlans(std::span<const std::int16_t> indices, Plans& plans) {
   LibState& state = GetLibState();
-  const std::int16_t current = state.CurrentIndex;
-  std::array<WritePlan, kMaxDevices> plans{};
   std::size_t longest = 0;
-  for (std::int16_t n = 0; n < count; ++n) {
-    DeviceSlot& slot = state.Slots[indices[n]];
-    slot.DevError = 0;
-    ReservedWords words{state.LastReserved2WU, state.LastReserved1I};
-    if (ownWords && slot.RecordsValid) words = {slot.ReadReserved2WU, slot.ReadReserved1I};
-    plans[indices[n]] = PlanWrite(slot, words);
-    longest = std::max(longest, plans[indices[n]].count);
-  }
-  const SensorHold hold(indices, count);
-  for (std::int16_t n = 0; n < count; ++n) {
-    if (hold.Holds(indices[n])) continue;
-    state.Slots[indices[n]].DevError = kErrSensorInUse;
-    Fail(state.Slots[indices[n]], plans[indices[n]]);
-  }
+  for (const std::int16_t index : indices) longest = std::max(longest, plans[index].count);
   // Runs `report` for every sensor still being written whose plan has a
   // write at `step`; true when any of them sent its report.
   const auto each = [&](std::size_t step, auto report) {
     bool any = false;
-    for (std::int16_t n = 0; n < count; ++n) {
-      const std::int16_t index = indices[n];
+    for (const std::int16_t index : indices) {
       WritePlan& plan = plans[index];
       if (!plan.active || step >= plan.count) continue;
       state.CurrentIndex = index;
@@ -111,16 +97,15 @@ int WriteInStep(const std::int16_t* indices, std::int16_t count, bool ownWords) 
     });
   }
 
-  int written = 1;
-  for (std::int16_t n = 0; n < count; ++n) {
-    const std::int16_t index = indices[n];
+  bool written = true;
+  for (const std::int16_t index : indices) {
     DeviceSlot& slot = state.Slots[index];
     WritePlan& plan = plans[index];
     state.CurrentIndex = index;
     // Sent also with an empty mask; the sensor needs no time after it.
     if (plan.active && !SetFeature(wire::CommitReport(plan.mask))) Fail(slot, plan);
     if (!plan.active) {
-      written = 0;
+      written = false;
       continue;
     }
     slot.SonarDirty = 0;
@@ -128,8 +113,47 @@ int WriteInStep(const std::int16_t* indices, std::int16_t count, bool ownWords) 
     slot.WalkUpDirty = 0;
     slot.IdleDirty = 0;
   }
-  state.CurrentIndex = current;
   return written;
+}
+
+// Writes the listed sensors together; each ends as its own WriteDevCfg would
+// have left it. `ownWords`: each sensor read is sent back its own reserved
+// words rather than those of the sensor read last. The current sensor is
+// left alone. The free sensors are written together at once; each busy one
+// afterwards, waiting for it alone.
+int WriteInStep(const std::int16_t* indices, std::int16_t count, bool ownWords) {
+  LibState& state = GetLibState();
+  const std::int16_t current = state.CurrentIndex;
+  Plans plans{};
+  for (std::int16_t n = 0; n < count; ++n) {
+    DeviceSlot& slot = state.Slots[indices[n]];
+    slot.DevError = 0;
+    ReservedWords words{state.LastReserved2WU, state.LastReserved1I};
+    if (ownWords && slot.RecordsValid) words = {slot.ReadReserved2WU, slot.ReadReserved1I};
+    plans[indices[n]] = PlanWrite(slot, words);
+  }
+  bool written = true;
+  std::vector<std::int16_t> held;
+  std::vector<std::int16_t> busy;
+  {
+    const SensorHold free(indices, count);
+    for (std::int16_t n = 0; n < count; ++n) {
+      (free.Holds(indices[n]) ? held : busy).push_back(indices[n]);
+    }
+    written = SendPlans(held, plans);
+  }
+  for (std::int16_t index : busy) {
+    const SensorHold one(index);
+    if (one.Holds(index)) {
+      written = SendPlans(std::span(&index, 1), plans) && written;
+      continue;
+    }
+    state.Slots[index].DevError = kErrSensorInUse;
+    Fail(state.Slots[index], plans[index]);
+    written = false;
+  }
+  state.CurrentIndex = current;
+  return written ? 1 : 0;
 }
 
 }  // namespace

@@ -1,36 +1,20 @@
 #include "sensor_hold.h"
 
 #include <kv7700/clock.h>
+#include <kv7700/held_sensor.h>
 
 #include <algorithm>
-#include <cctype>
+#include <atomic>
 #include <cstring>
 #include <string>
-#include <string_view>
 #include <vector>
 
 namespace kv {
 
 namespace {
 
-// Paths compared without regard to case, as Windows names one interface
-// both ways; the order only has to be the same in every program.
-bool PathBefore(std::int16_t a, std::int16_t b) {
-  const LibState& state = GetLibState();
-  const std::string_view left = state.Slots[a].DevicePath.data();
-  const std::string_view right = state.Slots[b].DevicePath.data();
-  const auto lower = [](char x, char y) {
-    return std::tolower(static_cast<unsigned char>(x)) <
-           std::tolower(static_cast<unsigned char>(y));
-  };
-  if (std::lexicographical_compare(left.begin(), left.end(), right.begin(), right.end(), lower)) {
-    return true;
-  }
-  if (std::lexicographical_compare(right.begin(), right.end(), left.begin(), left.end(), lower)) {
-    return false;
-  }
-  return a < b;
-}
+// Raised by CancelSensorWaits; a wait gives up when it changes.
+std::atomic<std::uint32_t> cancelledWaits{0};
 
 void NoteHolder(DeviceSlot& slot, const std::string& holder) {
   const std::size_t length = std::min(holder.size(), slot.Holder.size() - 1);
@@ -38,43 +22,56 @@ void NoteHolder(DeviceSlot& slot, const std::string& holder) {
   slot.Holder[length] = '\0';
 }
 
-// Tries until the deadline; past it, once.
-bool TakeOne(hid::HidLayer& layer, DeviceSlot& slot, std::uint64_t deadline) {
+// Takes the turn before the hold and keeps it while waiting: a holder that
+// lets go and comes straight back then finds the turn taken and waits, so
+// the waiter gets the sensor after at most one operation of the holder.
+// Tries until the deadline (past it, once); without `wait`, once.
+bool TakeOne(hid::HidLayer& layer, DeviceSlot& slot, std::uint64_t deadline, bool wait) {
   Clock& clock = GetClock();
+  const std::uint32_t cancelled = cancelledWaits.load();
   std::string holder;
-  while (!layer.TryHold(slot.Handle)) {
+  bool turn = false;
+  for (;;) {
+    if (!turn) turn = layer.TryTakeTurn(slot.Handle);
+    if (turn && layer.TryHold(slot.Handle)) {
+      layer.GiveTurn(slot.Handle);
+      NoteHolder(slot, {});
+      return true;
+    }
     // Asked while it is held: the holder may have left by the deadline.
     if (std::string now = layer.Holder(slot.Handle); !now.empty()) holder = std::move(now);
-    if (clock.NowMs() >= deadline) {
+    if (!wait || clock.NowMs() >= deadline || cancelledWaits.load() != cancelled) {
+      if (turn) layer.GiveTurn(slot.Handle);
       NoteHolder(slot, holder);
       return false;
     }
     clock.SleepMs(kSensorPollMs);
   }
-  NoteHolder(slot, {});
-  return true;
 }
 
 }  // namespace
 
+void CancelSensorWaits() {
+  ++cancelledWaits;
+}
+
 SensorHold::SensorHold(std::int16_t index) {
-  Take({index});
+  Take({index}, true);
 }
 
 SensorHold::SensorHold(const std::int16_t* indices, std::int16_t count) {
-  Take(std::vector<std::int16_t>(indices, indices + std::max<std::int16_t>(count, 0)));
+  Take(std::vector<std::int16_t>(indices, indices + std::max<std::int16_t>(count, 0)), false);
 }
 
-void SensorHold::Take(std::vector<std::int16_t> indices) {
+void SensorHold::Take(std::vector<std::int16_t> indices, bool wait) {
   LibState& state = GetLibState();
   std::erase_if(indices, [](std::int16_t index) { return index < 0 || index >= kMaxDevices; });
-  std::sort(indices.begin(), indices.end(), PathBefore);
   const std::uint64_t deadline = GetClock().NowMs() + kSensorWaitMs;
   for (const std::int16_t index : indices) {
     DeviceSlot& slot = state.Slots[index];
     // Not open: the exchange itself fails and says so.
     if (!state.HidLayer || slot.Handle == hid::kInvalidHandle) continue;
-    if (slot.HoldDepth == 0 && !TakeOne(*state.HidLayer, slot, deadline)) {
+    if (slot.HoldDepth == 0 && !TakeOne(*state.HidLayer, slot, deadline, wait)) {
       missed_.push_back(index);
       continue;
     }

@@ -19,8 +19,9 @@ class SensorHold {
  public:
   // Holds slot `index`.
   explicit SensorHold(std::int16_t index);
-  // Holds several slots, taken in the order of their paths, so two programs
-  // holding the same sensors never each wait for the other.
+  // Holds those of several slots that are free now, waiting for none: a
+  // program never keeps one sensor while it waits for another. The caller
+  // then takes each slot it missed on its own.
   SensorHold(const std::int16_t* indices, std::int16_t count);
   ~SensorHold();
   SensorHold(const SensorHold&) = delete;
@@ -31,7 +32,7 @@ class SensorHold {
   bool Holds(std::int16_t index) const;
 
  private:
-  void Take(std::vector<std::int16_t> indices);
+  void Take(std::vector<std::int16_t> indices, bool wait);
 
   std::vector<std::pair<std::int16_t, hid::Handle>> held_;
   std::vector<std::int16_t> missed_;

@@ -1,6 +1,9 @@
 #include "dorvane_app.h"
 
+#include <kv7700/clock.h>
 #include <kv7700/device_info.h>
+#include <kv7700/halt_notes.h>
+#include <kv7700/held_sensor.h>
 
 #include <cstdio>
 
@@ -8,6 +11,7 @@
 #include "key_sets.h"
 #include "misc_page.h"
 #include "prop_sheet.h"
+#include "record_change.h"
 #include "sonar_page.h"
 #include "walk_away_page.h"
 #include "walk_up_page.h"
@@ -137,6 +141,13 @@ void CDorvaneApp::PullInLibrary() {
   ConfigLoaded = 1;
 }
 
+void CDorvaneApp::KnowLastRead() {
+  GetSonarParms(&known_.Sonar);
+  GetWalkAwayParms(&known_.WalkAway);
+  GetWalkUpParms(&known_.WalkUp);
+  GetIdleParms(&known_.Idle);
+}
+
 int CDorvaneApp::PullConfigFmLib() {
   Library({"Loading the configuration", 0}, [&] { PullInLibrary(); });
   return 1;
@@ -156,6 +167,7 @@ int CDorvaneApp::RefreshInLibrary() {
   const int count = static_cast<std::uint16_t>(GetDeviceCount());
   if (count != 0) {
     PullInLibrary();
+    KnowLastRead();
   }
   return count;
 }
@@ -170,6 +182,7 @@ int CDorvaneApp::LoadConfigJustRead() {
     SelectDevice(0);
     if (ReuseLastRead()) {
       PullInLibrary();
+      KnowLastRead();
       result = GetDeviceCount();
     } else {
       result = RefreshInLibrary();
@@ -178,38 +191,78 @@ int CDorvaneApp::LoadConfigJustRead() {
   return result;
 }
 
-int CDorvaneApp::PushSonarToDev() {
-  return Library(kWriting, [&] {
-    if (!SetSonarParms(&EditSonar)) {
-      return 0;
+namespace {
+
+DirtyRecords Only(RecordKind kind) {
+  return {kind == RecordKind::Sonar, kind == RecordKind::WalkAway, kind == RecordKind::WalkUp,
+          kind == RecordKind::Idle};
+}
+
+}  // namespace
+
+template <class R>
+int CDorvaneApp::PushRecord(RecordKind kind, R& edit, R RecordSet::*member, int (*set)(const R*),
+                            int (*get)(R*), std::uint32_t* pending) {
+  enum { kFailed, kWritten, kChanged };
+  for (;;) {
+    RecordSet sensor = known_;
+    const int outcome = Library(kWriting, [&]() -> int {
+      // The library's checks first: a record it refuses sends nothing.
+      if (!set(&edit)) return kFailed;
+      if (pending) *pending = 0;
+      // One hold from the read of the record to its write: nobody changes
+      // it between the compare and the write.
+      const HeldSensors hold;
+      if (!hold.Held()) return kFailed;
+      if (!ReadRecordsNow(Only(kind), &sensor)) return kFailed;
+      if (!ChangedElsewhere(kind, known_, sensor).empty()) return kChanged;
+      if (!WriteDevCfg()) return kFailed;
+      get(&(known_.*member));  // as the sensor keeps it now
+      return kWritten;
+    });
+    if (outcome != kChanged) return outcome;
+    // Asked with the sensor free: the user may take a while.
+    const std::string question = ChangeQuestion(kind, ChangedElsewhere(kind, known_, sensor));
+    const MessageResult answer =
+        asker_ ? asker_->ShowMessage(
+                     {question, appName_, MessageIcon::Question, MessageButtons::YesNoCancel})
+               : MessageResult::Cancel;
+    if (answer == MessageResult::Cancel) {
+      // The cache takes the sensor's values in place of the edit, so that
+      // no later write of another record carries the edit along.
+      Library(kWriting, [&] { set(&(sensor.*member)); });
+      writeCancelled_ = true;
+      return kFailed;
     }
-    SonarPending = 0;
-    return WriteDevCfg();
-  });
+    if (answer == MessageResult::Yes) {
+      RecordSet edited = known_;
+      edited.*member = edit;
+      edit = Merge(kind, known_, sensor, edited).*member;
+      mergedFromSensor_ = true;
+    }
+    // Compared again under a new hold: the sensor may have changed once more.
+    known_.*member = sensor.*member;
+  }
+}
+
+int CDorvaneApp::PushSonarToDev() {
+  return PushRecord(RecordKind::Sonar, EditSonar, &RecordSet::Sonar, &SetSonarParms, &GetSonarParms,
+                    &SonarPending);
 }
 
 int CDorvaneApp::PushWalkAwayToDev() {
-  return Library(kWriting, [&] {
-    if (!SetWalkAwayParms(&EditWalkAway)) {
-      return 0;
-    }
-    WalkAwayPending = 0;
-    return WriteDevCfg();
-  });
+  return PushRecord(RecordKind::WalkAway, EditWalkAway, &RecordSet::WalkAway, &SetWalkAwayParms,
+                    &GetWalkAwayParms, &WalkAwayPending);
 }
 
 int CDorvaneApp::PushWalkUpToDev() {
-  return Library(kWriting, [&] {
-    if (!SetWalkUpParms(&EditWalkUp)) {
-      return 0;
-    }
-    WalkUpPending = 0;
-    return WriteDevCfg();
-  });
+  return PushRecord(RecordKind::WalkUp, EditWalkUp, &RecordSet::WalkUp, &SetWalkUpParms,
+                    &GetWalkUpParms, &WalkUpPending);
 }
 
 int CDorvaneApp::PushIdleToDev() {
-  return Library(kWriting, [&] { return SetIdleParms(&EditIdle) ? WriteDevCfg() : 0; });
+  return PushRecord(RecordKind::Idle, EditIdle, &RecordSet::Idle, &SetIdleParms, &GetIdleParms,
+                    nullptr);
 }
 
 int CDorvaneApp::MemoryCommandAndRefresh(int (*command)(), const Activity& activity) {
@@ -246,8 +299,12 @@ int CDorvaneApp::SaveCloneData() {
 
 int CDorvaneApp::WriteCloneData() {
   return Library({"Writing the saved configuration", 4 * 3 * kExchangeMs}, [&]() -> int {
-    return SetSonarParms(&CloneSonar) && SetWalkAwayParms(&CloneWalkAway) &&
-           SetWalkUpParms(&CloneWalkUp) && SetIdleParms(&CloneIdle) && WriteDevCfg();
+    if (!SetSonarParms(&CloneSonar) || !SetWalkAwayParms(&CloneWalkAway) ||
+        !SetWalkUpParms(&CloneWalkUp) || !SetIdleParms(&CloneIdle) || !WriteDevCfg()) {
+      return 0;
+    }
+    KnowLastRead();  // what the sensor holds now
+    return 1;
   });
 }
 
@@ -305,9 +362,63 @@ int CDorvaneApp::GetHidGuid(Guid* guid) {
   return Library({"", 0}, [&] { return kv::GetHidGuid(guid); });
 }
 
+namespace {
+
+// The sensor settles this long after a halt or resume; another program's
+// exchange must not come in meanwhile.
+// A failed send waits as well: the sensor may have taken it all the same.
+int ControlAndSettle(std::uint32_t halt, bool settle) {
+  const HeldSensors hold;
+  const int sent = hold.Held() && kv::SendControl(halt) ? 1 : 0;
+  if (sent && halt) {
+    NoteHalt(GetDevicePath(0));
+  } else if (sent) {
+    ForgetHalt(GetDevicePath(0));
+  }
+  if (settle) {
+    GetClock().SleepMs(kKeySendSettleMs);
+  }
+  return sent;
+}
+
+}  // namespace
+
 int CDorvaneApp::SendControl(std::uint32_t halt) {
-  return Library({halt ? "Halting key sends" : "Resuming key sends", kExchangeMs},
-                 [&] { return kv::SendControl(halt); });
+  return Library(
+      {halt ? "Halting key sends" : "Resuming key sends", kExchangeMs + kKeySendSettleMs},
+      [&] { return ControlAndSettle(halt, true); });
+}
+
+void CDorvaneApp::EndSession(bool resume) {
+  sessionEnded_ = true;
+  CancelSensorWaits();
+  if (resume) {
+    // Straight to the runner: it still takes one piece of work at a time,
+    // so the resume follows the work under way.
+    runner_->Run([] { ControlAndSettle(0, false); }, {"Resuming key sends", kExchangeMs});
+  }
+}
+
+std::vector<std::string> CDorvaneApp::ResumeOrphanedHalts() {
+  std::vector<std::string> told;
+  Library({"Resuming key sends", kExchangeMs + kKeySendSettleMs}, [&] {
+    for (const HaltNote& note : OrphanedHaltNotes()) {
+      for (SensorIndex index = 0; index < GetDeviceCount(); ++index) {
+        if (GetDevicePath(index) != note.path || !SelectDevice(index)) {
+          continue;
+        }
+        const HeldSensors hold;
+        if (hold.Held() && kv::SendControl(0)) {
+          GetClock().SleepMs(kKeySendSettleMs);
+          RemoveHaltNote(note);
+          told.push_back("The key sends of the sensor at " + note.path + " were left halted by " +
+                         note.program + ", which ended without resuming them. They are resumed.");
+        }
+      }
+    }
+    SelectDevice(0);
+  });
+  return told;
 }
 
 int CDorvaneApp::GetRangeInfo(RangeInfo* out) {
@@ -332,6 +443,11 @@ std::string CDorvaneApp::SensorInUseNote() {
 }
 
 int CDorvaneApp::CloseAllDevices() {
+  // Closing sends nothing: done after the session's end as well.
+  if (sessionEnded_) {
+    runner_->Run([] { kv::CloseAllDevices(); }, {"Closing the sensors", 0});
+    return 1;
+  }
   return Library({"Closing the sensors", 0}, [&] { return kv::CloseAllDevices(); });
 }
 

@@ -6,11 +6,13 @@
 
 #include <kv7700/kv7700.h>
 #include <kv7700/records.h>
+#include <kv7700/template_fields.h>
 
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <type_traits>
+#include <utility>
 #include <vector>
 
 #include "dialog_host.h"
@@ -125,8 +127,18 @@ class CDorvaneApp {
   // Sensors present but not openable by this user (GetAccessDeniedPaths).
   std::vector<std::string> AccessDeniedPaths();
   int GetHidGuid(Guid* guid);
-  // Non-zero halts the sensor's key sends, zero resumes them.
+  // Non-zero halts the sensor's key sends, zero resumes them, then waits
+  // the sensor's settle time, all in one hold of the sensor. A halt is
+  // noted in the user's runtime folder until the resume, so that a next
+  // start resumes it should this program be killed meanwhile.
   int SendControl(std::uint32_t halt);
+  // The desktop session ends: waits for a sensor give up, no further
+  // library work starts, and the key sends are resumed when `resume` (no
+  // settle time: the platform gives the program only a few seconds).
+  void EndSession(bool resume);
+  // At start-up: resumes the key sends that a program which ended without
+  // resuming them left halted on an open sensor; the sentences that say so.
+  std::vector<std::string> ResumeOrphanedHalts();
   int GetRangeInfo(RangeInfo* out);
   std::uint32_t GetDevError();
   // When the current sensor's last operation failed because another program
@@ -134,6 +146,15 @@ class CDorvaneApp {
   // message; "" otherwise.
   std::string SensorInUseNote();
   int CloseAllDevices();
+  // Where a write asks the user when another program changed the record it
+  // is about to write (the sheet's window); without one it writes nothing.
+  void SetAsker(WindowHost* asker) { asker_ = asker; }
+  // True once after a write took another program's values into the edit
+  // copies, which the pages then show.
+  bool TakeMergedFromSensor() { return std::exchange(mergedFromSensor_, false); }
+  // True once after the user chose not to write over another program's
+  // change (the write then returned 0 without a failure to report).
+  bool TakeWriteCancelled() { return std::exchange(writeCancelled_, false); }
   int WriteDevCfgToFile(const std::string& path);
   int ReadDevCfgFmFile(const std::string& path);
 
@@ -147,8 +168,23 @@ class CDorvaneApp {
   // The bodies of PullConfigFmLib and RefreshConfigFmDev, for use inside
   // library work (work never hands further work to the runner).
   void PullInLibrary();
+  // Takes the cache, just read from the sensor (or written to it), as what
+  // the next write compares the sensor with.
+  void KnowLastRead();
   int RefreshInLibrary();
   int MemoryCommandAndRefresh(int (*command)(), const Activity& activity);
+  // Writes `edit` as the current sensor's record `kind`, first reading the
+  // sensor's record under the same hold and comparing it with known_; when
+  // another program changed it meanwhile, asks the user before writing.
+  template <class R>
+  int PushRecord(RecordKind kind, R& edit, R RecordSet::*member, int (*set)(const R*),
+                 int (*get)(R*), std::uint32_t* pending);
+  // The records as this window last read or wrote them.
+  RecordSet known_;
+  WindowHost* asker_ = nullptr;
+  bool mergedFromSensor_ = false;
+  bool sessionEnded_ = false;
+  bool writeCancelled_ = false;
 
   InlineRunner inlineRunner_;
   LibraryRunner* runner_ = &inlineRunner_;
@@ -162,6 +198,10 @@ class CDorvaneApp {
 template <typename Work>
 auto CDorvaneApp::Library(const Activity& activity, Work&& work) -> std::invoke_result_t<Work&> {
   using Result = std::invoke_result_t<Work&>;
+  // After the session's end nothing is sent but its resume.
+  if (sessionEnded_) {
+    return Result();
+  }
   EventGate::Scope busy(gate_);
   if constexpr (std::is_void_v<Result>) {
     runner_->Run(work, activity);

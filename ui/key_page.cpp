@@ -106,7 +106,11 @@ bool KeyPage<R>::Apply() {
       // before the write; a failed write must not lose the edits, so the
       // next Apply stores and writes them again.
       MarkChanged();
-      Failure(data_.writeFailure);
+      // The user chose not to overwrite another program's change: no
+      // failure to report.
+      if (!App().TakeWriteCancelled()) {
+        Failure(data_.writeFailure);
+      }
       return false;
     }
   }

@@ -7,8 +7,6 @@ namespace kv::ui {
 
 namespace {
 
-// The sensor needs this long to halt or resume its key sends.
-constexpr std::uint32_t kKeySendControlWaitMs = 2000;
 // Between page activations at start-up.
 constexpr std::uint32_t kPageActivationWaitMs = 100;
 
@@ -20,6 +18,7 @@ PropSheet::PropSheet(CDorvaneApp& app, std::string caption)
 void PropSheet::Attach(SheetHost* host, HotPlugSource* hotPlug) {
   host_ = host;
   hotPlug_ = hotPlug;
+  app_.SetAsker(host);
 }
 
 void PropSheet::NotifyInitDialog() {
@@ -54,6 +53,18 @@ void PropSheet::NotifyInitDialog() {
   host_->ActivatePage(0);
   // A sensor the user may not open would otherwise look like none at all.
   accessHelp_.Tell(*host_, app_.AccessDeniedPaths());
+  // Another program keeping the sensor through the whole start-up: say who,
+  // rather than show an empty window without a word.
+  if (!app_.ConfigLoaded) {
+    if (const std::string note = app_.SensorInUseNote(); !note.empty()) {
+      host_->ShowMessage(
+          {"The sensor's configuration could not be read." + note, {}, MessageIcon::Warning});
+    }
+  }
+  // Key sends a killed program left halted are resumed now.
+  for (const std::string& told : app_.ResumeOrphanedHalts()) {
+    host_->ShowMessage({told, {}, MessageIcon::Information});
+  }
 }
 
 void PropSheet::UpdateCaption() {
@@ -120,14 +131,13 @@ void PropSheet::SendPageCommand(int command, int parameter) {
 void PropSheet::NotifyHaltKeySendsClicked() {
   EventGate::Scope running(app_.Gate());
   WaitCursor busy(*host_);
+  // The settle time is spent inside the send's hold of the sensor.
   app_.SendControl(host_->IsHaltKeySendsChecked() ? 1 : 0);
-  host_->Pause(kKeySendControlWaitMs);
 }
 
 void PropSheet::ResumeKeySendsIfHalted() {
   if (host_->IsHaltKeySendsChecked()) {
     app_.SendControl(0);
-    host_->Pause(kKeySendControlWaitMs);
   }
 }
 
@@ -140,6 +150,10 @@ bool PropSheet::ApplyPages() {
       accepted = false;
     }
   }
+  // A write kept another program's values: the pages show them now.
+  if (app_.TakeMergedFromSensor()) {
+    SendPageCommand(CMD_REFRESH_PAGES, 0);
+  }
   return accepted;
 }
 
@@ -151,10 +165,11 @@ bool PropSheet::NotifyOk() {
     return true;
   }
   // A page refused, so the sheet stays open: halt the key sends again, so
-  // that the ticked box still tells the truth.
-  if (host_->IsHaltKeySendsChecked()) {
+  // that the ticked box still tells the truth. Not when the session ended
+  // meanwhile (a page's message box runs the event loop): its resume was
+  // the last word.
+  if (!finished_ && host_->IsHaltKeySendsChecked()) {
     app_.SendControl(1);
-    host_->Pause(kKeySendControlWaitMs);
   }
   return false;
 }
@@ -223,11 +238,10 @@ void PropSheet::EndSession() {
   // the program does. The runner still takes one piece of library work at a
   // time, so the resume follows the work under way.
   finished_ = true;
-  if (host_ && host_->IsHaltKeySendsChecked()) {
-    // No pause after it: no command follows, and the platform gives the
-    // program only a few seconds.
-    app_.SendControl(0);
-  }
+  // A wait for the sensor under way gives up, and nothing else is sent. No
+  // settle time after the resume: no command follows, and the platform
+  // gives the program only a few seconds.
+  app_.EndSession(host_ && host_->IsHaltKeySendsChecked());
   Finish();
 }
 

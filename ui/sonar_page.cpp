@@ -368,7 +368,10 @@ bool SNRPage::RecordNotWritten(const std::string& record, std::uint32_t* pending
   // to retry. The page stays modified and the sheet stays open.
   *pending = 1;
   SetModified(true);
-  Failure("Failed to Write the device Features (" + record + ")!");
+  // Not when the user chose not to overwrite another program's change.
+  if (!App().TakeWriteCancelled()) {
+    Failure("Failed to Write the device Features (" + record + ")!");
+  }
   return false;
 }
 

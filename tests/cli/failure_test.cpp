@@ -54,9 +54,10 @@ TEST(FailureTest, ASensorIndexThatDoesNotExistIsAUsageError) {
 TEST(FailureTest, ASensorVanishingHalfWayThroughAWriteLeavesItUnchanged) {
   TempDir dir;
   const std::string sensor = dir.Path("s.json");
-  // 14 reports read the configuration; the 16th is the sonar data report.
+  // 14 reports read the configuration, 2 read the sonar record again under
+  // the write's hold; the 18th is the sonar data report.
   const ToolResult result = RunTool({"--simulate=" + sensor, "set", "PingRateS=900"},
-                                    {.env = {{"KV7700_SIMULATE_FAULT", "vanish:16"}}});
+                                    {.env = {{"KV7700_SIMULATE_FAULT", "vanish:18"}}});
   EXPECT_EQ(result.exitCode, 1);
   EXPECT_THAT(result.err,
               AllOf(HasSubstr("set: WriteDevCfg failed on sensor 0 (/dev/hidraw-emu0) with status "

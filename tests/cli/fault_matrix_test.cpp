@@ -94,7 +94,8 @@ TEST(FaultMatrixTest, EveryReportOfEveryCommandRefusedOrVanishing) {
        {"set", "PingRateS=300", "Key1CodeWA=5", "Key1CodeWU=6", "PressRateI=9"},
        "",
        WithoutConfiguration::Stops,
-       {{Phase::Write, 13, "WriteDevCfg"}}},
+       // The four records read again under the write's hold, then written.
+       {{Phase::Read, 12, "ReadDevCfg"}, {Phase::Write, 13, "WriteDevCfg"}}},
       {"reset",
        {"reset"},
        "",

@@ -127,10 +127,11 @@ TEST(CloneTest, ATargetThatFailsDuringTheWriteLeavesTheOthersWritten) {
     ASSERT_EQ(RunTool({"--simulate=" + files[i], "show"}).exitCode, 0);
   }
   const nlohmann::json before = Records(files[2]);
-  // Sensor 2 vanishes at the data report of its first record: its 16th
-  // report after the fourteen of the read at start.
+  // Sensor 2 vanishes at the data report of its first record: its 30th
+  // report after the fourteen of the read at start and the fourteen of the
+  // read under the write's hold.
   ToolOptions options;
-  options.env = {{"KV7700_SIMULATE_FAULT", "vanish:16:2"}, {"KV7700_VIRTUAL_TIME", "1"}};
+  options.env = {{"KV7700_SIMULATE_FAULT", "vanish:30:2"}, {"KV7700_VIRTUAL_TIME", "1"}};
   std::vector<std::string> args;
   for (const std::string& file : files) args.push_back("--simulate=" + file);
   args.insert(args.end(), {"clone", "--from", "0", "--to", "all"});

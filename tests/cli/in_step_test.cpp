@@ -70,8 +70,9 @@ TEST(InStepTest, ManySensorsAreWrittenAndReadBackInTheTimeOfOne) {
   WriteFile(file, "MaxDistS = 40\n");  // fresh sensors hold 36
   const std::vector<std::string> apply = {"apply", "--all", file};
   const std::vector<std::string> clone = {"clone", "--verify", "--from", "0", "--to", "all"};
-  constexpr std::uint64_t kApplyMs = 1750 + 250 + 1750;  // read, one record, read-back
-  constexpr std::uint64_t kCloneMs = 1750 + 6 * 250 + 1750;
+  // Read at start, read again under the write's hold, the write, read-back.
+  constexpr std::uint64_t kApplyMs = 1750 + 1750 + 250 + 1750;
+  constexpr std::uint64_t kCloneMs = 1750 + 1750 + 6 * 250 + 1750;
   using enum emu::SensorFault;
   struct Case {
     std::vector<std::string> args;
@@ -83,18 +84,19 @@ TEST(InStepTest, ManySensorsAreWrittenAndReadBackInTheTimeOfOne) {
   const Case cases[] = {
       {apply, 1, {}, {}, kApplyMs},
       {apply, 16, {}, {}, kApplyMs},
-      // 15 to 17: request, data report, commit; 18 on: the read-back.
+      // 15 to 28: the read under the hold; 29 to 31: request, data report,
+      // commit; 32 on: the read-back.
       {apply,
        16,
-       {{0, 16, Vanish}, {7, 19, Refuse}, {15, 15, Forget}},
+       {{0, 30, Vanish}, {7, 33, Refuse}, {15, 29, Forget}},
        {{0, "WriteDevCfg failed"},
         {7, "ReadDevCfg (read-back) failed"},
         {15, "differs from what was written"}},
        kApplyMs},
       // Discovery stops at it; the others are read again, together.
       {apply, 16, {{0, 2, Refuse}}, {{0, "ReadDevCfg failed"}}, 1750 + kApplyMs},
-      // The write is reports 15 to 27.
-      {clone, 16, {{9, 29, Refuse}}, {{9, "ReadDevCfg (read-back) failed"}}, kCloneMs},
+      // The write is reports 29 to 41.
+      {clone, 16, {{9, 43, Refuse}}, {{9, "ReadDevCfg (read-back) failed"}}, kCloneMs},
   };
   for (const Case& c : cases) {
     std::vector<std::string> args(c.sensors, "--simulate");

@@ -4,8 +4,14 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#ifndef _WIN32
+#include <unistd.h>
+#endif
+
+#include <cstdio>
 #include <nlohmann/json.hpp>
 #include <thread>
+#include <utility>
 
 #include "hid/emulated/file_lock.h"
 #include "tool_runner.h"
@@ -56,6 +62,50 @@ TEST(SensorInUseTest, TwoToolsAtOneSensorFileTakeTurnsAndKeepBothWrites) {
   EXPECT_EQ(kept["tsSonarParms"]["PingRateS"], 300);
   EXPECT_EQ(kept["tsWalkAwayParms"]["InterKeyDelayWA"], 640);
 }
+
+// Both change the sonar record at once: each reads it again under the hold
+// of its write, so neither puts back the other's field from an older read.
+TEST(SensorInUseTest, TwoToolsChangingOneRecordKeepBothChangesEveryRound) {
+  TempDir dir;
+  const std::string sensor = dir.Path("s.json");
+  ASSERT_EQ(RunTool({"--simulate=" + sensor, "show"}).exitCode, 0);
+  ToolOptions realTime;
+  realTime.virtualTime = false;
+  for (const auto& [ping, start] : {std::pair{300, 10}, std::pair{400, 20}}) {
+    SCOPED_TRACE(ping);
+    ToolResult first, second;
+    std::thread other([&, ping = ping] {
+      first =
+          RunTool({"--simulate=" + sensor, "set", "PingRateS=" + std::to_string(ping)}, realTime);
+    });
+    second =
+        RunTool({"--simulate=" + sensor, "set", "StartDlyS=" + std::to_string(start)}, realTime);
+    other.join();
+    EXPECT_EQ(first.exitCode, 0) << first.err;
+    EXPECT_EQ(second.exitCode, 0) << second.err;
+    const ToolResult shown = RunTool({"--simulate=" + sensor, "--json", "show"});
+    ASSERT_EQ(shown.exitCode, 0) << shown.err;
+    const nlohmann::json kept = nlohmann::json::parse(shown.out);
+    EXPECT_EQ(kept["tsSonarParms"]["PingRateS"], ping);
+    EXPECT_EQ(kept["tsSonarParms"]["StartDlyS"], start);
+  }
+}
+
+#ifndef _WIN32
+// A lock file that is a link to another file is never followed: the
+// emulated sensor is refused rather than run without its lock.
+TEST(SensorInUseTest, ALockFileThatIsALinkIsRefused) {
+  TempDir dir;
+  const std::string sensor = dir.Path("s.json");
+  ASSERT_EQ(RunTool({"--simulate=" + sensor, "show"}).exitCode, 0);
+  std::remove((sensor + ".lock").c_str());
+  ASSERT_EQ(::symlink(dir.Path("elsewhere").c_str(), (sensor + ".lock").c_str()), 0);
+  const ToolResult result = RunTool({"--simulate=" + sensor, "show"});
+  EXPECT_NE(result.exitCode, 0);
+  EXPECT_THAT(result.err, HasSubstr("lock file " + sensor + ".lock cannot be opened"));
+  EXPECT_NE(::access(dir.Path("elsewhere").c_str(), F_OK), 0) << "nothing made through the link";
+}
+#endif
 
 }  // namespace
 }  // namespace kv::cli::testing

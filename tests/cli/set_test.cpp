@@ -67,11 +67,13 @@ TEST(SetTest, TheLargestValueAWordTakesSurvivesTheWrite) {
   EXPECT_EQ(shown["tsIdleParms"]["FlagsI"], 255);
 }
 
-TEST(SetTest, WritesOnlyTheRecordsItTouches) {
+TEST(SetTest, ReadsAgainAndWritesOnlyTheRecordsItTouches) {
   const ToolResult result = RunTool({"--simulate", "--trace", "set", "StartDlyS=7"});
   ASSERT_EQ(result.exitCode, 0) << result.err;
+  // The sonar record read again under the write's hold, then written.
   EXPECT_THAT(WrittenReports(result.err),
-              ElementsAre("set 00 80 00 00 00 00 00 00 00", "set 00 00 32 28 31 7d 0a 02 07",
+              ElementsAre("set 00 80 00 00 00 00 00 00 00", "get 00 00 32 28 31 7d 0a 02 00",
+                          "set 00 80 00 00 00 00 00 00 00", "set 00 00 32 28 31 7d 0a 02 07",
                           "set 00 90 01 00 00 00 00 00 00"));
 }
 

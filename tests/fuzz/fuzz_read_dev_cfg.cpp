@@ -40,6 +40,8 @@ class ScriptedLayer final : public hid::HidLayer {
   bool TryHold(hid::Handle) override { return true; }
   void Release(hid::Handle) override {}
   std::string Holder(hid::Handle) override { return {}; }
+  bool TryTakeTurn(hid::Handle) override { return true; }
+  void GiveTurn(hid::Handle) override {}
   bool SetFeature(hid::Handle, const hid::Report&) override {
     std::uint8_t control = 0;
     return script_->Take(&control) && control != kFailMarker;

@@ -83,6 +83,44 @@ if [ $apply_status = 0 ] && [ $set_status = 0 ] && kv7700ctl --json show >>$out 
 else fail "[uhid] the service's apply beside a verified set: both succeed" \
   "apply $apply_status, set $set_status" $out; fi
 
+# A fair turn: a set beside readings back to back gets the sensor after one
+# reading, not after the 20 s wait.
+kv7700ctl range --count 80 >/tmp/ranges.out 2>&1 &
+ranges_pid=$!
+sleep 1
+set_start=$(date +%s)
+kv7700ctl set PingRateS=350 >/tmp/set.out 2>&1
+set_status=$?
+set_seconds=$(($(date +%s) - set_start))
+kill $ranges_pid 2>/dev/null
+wait $ranges_pid 2>/dev/null
+if [ $set_status = 0 ] && [ "$set_seconds" -le 10 ]; then
+  pass "[uhid] a set beside back-to-back readings is written within ${set_seconds} s"
+else fail "[uhid] a set beside back-to-back readings is written within a few seconds" \
+  "exit $set_status after $set_seconds s" /tmp/set.out; fi
+
+# Two programs change different fields of one record at once: both kept.
+lost=
+for round in 1 2 3; do
+  kv7700ctl set PingRateS=$((300 + round * 20)) >/tmp/set.a 2>&1 &
+  a_pid=$!
+  kv7700ctl set StartDlyS=$((round * 10)) >/tmp/set.b 2>&1
+  b_status=$?
+  wait $a_pid
+  a_status=$?
+  kv7700ctl --json show >/tmp/round.json 2>&1
+  if [ $a_status != 0 ] || [ $b_status != 0 ] ||
+     ! grep -q "\"PingRateS\": *$((300 + round * 20))" /tmp/round.json ||
+     ! grep -q "\"StartDlyS\": *$((round * 10))" /tmp/round.json; then
+    lost="$lost $round"
+    cat /tmp/set.a /tmp/set.b /tmp/round.json >>$out
+  fi
+done
+if [ -z "$lost" ]; then
+  pass "[uhid] two sets of one record at once keep both changes, three rounds"
+else fail "[uhid] two sets of one record at once keep both changes, three rounds" \
+  "lost in round$lost" $out; fi
+
 unplug $shared_pid
 violations=$(sed -n 's/^protocol violations: //p' /tmp/shared.log)
 echo "shared sensor: protocol violations: $violations"

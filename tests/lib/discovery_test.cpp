@@ -57,6 +57,8 @@ class OpenRecorder final : public hid::Platform {
     bool TryHold(hid::Handle h) override { return inner_->TryHold(h); }
     void Release(hid::Handle h) override { inner_->Release(h); }
     std::string Holder(hid::Handle h) override { return inner_->Holder(h); }
+    bool TryTakeTurn(hid::Handle h) override { return inner_->TryTakeTurn(h); }
+    void GiveTurn(hid::Handle h) override { inner_->GiveTurn(h); }
 
    private:
     std::unique_ptr<hid::HidLayer> inner_;

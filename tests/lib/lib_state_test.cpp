@@ -23,6 +23,8 @@ class ClosingLayer final : public hid::HidLayer {
   bool TryHold(hid::Handle) override { return true; }
   void Release(hid::Handle) override {}
   std::string Holder(hid::Handle) override { return {}; }
+  bool TryTakeTurn(hid::Handle) override { return true; }
+  void GiveTurn(hid::Handle) override {}
 
  private:
   std::shared_ptr<std::vector<hid::Handle>> closed_;

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <kv7700/device_info.h>
 #include <kv7700/emulation.h>
+#include <kv7700/held_sensor.h>
 #include <kv7700/kv7700.h>
 
 #include <functional>
@@ -179,6 +180,125 @@ TEST_F(SensorHoldTest, InStepWritesGoAheadOnTheSensorsThatCouldBeHad) {
   ASSERT_EQ(ReadDevCfg(), 1);
   GetSonarParms(&sonar);
   EXPECT_EQ(sonar.PingRateS, 300);
+}
+
+// A clock that lets "another program" act whenever this one waits: the
+// only moments another program's steps can fall between this one's.
+class SteppedClock final : public Clock {
+ public:
+  explicit SteppedClock(VirtualClock& inner) : inner_(inner) {}
+  std::uint64_t NowMs() override { return inner_.NowMs(); }
+  void SleepMs(std::uint32_t ms) override {
+    inner_.SleepMs(ms);
+    if (onSleep) onSleep();
+  }
+  std::function<void()> onSleep;
+
+ private:
+  VirtualClock& inner_;
+};
+
+// Another program on the same sensor through a handle of its own, taking it
+// the way every program does: the turn first, kept while it waits.
+class OtherProgram {
+ public:
+  OtherProgram(emu::EmulatedBus& bus, const std::string& path) {
+    EXPECT_EQ(bus.LoadHid(&layer_), hid::LoadResult::Ok);
+    handle_ = layer_->Open(path, nullptr);
+  }
+  ~OtherProgram() { layer_->Close(handle_); }
+  // One try to take the sensor; true when it holds it.
+  bool Try() {
+    if (!turn_) turn_ = layer_->TryTakeTurn(handle_);
+    if (!turn_ || !layer_->TryHold(handle_)) return false;
+    layer_->GiveTurn(handle_);
+    turn_ = false;
+    return true;
+  }
+  void Release() { layer_->Release(handle_); }
+
+ private:
+  std::unique_ptr<hid::HidLayer> layer_;
+  hid::Handle handle_ = hid::kInvalidHandle;
+  bool turn_ = false;
+};
+
+TEST_F(SensorHoldTest, AWaiterGetsTheSensorAfterOneOperationOfAHolderThatLoops) {
+  SteppedClock stepped(clock);
+  SetClock(&stepped);
+  OtherProgram other(bus, GetDevicePath(0));
+  for (const HeldCase& operation : kOperations) {
+    SCOPED_TRACE(operation.name);
+    // Readings back to back: each time this program waits, the other one
+    // ends its operation and at once starts the next.
+    ASSERT_TRUE(other.Try());
+    bool holding = true;
+    int operations = 0;
+    stepped.onSleep = [&] {
+      if (holding) {
+        other.Release();
+        ++operations;
+      }
+      holding = other.Try();
+    };
+    const std::uint64_t start = clock.NowMs();
+    EXPECT_EQ(operation.run(), 1);
+    EXPECT_LE(operations, 1) << "the waiter went first";
+    EXPECT_LT(clock.NowMs() - start, 5000u);
+    stepped.onSleep = nullptr;
+    if (!holding) holding = other.Try();
+    EXPECT_TRUE(holding) << "the other program's turn comes back";
+    other.Release();
+  }
+  SetClock(&clock);
+}
+
+TEST_F(SensorHoldTest, SensorsInStepKeepNoneWhileOneOfThemIsBusy) {
+  AddSensor(0x0410);
+  SteppedClock stepped(clock);
+  SetClock(&stepped);
+  // The sensor named last is busy for 3 s; the first is read at once and
+  // left free for others while this program waits for the busy one.
+  bus.HoldElsewhere(GetDevicePath(1), kHolder, 3000);
+  OtherProgram other(bus, GetDevicePath(0));
+  const std::uint64_t start = clock.NowMs();
+  int freeWhileWaiting = 0;
+  int keptWhileWaiting = 0;
+  stepped.onSleep = [&] {
+    const std::uint64_t since = clock.NowMs() - start;
+    // The first sensor's own read takes 7 exchanges of 250 ms.
+    if (since <= 7 * kExchangeWaitMs || since >= 3000) return;
+    if (other.Try()) {
+      ++freeWhileWaiting;
+      other.Release();
+    } else {
+      ++keptWhileWaiting;
+    }
+  };
+  const SensorIndex both[] = {0, 1};
+  EXPECT_EQ(ReadDevCfgOfSensors(both, 2), 1);
+  EXPECT_GT(freeWhileWaiting, 0);
+  EXPECT_EQ(keptWhileWaiting, 0);
+  stepped.onSleep = nullptr;
+  SetClock(&clock);
+}
+
+// The session ends while an operation waits for the sensor: the wait gives
+// up at once, so the resume of key sends does not queue behind it.
+TEST_F(SensorHoldTest, ACancelledWaitGivesUpAndTheNextOneWaitsAgain) {
+  SteppedClock stepped(clock);
+  SetClock(&stepped);
+  bus.HoldElsewhere(GetDevicePath(0), kHolder);
+  stepped.onSleep = [] { CancelSensorWaits(); };
+  std::uint64_t start = clock.NowMs();
+  EXPECT_EQ(ReadDevCfg(), 0);
+  EXPECT_EQ(GetDevError(), kGroupRead | kErrSensorInUse);
+  EXPECT_EQ(clock.NowMs() - start, kSensorPollMs);
+  stepped.onSleep = nullptr;
+  start = clock.NowMs();
+  EXPECT_EQ(ReadDevCfg(), 0);
+  EXPECT_GE(clock.NowMs() - start, kSensorWaitMs);
+  SetClock(&clock);
 }
 
 // Two programs keeping one sensor in the same file (two sets here, each with

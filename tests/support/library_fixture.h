@@ -5,9 +5,12 @@
 #include <gtest/gtest.h>
 #include <kv7700/clock.h>
 
+#include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <memory>
 #include <string>
+#include <system_error>
 
 #include "hid/emulated/emulated_bus.h"
 #include "lib_state.h"
@@ -17,6 +20,7 @@ namespace kv::testing {
 class LibraryTest : public ::testing::Test {
  protected:
   void SetUp() override {
+    UseOwnRuntimeFolder();
     SetClock(&clock);
     hid::SetPlatform(&bus);
     CloseAllDevices();
@@ -43,6 +47,19 @@ class LibraryTest : public ::testing::Test {
     std::strncpy(slot.DevicePath.data(), path.c_str(), kMaxPathLength);
     EXPECT_EQ(UpdateSlotTable(&slot, 0), 1);
     return sensor;
+  }
+
+  // Notes of halted key sends go to a folder of the tests' own, never the
+  // user's.
+  static void UseOwnRuntimeFolder() {
+    const std::string folder = ::testing::TempDir() + "kv7700-runtime";
+#ifdef _WIN32
+    _putenv_s("LOCALAPPDATA", folder.c_str());
+#else
+    setenv("XDG_RUNTIME_DIR", folder.c_str(), 1);
+#endif
+    std::error_code ignored;
+    std::filesystem::create_directories(folder, ignored);
   }
 
   VirtualClock clock;

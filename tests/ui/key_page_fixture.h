@@ -101,10 +101,15 @@ class KeyPageTest : public SheetTest {
     return slots;
   }
   // How many times the twin's record was written.
+  // Requests for the keys followed by a data report: writes, not the reads
+  // a write makes first to compare.
   std::size_t Writes(const KeyTwin& twin) {
     std::size_t count = 0;
-    for (const emu::TraceEntry& entry : kv::testing::Sets(*sensor)) {
-      count += entry.bytes == kv::testing::RequestBytes(twin.keysCommand);
+    const auto& trace = sensor->Trace();
+    for (std::size_t i = 0; i + 1 < trace.size(); ++i) {
+      count += trace[i].direction == emu::Direction::Set &&
+               trace[i].bytes == kv::testing::RequestBytes(twin.keysCommand) &&
+               trace[i + 1].direction == emu::Direction::Set;
     }
     return count;
   }

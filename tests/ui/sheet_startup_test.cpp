@@ -91,6 +91,18 @@ TEST_F(SheetTest, StartUpReadsEachSensorOnceAndWritesBackSensorZerosReservedWord
   EXPECT_EQ(working[5][0], 0x01);
 }
 
+TEST_F(SheetTest, AStartUpThatFindsTheSensorBusyThroughoutNamesItsHolder) {
+  std::string path;
+  Plug(0x0144, &path);
+  bus.HoldElsewhere(path, "kv7700ctl, process 42");
+  Start();
+  EXPECT_EQ(app.ConfigLoaded, 0u);
+  ASSERT_FALSE(host->Record().Messages().empty());
+  EXPECT_THAT(host->Record().Messages().back().text,
+              ::testing::AllOf(::testing::HasSubstr("configuration could not be read"),
+                               ::testing::HasSubstr("in use by kv7700ctl, process 42")));
+}
+
 TEST_F(SheetTest, StartsWithoutASensorShowingFirmwareZero) {
   Start();
   EXPECT_EQ(host->Caption(), "KV7700 " KV_APP_VERSION ", DLL 5.50, DeviceFW 0.00");

@@ -221,8 +221,9 @@ TEST_F(SonarPageTest, AKeyRecordEditedOnBothPagesIsWrittenOnceWithBothChanges) {
   ASSERT_TRUE(Page().Click(SNRPage::kIdOutOfRangeMinutes));
 
   EXPECT_TRUE(host->PressApply());
-  EXPECT_EQ(Requests(0x81), 1);
-  EXPECT_EQ(Requests(0x82), 1);
+  // Each record: one read to compare, one write.
+  EXPECT_EQ(Requests(0x81), 2);
+  EXPECT_EQ(Requests(0x82), 2);
   EXPECT_THAT(Commits(), ElementsAre(0x06));
   EXPECT_EQ(Block(kWalkAwayFlags)[0], 0x01);  // Flags0WA from this page
   EXPECT_EQ(Block(kWalkAwayFlags)[1], 9);     // MinFltRepRate from the Walk-Away page
@@ -402,7 +403,9 @@ INSTANTIATE_TEST_SUITE_P(
                           page.Type(SNRPage::kIdMinDistance, "20");
                           page.Type(SNRPage::kIdDeadTime, "42");
                         },
-                        4,
+                        // Each record: its read to compare, request, data,
+                        // commit; the idle record's write request.
+                        6,
                         "Failed to Write the device Features (Idle)!",
                         &CDorvaneApp::IdlePendingSonar,
                         {0x01}},
@@ -433,8 +436,9 @@ TEST_F(SonarPageTest, ApplyWritesTheSonarThenTheIdleRecordWithAPauseAfterEach) {
   EXPECT_TRUE(host->PressApply());
   EXPECT_THAT(Commits(), ElementsAre(0x01, 0x20));
   EXPECT_THAT(Page().Record().Pauses(), ElementsAre(1000, 1000));
-  // Each record: its request, 250 ms for the sensor, its data, the commit.
-  EXPECT_EQ(clock.NowMs() - before, 2 * 1000u + 2 * 250u);
+  // Each record: read again to compare (250 ms), its request, 250 ms for
+  // the sensor, its data, the commit.
+  EXPECT_EQ(clock.NowMs() - before, 2 * 1000u + 2 * (250u + 250u));
   EXPECT_EQ(Block(kSonarBlock)[kMinByte], 69);  // 20 inches: 69.44 ticks
   const emu::Block idle = Block(kIdleBlock);
   EXPECT_EQ(idle[4], 0x02);        // FlagsI: near target is a fault

@@ -256,7 +256,11 @@ LRESULT SheetWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam, bool* ha
       // runs or a message box waits: key sends the user halted are resumed
       // before that, after the work under way.
       if (wParam) {
+        // The reason holds the end of the session off while the sensor is
+        // told to resume.
+        ShutdownBlockReasonCreate(window_, L"Resuming the sensor's key sends");
         sheet_.EndSession();
+        ShutdownBlockReasonDestroy(window_);
       }
       return 0;
     case WM_DEVICECHANGE:

@@ -16,7 +16,8 @@ struct EmulatedBus::Device {
   // The hold, guarded by the bus's mutex: the handle holding the device, or
   // another program's (faked) hold.
   std::optional<hid::Handle> heldBy;
-  std::string elsewhere;  // "": no other program holds it
+  std::optional<hid::Handle> turnBy;  // the handle keeping the turn
+  std::string elsewhere;              // "": no other program holds it
   std::optional<std::uint64_t> elsewhereUntilMs;
 };
 
@@ -59,7 +60,8 @@ class EmulatedBus::Layer final : public hid::HidLayer {
 
   void Close(hid::Handle handle) override {
     if (!*alive_) return;
-    bus_->Release(handle);  // closing a handle gives up its hold
+    bus_->Release(handle);  // closing a handle gives up its hold and turn
+    bus_->GiveTurn(handle);
     std::lock_guard lock(bus_->mutex_);
     bus_->open_.erase(handle);
   }
@@ -92,6 +94,10 @@ class EmulatedBus::Layer final : public hid::HidLayer {
   }
   std::string Holder(hid::Handle handle) override {
     return *alive_ ? bus_->Holder(handle) : std::string();
+  }
+  bool TryTakeTurn(hid::Handle handle) override { return *alive_ && bus_->TryTakeTurn(handle); }
+  void GiveTurn(hid::Handle handle) override {
+    if (*alive_) bus_->GiveTurn(handle);
   }
 
  private:
@@ -253,6 +259,25 @@ void EmulatedBus::Release(hid::Handle handle) {
   if (it == open_.end() || it->second->heldBy != handle) return;
   it->second->heldBy.reset();
   if (it->second->keeper) it->second->keeper->Give();
+}
+
+bool EmulatedBus::TryTakeTurn(hid::Handle handle) {
+  std::lock_guard lock(mutex_);
+  auto it = open_.find(handle);
+  if (it == open_.end() || !it->second->plugged) return true;
+  Device& device = *it->second;
+  if (device.turnBy) return *device.turnBy == handle;
+  if (device.keeper && !device.keeper->TryTakeTurn()) return false;
+  device.turnBy = handle;
+  return true;
+}
+
+void EmulatedBus::GiveTurn(hid::Handle handle) {
+  std::lock_guard lock(mutex_);
+  auto it = open_.find(handle);
+  if (it == open_.end() || it->second->turnBy != handle) return;
+  it->second->turnBy.reset();
+  if (it->second->keeper) it->second->keeper->GiveTurn();
 }
 
 std::string EmulatedBus::Holder(hid::Handle handle) {

@@ -41,6 +41,9 @@ class HoldKeeper {
   virtual void Give() = 0;
   // Who holds it, when known; "".
   virtual std::string Holder() = 0;
+  // The turn beside the hold (see hid::HidLayer::TryTakeTurn).
+  virtual bool TryTakeTurn() = 0;
+  virtual void GiveTurn() = 0;
 };
 
 class EmulatedBus final : public hid::Platform {
@@ -111,6 +114,8 @@ class EmulatedBus final : public hid::Platform {
   bool TryHold(hid::Handle handle);
   void Release(hid::Handle handle);
   std::string Holder(hid::Handle handle);
+  bool TryTakeTurn(hid::Handle handle);
+  void GiveTurn(hid::Handle handle);
   std::string Plug(std::shared_ptr<Device> device, std::string path);
   void Announce(const PlugEvent& event);
 

@@ -10,7 +10,8 @@ namespace kv::emu {
 
 class FileLock {
  public:
-  // Opens (or makes) `path`; without it every TryTake succeeds.
+  // Opens (or makes, readable and writable by this user only) `path`,
+  // never through a symbolic link; Error then says why it could not.
   explicit FileLock(const std::string& path);
   ~FileLock();
   FileLock(const FileLock&) = delete;
@@ -22,9 +23,16 @@ class FileLock {
   void Give();
   // The description the holder wrote; "".
   std::string Holder() const;
+  // The turn beside the lock (see hid::HidLayer::TryTakeTurn).
+  bool TryTakeTurn();
+  void GiveTurn();
+  // Why the file could not be opened; "" when it was. A lock that cannot be
+  // had is never taken: TryTake then fails.
+  const std::string& Error() const { return error_; }
 
  private:
   std::string path_;
+  std::string error_;
 #ifdef _WIN32
   void* file_;
 #else

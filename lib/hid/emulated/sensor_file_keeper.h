@@ -22,6 +22,10 @@ class SensorFileKeeper final : public HoldKeeper {
   bool TryTake() override;
   void Give() override;
   std::string Holder() override;
+  bool TryTakeTurn() override { return lock_.TryTakeTurn(); }
+  void GiveTurn() override { lock_.GiveTurn(); }
+  // Why the lock file could not be opened; "".
+  const std::string& LockError() const { return lock_.Error(); }
 
   // Saves the sensor when it changed since it was last loaded or saved: a
   // program that only read never overwrites what another one wrote since.

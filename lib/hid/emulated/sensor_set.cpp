@@ -75,7 +75,16 @@ SensorSet::Entry SensorSet::MakeEntry(const std::string& file, bool fresh, std::
   }
   entry.sensor = MakeSensor(image);
   entry.sensor->SetTraceLimit(kTraceLimit);
-  if (!fresh) entry.keeper = std::make_shared<SensorFileKeeper>(file, entry.sensor, image);
+  if (!fresh) {
+    entry.keeper = std::make_shared<SensorFileKeeper>(file, entry.sensor, image);
+    // Without its lock two programs would talk to the sensor at once.
+    if (const std::string& why = entry.keeper->LockError(); !why.empty()) {
+      *error = "--simulate=" + file + ": its lock file " + file + ".lock cannot be opened (" + why +
+               "). Remove or fix that file, or name another sensor file.";
+      entry.sensor.reset();
+      return entry;
+    }
+  }
   entry.vendorId = image.vendorId;
   entry.releaseNumber = image.releaseNumber;
   return entry;

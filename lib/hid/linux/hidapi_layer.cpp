@@ -93,6 +93,15 @@ void HidapiLayer::Release(Handle handle) {
   if (NodeLock* lock = Lock(handle)) lock->Release();
 }
 
+bool HidapiLayer::TryTakeTurn(Handle handle) {
+  NodeLock* lock = Lock(handle);
+  return !lock || lock->TryTakeTurn();
+}
+
+void HidapiLayer::GiveTurn(Handle handle) {
+  if (NodeLock* lock = Lock(handle)) lock->GiveTurn();
+}
+
 std::string HidapiLayer::Holder(Handle handle) {
   NodeLock* lock = Lock(handle);
   return lock ? lock->Holder() : std::string();

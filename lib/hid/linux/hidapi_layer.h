@@ -29,6 +29,9 @@ class HidapiLayer final : public HidLayer {
   bool TryHold(Handle handle) override;
   void Release(Handle handle) override;
   std::string Holder(Handle handle) override;
+  // A lock beside the flock on the same descriptor.
+  bool TryTakeTurn(Handle handle) override;
+  void GiveTurn(Handle handle) override;
 
  private:
   struct OpenNode {

@@ -14,7 +14,18 @@
 
 namespace kv::hid::linux_backend {
 
-NodeLock::NodeLock(const std::string& path) : fd_(::open(path.c_str(), O_RDONLY | O_CLOEXEC)) {}
+namespace {
+
+// Write access lets the descriptor carry the turn too; the user at the seat
+// and root have it, and without it the hold alone still works.
+int OpenForLocks(const std::string& path) {
+  const int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
+  return fd >= 0 ? fd : ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+}
+
+}  // namespace
+
+NodeLock::NodeLock(const std::string& path) : fd_(OpenForLocks(path)) {}
 
 NodeLock::~NodeLock() {
   if (fd_ >= 0) ::close(fd_);
@@ -48,6 +59,14 @@ pid_t FlockHolderPid(std::string_view locks, unsigned major, unsigned minor, std
     }
   }
   return 0;
+}
+
+bool NodeLock::TryTakeTurn() {
+  return fd_ < 0 || TryExclusiveTurnLock(fd_);
+}
+
+void NodeLock::GiveTurn() {
+  if (fd_ >= 0) ReleaseTurnLock(fd_);
 }
 
 std::string NodeLock::Holder() const {

@@ -14,7 +14,8 @@ namespace kv::hid::linux_backend {
 
 class NodeLock {
  public:
-  // Opens its own descriptor of `path` (read-only, closed on exec); without
+  // Opens its own descriptor of `path` (for reading and writing where it
+  // may, else read-only; closed on exec); without
   // one every TryHold succeeds, as no lock can be kept.
   explicit NodeLock(const std::string& path);
   ~NodeLock();
@@ -24,6 +25,10 @@ class NodeLock {
   // False only when another descriptor holds the lock.
   bool TryHold();
   void Release();
+  // The turn waiters keep (see HidLayer::TryTakeTurn), a lock on the same
+  // descriptor that the flock does not exclude.
+  bool TryTakeTurn();
+  void GiveTurn();
   // "kv7700-config, process 1234" for the holder /proc/locks names; "".
   std::string Holder() const;
 

@@ -44,12 +44,15 @@ Handle WindowsHidLayer::Open(const std::string& path, OpenFailure* why) {
   }
   if (why) *why = OpenFailure::None;
   mutexes_[reinterpret_cast<Handle>(handle)] = std::make_unique<InterfaceMutex>(path);
+  // The turn's mutex is named after the path with a suffix no path carries.
+  turns_[reinterpret_cast<Handle>(handle)] = std::make_unique<InterfaceMutex>(path + "|turn");
   return reinterpret_cast<Handle>(handle);
 }
 
 void WindowsHidLayer::Close(Handle handle) {
   if (handle != kInvalidHandle) ::CloseHandle(ToHandle(handle));
   mutexes_.erase(handle);
+  turns_.erase(handle);
 }
 
 bool WindowsHidLayer::TryHold(Handle handle) {
@@ -59,6 +62,15 @@ bool WindowsHidLayer::TryHold(Handle handle) {
 
 void WindowsHidLayer::Release(Handle handle) {
   if (auto it = mutexes_.find(handle); it != mutexes_.end()) it->second->Release();
+}
+
+bool WindowsHidLayer::TryTakeTurn(Handle handle) {
+  auto it = turns_.find(handle);
+  return it == turns_.end() || it->second->TryHold();
+}
+
+void WindowsHidLayer::GiveTurn(Handle handle) {
+  if (auto it = turns_.find(handle); it != turns_.end()) it->second->Release();
 }
 
 std::string WindowsHidLayer::Holder(Handle handle) {

@@ -32,11 +32,15 @@ class WindowsHidLayer final : public HidLayer {
   // left (HolderNote), "" where none could be left, and why the mutex
   // cannot be had when it cannot.
   std::string Holder(Handle handle) override;
+  // A second named mutex per interface path.
+  bool TryTakeTurn(Handle handle) override;
+  void GiveTurn(Handle handle) override;
 
  private:
   LoadedModule module_;
   HidEntryPoints entries_;
   std::map<Handle, std::unique_ptr<InterfaceMutex>> mutexes_;
+  std::map<Handle, std::unique_ptr<InterfaceMutex>> turns_;
 };
 
 // What a failed CreateFileA's error means to discovery.

@@ -71,6 +71,14 @@ class HidLayer {
   // Who holds the interface, when that can be learned: "kv7700-config,
   // process 1234"; "" when unknown.
   virtual std::string Holder(Handle handle) = 0;
+  // The turn, a second lock beside the hold, taken for a moment before every
+  // hold and kept by a program while it waits for one: a holder that lets go
+  // and comes straight back then finds the turn taken and waits behind the
+  // waiter, so no program keeps the interface by looping. Excludes across
+  // programs and handles as the hold does; a layer that cannot lock it lets
+  // the caller go ahead.
+  virtual bool TryTakeTurn(Handle handle) = 0;
+  virtual void GiveTurn(Handle handle) = 0;
 };
 
 // One present interface as the enumeration facility lists it.

@@ -32,6 +32,9 @@ inline constexpr std::uint32_t kExchangeWaitMs = 250;
 // A memory command (factory, restore or save defaults) rewrites the sensor's
 // configuration; it is read back only after 2000 ms.
 inline constexpr std::uint32_t kMemoryCommandWaitMs = 2000;
+// After a halt or resume of its key sends the sensor settles for 2000 ms;
+// the sender keeps the sensor meanwhile.
+inline constexpr std::uint32_t kKeySendSettleMs = 2000;
 // A configuration read: four records and the version in seven exchanges.
 inline constexpr std::uint32_t kConfigReadExchanges = 7;
 inline constexpr std::uint32_t kConfigReadMs = kConfigReadExchanges * kExchangeWaitMs;
