@@ -12,11 +12,11 @@
 #ifdef _WIN32
 #include <windows.h>
 #else
-#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
 
 #include "advisory_lock_posix.h"
 #endif
@@ -36,7 +36,7 @@ fs::path NotesFolder() {
   const char* base = std::getenv("XDG_RUNTIME_DIR");
 #endif
   if (!base || !*base) return {};
-  const fs::path folder = fs::path(base) / "kv7700";
+  fs::path folder = fs::path(base) / "kv7700";
   std::error_code ignored;
   fs::create_directory(folder, ignored);
 #ifndef _WIN32
