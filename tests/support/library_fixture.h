@@ -12,6 +12,12 @@
 #include <string>
 #include <system_error>
 
+#ifdef _WIN32
+#include <process.h>
+#else
+#include <unistd.h>
+#endif
+
 #include "hid/emulated/emulated_bus.h"
 #include "lib_state.h"
 
@@ -29,6 +35,8 @@ class LibraryTest : public ::testing::Test {
     CloseAllDevices();
     hid::SetPlatform(nullptr);
     SetClock(nullptr);
+    std::error_code ignored;
+    std::filesystem::remove_all(RuntimeFolder(), ignored);
   }
 
   // Plugs a sensor into the bus and enters it in the device table directly,
@@ -49,10 +57,19 @@ class LibraryTest : public ::testing::Test {
     return sensor;
   }
 
-  // Notes of halted key sends go to a folder of the tests' own, never the
-  // user's.
+  // Notes of halted key sends go to a folder of this test process's own,
+  // never the user's nor another test's: ctest runs tests side by side, and
+  // one test's clean start must not remove the note another has just left.
+  static std::string RuntimeFolder() {
+#ifdef _WIN32
+    const int process = _getpid();
+#else
+    const int process = static_cast<int>(getpid());
+#endif
+    return ::testing::TempDir() + "kv7700-runtime-" + std::to_string(process);
+  }
   static void UseOwnRuntimeFolder() {
-    const std::string folder = ::testing::TempDir() + "kv7700-runtime";
+    const std::string folder = RuntimeFolder();
 #ifdef _WIN32
     _putenv_s("LOCALAPPDATA", folder.c_str());
 #else
