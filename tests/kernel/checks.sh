@@ -4,10 +4,12 @@
 # started and stopped. Sourced, beside the script that sources it.
 passed=0
 failed=0
-pass() { passed=$((passed + 1)); echo "PASS $1"; }
+# Each line ends with the guest's uptime, which shows where a slow run spends.
+at() { cut -d' ' -f1 /proc/uptime; }
+pass() { passed=$((passed + 1)); echo "PASS $1 (at $(at) s)"; }
 fail() {
   failed=$((failed + 1))
-  echo "FAIL $1: $2"
+  echo "FAIL $1: $2 (at $(at) s)"
   [ -n "$3" ] && sed 's/^/    | /' "$3"
 }
 
