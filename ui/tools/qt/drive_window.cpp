@@ -17,9 +17,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
-#include <QDeadlineTimer>
 #include <QLineEdit>
-#include <QMouseEvent>
 #include <QPushButton>
 #include <QTabWidget>
 #include <cstdio>
@@ -31,6 +29,7 @@
 #include "qt_dialog_host.h"
 #include "sheet_window.h"
 #include "sonar_page.h"
+#include "user_drive.h"
 
 namespace {
 
@@ -38,29 +37,8 @@ using kv::ui::SNRPage;
 using kv::ui::qt::Program;
 using kv::ui::qt::SheetWindow;
 
-// Turns the event loop until `done`, for at most `ms`.
-bool Until(const std::function<bool()>& done, int ms) {
-  const QDeadlineTimer deadline(ms);
-  while (!done()) {
-    if (deadline.hasExpired()) {
-      return false;
-    }
-    QApplication::processEvents(QEventLoop::AllEvents, 20);
-  }
-  return true;
-}
-
-// A press and a release in the middle of the widget, as the mouse sends them.
-void Click(QWidget* widget) {
-  const QPointF local = QRectF(widget->rect()).center();
-  const QPointF global = widget->mapToGlobal(local);
-  QMouseEvent press(QEvent::MouseButtonPress, local, global, Qt::LeftButton, Qt::LeftButton,
-                    Qt::NoModifier);
-  QMouseEvent release(QEvent::MouseButtonRelease, local, global, Qt::LeftButton, Qt::NoButton,
-                      Qt::NoModifier);
-  QApplication::sendEvent(widget, &press);
-  QApplication::sendEvent(widget, &release);
-}
+using kv::ui::qt::drive::ClickAsUser;
+using kv::ui::qt::drive::ProcessEventsUntil;
 
 std::string Caption(const SheetWindow& window) {
   return window.windowTitle().toStdString();
@@ -104,7 +82,7 @@ int main(int argc, char** argv) {
   SheetWindow& window = *session.Window();
   window.show();
   session.StartNow();
-  Until([&] { return !window.ProgressShowing(); }, 5000);
+  ProcessEventsUntil([&] { return !window.ProgressShowing(); }, 5000);
   window.Tabs()->setCurrentIndex(2);
   std::printf("started: sensors %d, caption \"%s\", MinDistance %s\n", kv::GetDeviceCount(),
               Caption(window).c_str(), MinDistance(window).c_str());
@@ -118,22 +96,24 @@ int main(int argc, char** argv) {
   if (field) {
     field->setText(minDistance);
     // Leaving the field for another control, as the user does before Apply.
-    Click(window.PageDialog(2)->Widget(SNRPage::kIdOutOfRangeDelay));
-    Click(window.ApplyButton());
-    Until([&] { return !window.ApplyButton()->isEnabled(); }, waitMs);
+    ClickAsUser(window.PageDialog(2)->Widget(SNRPage::kIdOutOfRangeDelay));
+    ClickAsUser(window.ApplyButton());
+    ProcessEventsUntil([&] { return !window.ApplyButton()->isEnabled(); }, waitMs);
     Say("applied: MinDistance %s, Apply enabled %s\n", MinDistance(window),
         window.ApplyButton()->isEnabled() ? "yes" : "no");
 
     std::printf("waiting for the sensor to be pulled out\n");
     std::fflush(stdout);
     const std::string before = Caption(window);
-    if (Until([&] { return kv::GetDeviceCount() == 0 && Caption(window) != before; }, waitMs)) {
+    if (ProcessEventsUntil([&] { return kv::GetDeviceCount() == 0 && Caption(window) != before; },
+                           waitMs)) {
       const std::string pulled = Caption(window);
       Say("pulled: sensors 0, caption \"%s\"\n", pulled);
       std::printf("waiting for a sensor to be plugged in\n");
       std::fflush(stdout);
-      if (Until([&] { return kv::GetDeviceCount() > 0 && Caption(window) != pulled; }, waitMs)) {
-        Until([&] { return !window.ProgressShowing(); }, 5000);
+      if (ProcessEventsUntil([&] { return kv::GetDeviceCount() > 0 && Caption(window) != pulled; },
+                             waitMs)) {
+        ProcessEventsUntil([&] { return !window.ProgressShowing(); }, 5000);
         std::printf("plugged: sensors %d, caption \"%s\", MinDistance %s\n", kv::GetDeviceCount(),
                     Caption(window).c_str(), MinDistance(window).c_str());
         std::fflush(stdout);
