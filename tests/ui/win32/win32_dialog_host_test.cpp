@@ -22,7 +22,9 @@ class Win32Driver {
   DialogHost& Open(int templateId, DialogEvents& events) {
     Close();
     dialog_ = std::make_unique<Win32DialogHost>(*FindDialogTemplate(templateId), services_);
-    EXPECT_NE(dialog_->CreateFreeDialog(nullptr), nullptr) << GetLastError();
+    HWND window = dialog_->CreateFreeDialog(nullptr);
+    EXPECT_NE(window, nullptr) << GetLastError();
+    ShowWindow(window, SW_SHOWNOACTIVATE);
     dialog_->SetEvents(&events);
     return *dialog_;
   }
