@@ -60,9 +60,11 @@ class WindowSession {
   // Tells the user of a failure that ends the program, in a message box
   // owned by no window and, for a start from a terminal, on stderr.
   void Tell(const std::string& text);
-  // After the host's windows are gone: closes every sensor, keeps the
-  // emulated sensors in their files, gives the platform back. The program's
-  // exit status. Runs once; later calls return 0.
+  // After the sheet closed: unhooks the listeners, takes the adopted parts
+  // down in the order of Part, then the hot-plug notifier and the plot's
+  // feed; closes every sensor, keeps the emulated sensors in their files,
+  // gives the platform back. The program's exit status. Runs once; later
+  // calls return 0.
   int Finish();
 
   // The session keeps `part` until Finish; a part adopted again replaces
