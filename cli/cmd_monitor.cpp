@@ -9,7 +9,7 @@
 #include <optional>
 
 #include "command.h"
-#include "hot_plug_source.h"
+#include "hot_plug_event_stream.h"
 #include "output.h"
 #include "progress.h"
 
@@ -63,9 +63,9 @@ void RunMonitor(Context& context, const MonitorOptions& options) {
   // The monitor starts before the sensors present are enumerated, so one
   // plugged in while they are read is reported rather than lost.
   InterruptGuard interrupts;
-  std::unique_ptr<HotPlugSource> source = context.simulation
-                                              ? MakeSimulatedHotPlugSource(*context.simulation)
-                                              : MakeSystemHotPlugSource();
+  std::unique_ptr<HotPlugEventStream> source =
+      context.simulation ? MakeSimulatedHotPlugEventStream(*context.simulation)
+                         : MakeSystemHotPlugEventStream();
   // Sensors already present are opened, so that pulling them out is
   // recognised; having none is fine here.
   context.sensors.OpenPresent();

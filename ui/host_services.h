@@ -2,6 +2,7 @@
 // through the runner, and message boxes and file dialogs through replaceable
 // presenters, so tests answer them without a modal window. `Owner` is the
 // host's window handle (null: no owner), `BusyRunner` its ThreadedRunner.
+// Every window of a host reaches them through ServedWindow.
 #pragma once
 
 #include <cstdint>
@@ -17,6 +18,7 @@ namespace kv::ui {
 template <class Owner, class BusyRunner>
 class HostServices {
  public:
+  using OwnerHandle = Owner;
   enum class FileDialog { Open, Save };
   using MessagePresenter = std::function<MessageResult(Owner owner, const MessageRequest&)>;
   using FilePresenter = std::function<std::optional<std::string>(Owner owner, FileDialog dialog)>;
@@ -59,20 +61,38 @@ class HostServices {
   FilePresenter files_;
 };
 
-// The window host of the start-up checks: message boxes owned by no window.
-template <class Services>
-class OwnerlessHost final : public WindowHost {
+// A host's window (`Host`: WindowHost or one of its kinds) whose message
+// boxes, waits and wait cursor are its host's services: message boxes are
+// owned by the window MessageOwner names.
+template <class Services, class Host = WindowHost>
+class ServedWindow : public Host {
  public:
-  explicit OwnerlessHost(Services& services) : services_(services) {}
+  using Owner = typename Services::OwnerHandle;
+
   MessageResult ShowMessage(const MessageRequest& request) override {
-    return services_.ShowMessage(nullptr, request);
+    return services_.ShowMessage(MessageOwner(), request);
   }
   void Pause(std::uint32_t ms) override { services_.Pause(ms); }
   void BeginWaitCursor() override { services_.BeginWaitCursor(); }
   void EndWaitCursor() override { services_.EndWaitCursor(); }
 
- private:
+ protected:
+  explicit ServedWindow(Services& services) : services_(services) {}
+  // The window that owns this one's message boxes and file dialogs (null:
+  // none).
+  virtual Owner MessageOwner() = 0;
+
   Services& services_;
+};
+
+// The window host of the start-up checks: message boxes owned by no window.
+template <class Services>
+class OwnerlessHost final : public ServedWindow<Services> {
+ public:
+  explicit OwnerlessHost(Services& services) : ServedWindow<Services>(services) {}
+
+ protected:
+  typename ServedWindow<Services>::Owner MessageOwner() override { return nullptr; }
 };
 
 }  // namespace kv::ui

@@ -15,7 +15,7 @@ constexpr std::uint32_t kPageActivationWaitMs = 100;
 PropSheet::PropSheet(CDorvaneApp& app, std::string caption)
     : app_(app), initialCaption_(std::move(caption)) {}
 
-void PropSheet::Attach(SheetHost* host, HotPlugSource* hotPlug) {
+void PropSheet::Attach(SheetHost* host, HotPlugNotifier* hotPlug) {
   host_ = host;
   hotPlug_ = hotPlug;
   app_.SetAsker(host);

@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "access_help.h"
-#include "hot_plug_source.h"
+#include "hot_plug_notifier.h"
 #include "sheet_host.h"
 
 namespace kv::ui {
@@ -34,7 +34,7 @@ class PropSheet final : public HotPlugSink {
   const std::string& InitialCaption() const { return initialCaption_; }
 
   // `hotPlug` may be null: the sheet then hears of no device changes.
-  void Attach(SheetHost* host, HotPlugSource* hotPlug);
+  void Attach(SheetHost* host, HotPlugNotifier* hotPlug);
 
   // --- Called by the host. ---
   // Opens the sensors, sets the caption, reads sensor 0, registers for
@@ -99,7 +99,7 @@ class PropSheet final : public HotPlugSink {
   std::string initialCaption_;
   std::vector<PropertyPage*> pages_;
   SheetHost* host_ = nullptr;
-  HotPlugSource* hotPlug_ = nullptr;
+  HotPlugNotifier* hotPlug_ = nullptr;
   bool devNotifyRegistered_ = false;  // DevNotifyHandle
   AccessHelp accessHelp_;
   bool cancelRequested_ = false;

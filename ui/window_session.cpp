@@ -7,6 +7,9 @@
 #include <cctype>
 #include <cstdio>
 
+#include "misc_page.h"
+#include "prop_sheet.h"
+
 namespace kv::ui {
 
 bool OneWindowPerSession(const Options& options) {
@@ -64,16 +67,29 @@ bool WindowSession::Start(const std::string& appName, LibraryRunner& runner, Win
     *exitStatus = 1;
     return false;
   }
+  plotFeed_ = std::make_unique<RangePlotFeed>(app_);
+  if (app_.PageMisc) {
+    app_.PageMisc->SetRangeListener(plotFeed_.get());
+  }
+  app_.Sheet()->SetClosedListener([this] { SheetClosed(); });
   return true;
 }
 
-std::unique_ptr<MonitorHotPlugSource> WindowSession::MakeHotPlugSource() {
-  if (!simulation_) {
-    return std::make_unique<MonitorHotPlugSource>();
+void WindowSession::OpenPlot() {
+  if (plotFeed_) {
+    plotFeed_->Open();
   }
-  emu::SensorSet* simulation = simulation_.get();
-  return std::make_unique<MonitorHotPlugSource>(
-      [simulation](int* error) { return simulation->MakeMonitor(error); });
+}
+
+MonitorHotPlugNotifier& WindowSession::HotPlug() {
+  if (!hotPlug_ && !simulation_) {
+    hotPlug_ = std::make_unique<MonitorHotPlugNotifier>();
+  } else if (!hotPlug_) {
+    emu::SensorSet* simulation = simulation_.get();
+    hotPlug_ = std::make_unique<MonitorHotPlugNotifier>(
+        [simulation](int* error) { return simulation->MakeMonitor(error); });
+  }
+  return *hotPlug_;
 }
 
 int WindowSession::Finish() {
@@ -81,6 +97,23 @@ int WindowSession::Finish() {
     return 0;
   }
   finished_ = true;
+  // Nothing calls into a window while it goes: the listeners first, then
+  // the host's parts in their order; the sheet's window lets go of the sheet
+  // and its hot-plug source, which go after it.
+  if (app_.PageMisc) {
+    app_.PageMisc->SetRangeListener(nullptr);
+  }
+  if (app_.Sheet()) {
+    app_.Sheet()->SetClosedListener(nullptr);
+  }
+  if (plotFeed_) {
+    plotFeed_->SetView(nullptr);
+  }
+  for (std::shared_ptr<void>& part : parts_) {
+    part.reset();
+  }
+  hotPlug_.reset();
+  plotFeed_.reset();
   int status = 0;
   if (app_.Sheet()) {
     app_.ExitInstance();

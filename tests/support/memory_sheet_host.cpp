@@ -15,7 +15,7 @@ MemorySheetHost::~MemorySheetHost() {
   sheet_.Attach(nullptr, nullptr);
 }
 
-void MemorySheetHost::Open(HotPlugSource* hotPlug) {
+void MemorySheetHost::Open(HotPlugNotifier* hotPlug) {
   sheet_.Attach(this, hotPlug);
   sheet_.NotifyInitDialog();
 }

@@ -20,7 +20,7 @@ class MemorySheetHost final : public SheetHost {
   ~MemorySheetHost() override;
 
   // Creates the window: attaches to the sheet and runs its initialisation.
-  void Open(HotPlugSource* hotPlug = nullptr);
+  void Open(HotPlugNotifier* hotPlug = nullptr);
 
   // --- The user at the sheet. ---
   void ClickHaltKeySends();  // toggles the box, then notifies

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "dorvane_app.h"
-#include "hot_plug_source.h"
+#include "hot_plug_notifier.h"
 #include "memory_sheet_host.h"
 #include "prop_sheet.h"
 #include "property_page.h"
@@ -19,7 +19,7 @@
 namespace kv::ui::testing {
 
 // Reports the emulated bus's plugging to the sheet, or fails to start.
-class BusHotPlug final : public HotPlugSource {
+class BusHotPlug final : public HotPlugNotifier {
  public:
   explicit BusHotPlug(emu::EmulatedBus& bus) : bus_(bus) {}
   ~BusHotPlug() override { bus_.SetPlugListener(nullptr); }

@@ -2,11 +2,11 @@
 
 #include <QSocketNotifier>
 
-#include "monitor_hot_plug_source.h"
+#include "monitor_hot_plug_notifier.h"
 
 namespace kv::ui::qt {
 
-HotPlugWatch::HotPlugWatch(MonitorHotPlugSource& source) : source_(source) {}
+HotPlugWatch::HotPlugWatch(MonitorHotPlugNotifier& source) : source_(source) {}
 
 HotPlugWatch::~HotPlugWatch() = default;
 

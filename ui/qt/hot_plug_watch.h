@@ -8,14 +8,14 @@
 class QSocketNotifier;
 
 namespace kv::ui {
-class MonitorHotPlugSource;
+class MonitorHotPlugNotifier;
 }
 
 namespace kv::ui::qt {
 
 class HotPlugWatch {
  public:
-  explicit HotPlugWatch(MonitorHotPlugSource& source);
+  explicit HotPlugWatch(MonitorHotPlugNotifier& source);
   ~HotPlugWatch();
   HotPlugWatch(const HotPlugWatch&) = delete;
   HotPlugWatch& operator=(const HotPlugWatch&) = delete;
@@ -25,7 +25,7 @@ class HotPlugWatch {
   bool Watch();
 
  private:
-  MonitorHotPlugSource& source_;
+  MonitorHotPlugNotifier& source_;
   std::unique_ptr<QSocketNotifier> notifier_;
 };
 

@@ -6,7 +6,6 @@
 #include <QTimer>
 
 #include "hot_plug_watch.h"
-#include "misc_page.h"
 #include "range_plot_window.h"
 #include "sheet_window.h"
 #include "simulation_panel.h"
@@ -24,38 +23,26 @@ bool Program::Prepare(int* exitStatus) {
   if (!session_.Start(appName, runner_, ownerless_, exitStatus)) {
     return false;
   }
-  CDorvaneApp& app = session_.App();
-  hotPlug_ = session_.MakeHotPlugSource();
-  hotPlugWatch_ = std::make_unique<HotPlugWatch>(*hotPlug_);
-  window_ = std::make_unique<SheetWindow>(*app.Sheet(), services_, hotPlug_.get());
-  app.Sheet()->SetClosedListener([this] {
-    if (closed_) {
-      closed_();
-    }
-  });
+  using Part = WindowSession::Part;
+  MonitorHotPlugNotifier& hotPlug = session_.HotPlug();
+  hotPlugWatch_ = session_.Adopt(Part::HotPlugWatch, std::make_unique<HotPlugWatch>(hotPlug));
+  window_ = session_.Adopt(Part::SheetWindow, std::make_unique<SheetWindow>(*session_.App().Sheet(),
+                                                                            services_, &hotPlug));
   if (session_.Emulation()) {
-    panel_ = std::make_unique<SimulationPanel>(*session_.Emulation());
+    panel_ = session_.Adopt(Part::Panel, std::make_unique<SimulationPanel>(*session_.Emulation()));
   }
   // The distance plot opens when auto ranging starts, and from the sheet's
   // context menu (the title bar's menu is the window manager's).
-  plotFeed_ = std::make_unique<RangePlotFeed>(app);
-  plotWindow_ = std::make_unique<RangePlotWindow>(plotFeed_->Plot());
-  plotWindow_->SetSheet(window_.get());
-  plotFeed_->SetView(plotWindow_.get());
-  if (app.PageMisc) {
-    app.PageMisc->SetRangeListener(plotFeed_.get());
-  }
-  auto* plotAction = new QAction(ToQt(kPlotMenuText), window_.get());
-  QObject::connect(plotAction, &QAction::triggered, window_.get(), [this] { ShowPlot(); });
+  RangePlotFeed& plotFeed = *session_.PlotFeed();
+  plotWindow_ =
+      session_.Adopt(Part::PlotWindow, std::make_unique<RangePlotWindow>(plotFeed.Plot()));
+  plotWindow_->SetSheet(window_);
+  plotFeed.SetView(plotWindow_);
+  auto* plotAction = new QAction(ToQt(kPlotMenuText), window_);
+  QObject::connect(plotAction, &QAction::triggered, window_, [this] { ShowPlot(); });
   window_->addAction(plotAction);
   window_->setContextMenuPolicy(Qt::ActionsContextMenu);
   return true;
-}
-
-void Program::ShowPlot() {
-  if (plotFeed_) {
-    plotFeed_->Open();
-  }
 }
 
 void Program::Show() {
@@ -69,14 +56,14 @@ void Program::Show() {
   }
   // The window shows at once; opening and reading the sensors follows, with
   // its progress in the window.
-  QTimer::singleShot(0, window_.get(), [this] { StartNow(); });
+  QTimer::singleShot(0, window_, [this] { StartNow(); });
 }
 
 void Program::EndSession() {
   if (window_) {
     session_.App().Sheet()->EndSession();
-  } else if (closed_) {
-    closed_();
+  } else {
+    session_.SheetClosed();
   }
 }
 
@@ -98,25 +85,10 @@ void Program::StartNow() {
 }
 
 int Program::Finish() {
-  if (finished_) {
-    return 0;
-  }
-  finished_ = true;
-  // The window and hot-plug refer to the sheet, which the session's end
-  // destroys.
-  CDorvaneApp& app = session_.App();
-  panel_.reset();
-  if (app.PageMisc) {
-    app.PageMisc->SetRangeListener(nullptr);
-  }
-  if (app.Sheet()) {
-    app.Sheet()->SetClosedListener(nullptr);
-  }
-  plotWindow_.reset();
-  plotFeed_.reset();
-  window_.reset();
-  hotPlugWatch_.reset();
-  hotPlug_.reset();
+  hotPlugWatch_ = nullptr;
+  window_ = nullptr;
+  panel_ = nullptr;
+  plotWindow_ = nullptr;
   return session_.Finish();
 }
 

@@ -1,7 +1,8 @@
-// One run of the configurator in Qt: the busy runner, the sheet's window,
-// hot-plug through the event loop, the simulation panel and the distance
-// plot, made after the run's start (WindowSession) and taken down before its
-// end. The program, the developer tools and the tests all run through it.
+// One run of the configurator in Qt: the busy runner, and the Qt windows of
+// a WindowSession (the sheet's window, hot-plug through the event loop, the
+// simulation panel and the distance plot), which the session owns and takes
+// down at its end. The program, the developer tools and the tests all run
+// through it.
 #pragma once
 
 #include <kv7700/emulation.h>
@@ -12,9 +13,7 @@
 
 #include "busy_runner.h"
 #include "dorvane_app.h"
-#include "monitor_hot_plug_source.h"
 #include "program_options.h"
-#include "range_plot_feed.h"
 #include "window_services.h"
 #include "window_session.h"
 
@@ -48,7 +47,9 @@ class Program {
   // the front.
   void ComeForward();
   // Told when the sheet has closed.
-  void SetClosedListener(std::function<void()> listener) { closed_ = std::move(listener); }
+  void SetClosedListener(std::function<void()> listener) {
+    session_.SetClosedListener(std::move(listener));
+  }
   // After the sheet closed: takes the windows down and ends the run. The
   // program's exit status.
   int Finish();
@@ -56,12 +57,12 @@ class Program {
   CDorvaneApp& App() { return session_.App(); }
   BusyRunner& Runner() { return runner_; }
   WindowServices& Services() { return services_; }
-  SheetWindow* Window() { return window_.get(); }
+  SheetWindow* Window() { return window_; }
   emu::SensorSet* Emulation() { return session_.Emulation(); }
-  SimulationPanel* Panel() { return panel_.get(); }
-  RangePlotWindow* PlotWindow() { return plotWindow_.get(); }
+  SimulationPanel* Panel() { return panel_; }
+  RangePlotWindow* PlotWindow() { return plotWindow_; }
   // Opens the distance plot (the sheet's context menu does).
-  void ShowPlot();
+  void ShowPlot() { session_.OpenPlot(); }
 
  private:
   // Declared in the order they are needed; destroyed in reverse.
@@ -69,15 +70,12 @@ class Program {
   WindowServices services_{runner_};
   OwnerlessHost ownerless_{services_};
   WindowSession session_;
-  std::unique_ptr<MonitorHotPlugSource> hotPlug_;
-  std::unique_ptr<HotPlugWatch> hotPlugWatch_;
-  std::unique_ptr<SheetWindow> window_;
-  std::unique_ptr<SimulationPanel> panel_;
-  std::unique_ptr<RangePlotFeed> plotFeed_;
-  std::unique_ptr<RangePlotWindow> plotWindow_;
-  std::function<void()> closed_;
+  // The session's, until its end.
+  HotPlugWatch* hotPlugWatch_ = nullptr;
+  SheetWindow* window_ = nullptr;
+  SimulationPanel* panel_ = nullptr;
+  RangePlotWindow* plotWindow_ = nullptr;
   bool started_ = false;
-  bool finished_ = false;
 };
 
 }  // namespace kv::ui::qt

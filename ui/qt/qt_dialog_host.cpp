@@ -24,7 +24,7 @@ constexpr std::uint32_t kMinimumTimerMs = 10;
 }  // namespace
 
 QtDialogHost::QtDialogHost(const DialogTemplate& dialog, WindowServices& services, QWidget* parent)
-    : QWidget(parent), template_(dialog), services_(services) {
+    : QWidget(parent), ServedWindow(services), template_(dialog) {
   setAccessibleName(ToQt(template_.caption));
   Build();
 }
@@ -228,10 +228,6 @@ const QtDialogHost::Control* QtDialogHost::Find(int id) const {
 QWidget* QtDialogHost::Widget(int id) const {
   const Control* control = Find(id);
   return control ? control->widget : nullptr;
-}
-
-MessageResult QtDialogHost::ShowMessage(const MessageRequest& request) {
-  return services_.ShowMessage(window(), request);
 }
 
 void QtDialogHost::SetEnabled(int id, bool enabled) {
@@ -445,11 +441,11 @@ void QtDialogHost::Beep(std::uint32_t /*frequencyHz*/, std::uint32_t /*durationM
 }
 
 std::optional<std::string> QtDialogHost::AskOpenFile() {
-  return services_.AskFile(window(), WindowServices::FileDialog::Open);
+  return services_.AskFile(MessageOwner(), WindowServices::FileDialog::Open);
 }
 
 std::optional<std::string> QtDialogHost::AskSaveFile() {
-  return services_.AskFile(window(), WindowServices::FileDialog::Save);
+  return services_.AskFile(MessageOwner(), WindowServices::FileDialog::Save);
 }
 
 }  // namespace kv::ui::qt

@@ -24,7 +24,7 @@ class QTimer;
 
 namespace kv::ui::qt {
 
-class QtDialogHost final : public QWidget, public DialogHost {
+class QtDialogHost final : public QWidget, public ServedWindow<WindowServices, DialogHost> {
  public:
   QtDialogHost(const DialogTemplate& dialog, WindowServices& services, QWidget* parent = nullptr);
   ~QtDialogHost() override;
@@ -43,10 +43,6 @@ class QtDialogHost final : public QWidget, public DialogHost {
   QSize DialogSize() const;
 
   // DialogHost
-  MessageResult ShowMessage(const MessageRequest& request) override;
-  void Pause(std::uint32_t ms) override { services_.Pause(ms); }
-  void BeginWaitCursor() override { services_.BeginWaitCursor(); }
-  void EndWaitCursor() override { services_.EndWaitCursor(); }
   bool HasControl(int id) const override { return Widget(id) != nullptr; }
   void SetEnabled(int id, bool enabled) override;
   bool IsEnabled(int id) const override;
@@ -70,6 +66,9 @@ class QtDialogHost final : public QWidget, public DialogHost {
   std::optional<std::string> AskOpenFile() override;
   std::optional<std::string> AskSaveFile() override;
 
+ protected:
+  QWidget* MessageOwner() override { return window(); }
+
  private:
   struct Control {
     const ControlTemplate* form = nullptr;
@@ -89,7 +88,6 @@ class QtDialogHost final : public QWidget, public DialogHost {
   QButtonGroup* RadioGroup(const ControlTemplate& control);
 
   DialogTemplate template_;
-  WindowServices& services_;
   DialogEvents* events_ = nullptr;
   std::map<int, Control> controls_;
   std::map<std::string, QButtonGroup*> radioGroups_;

@@ -28,8 +28,8 @@ constexpr int kBottomMargin = 8;
 
 }  // namespace
 
-SheetWindow::SheetWindow(PropSheet& sheet, WindowServices& services, HotPlugSource* hotPlug)
-    : QDialog(nullptr), sheet_(sheet), services_(services) {
+SheetWindow::SheetWindow(PropSheet& sheet, WindowServices& services, HotPlugNotifier* hotPlug)
+    : QDialog(nullptr), ServedWindow(services), sheet_(sheet) {
   setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                  Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
   setWindowTitle(ToQt(sheet_.InitialCaption()));
@@ -188,10 +188,6 @@ void SheetWindow::ChooseTab(int index) {
     return;
   }
   ActivatePage(index);
-}
-
-MessageResult SheetWindow::ShowMessage(const MessageRequest& request) {
-  return services_.ShowMessage(this, request);
 }
 
 void SheetWindow::SetCaption(const std::string& caption) {

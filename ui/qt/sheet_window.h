@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "hot_plug_source.h"
+#include "hot_plug_notifier.h"
 #include "prop_sheet.h"
 #include "sheet_host.h"
 #include "window_services.h"
@@ -27,10 +27,12 @@ namespace kv::ui::qt {
 
 class QtDialogHost;
 
-class SheetWindow final : public QDialog, public SheetHost, public ProgressView {
+class SheetWindow final : public QDialog,
+                          public ServedWindow<WindowServices, SheetHost>,
+                          public ProgressView {
  public:
   // `hotPlug` may be null (the sheet then hears of no device changes).
-  SheetWindow(PropSheet& sheet, WindowServices& services, HotPlugSource* hotPlug);
+  SheetWindow(PropSheet& sheet, WindowServices& services, HotPlugNotifier* hotPlug);
   ~SheetWindow() override;
 
   // The sheet's start-up: opens and reads the sensors, creates every page.
@@ -51,10 +53,6 @@ class SheetWindow final : public QDialog, public SheetHost, public ProgressView 
   std::string ProgressText() const;
 
   // SheetHost
-  MessageResult ShowMessage(const MessageRequest& request) override;
-  void Pause(std::uint32_t ms) override { services_.Pause(ms); }
-  void BeginWaitCursor() override { services_.BeginWaitCursor(); }
-  void EndWaitCursor() override { services_.EndWaitCursor(); }
   void SetCaption(const std::string& caption) override;
   bool IsHaltKeySendsChecked() const override;
   void ActivatePage(int index) override;
@@ -66,6 +64,7 @@ class SheetWindow final : public QDialog, public SheetHost, public ProgressView 
   void StartLinger(std::uint32_t ms) override;
 
  protected:
+  QWidget* MessageOwner() override { return this; }
   void closeEvent(QCloseEvent* event) override;
   void reject() override;  // Esc
 
@@ -76,7 +75,6 @@ class SheetWindow final : public QDialog, public SheetHost, public ProgressView 
   void UpdateApply();
 
   PropSheet& sheet_;
-  WindowServices& services_;
   QTabWidget* tabs_ = nullptr;
   std::vector<QWidget*> tabPages_;
   std::vector<QtDialogHost*> dialogs_;

@@ -1,8 +1,7 @@
 #include "program.h"
 
 #include "device_change.h"
-#include "misc_page.h"
-#include "monitor_hot_plug_source.h"
+#include "monitor_hot_plug_notifier.h"
 #include "range_plot_window.h"
 #include "sheet_window.h"
 #include "simulation_panel.h"
@@ -16,8 +15,8 @@ namespace kv::ui::win32 {
 // The bus's monitor is watched by the event loop.
 class Program::EmulatedBroadcast final : public HotPlugSink {
  public:
-  EmulatedBroadcast(EventLoop& loop, std::unique_ptr<MonitorHotPlugSource> source, HWND window)
-      : loop_(loop), source_(std::move(source)), window_(window) {}
+  EmulatedBroadcast(EventLoop& loop, MonitorHotPlugNotifier& source, HWND window)
+      : loop_(loop), source_(source), window_(window) {}
   ~EmulatedBroadcast() override {
     if (watched_) {
       loop_.Unwatch(watched_);
@@ -27,11 +26,11 @@ class Program::EmulatedBroadcast final : public HotPlugSink {
   EmulatedBroadcast& operator=(const EmulatedBroadcast&) = delete;
 
   bool Start(unsigned long* error) {
-    if (!source_->Start(*this, error)) {
+    if (!source_.Start(*this, error)) {
       return false;
     }
-    watched_ = source_->Waitable();
-    loop_.Watch(watched_, [this] { source_->Drain(); });
+    watched_ = source_.Waitable();
+    loop_.Watch(watched_, [this] { source_.Drain(); });
     return true;
   }
   void OnDeviceArrival(const std::string& path) override { Send(DBT_DEVICEARRIVAL, path); }
@@ -44,7 +43,7 @@ class Program::EmulatedBroadcast final : public HotPlugSink {
   }
 
   EventLoop& loop_;
-  std::unique_ptr<MonitorHotPlugSource> source_;
+  MonitorHotPlugNotifier& source_;
   HWND window_;
   HANDLE watched_ = nullptr;
 };
@@ -72,11 +71,13 @@ bool Program::Prepare(int* exitStatus) {
   if (!session_.Start(appName, runner_, ownerless_, exitStatus)) {
     return false;
   }
-  CDorvaneApp& app = session_.App();
+  using Part = WindowSession::Part;
   // The window registers for device notifications itself; under --simulate
   // the emulated bus sends it the same messages.
-  window_ = std::make_unique<SheetWindow>(*app.Sheet(), services_, loop_, nullptr);
-  app.Sheet()->SetClosedListener([this] {
+  window_ = session_.Adopt(
+      Part::SheetWindow,
+      std::make_unique<SheetWindow>(*session_.App().Sheet(), services_, loop_, nullptr));
+  session_.SetClosedListener([this] {
     if (plotWindow_) {
       plotWindow_->Hide();  // closes with the sheet
     }
@@ -93,30 +94,29 @@ bool Program::Prepare(int* exitStatus) {
     return false;
   }
   if (emu::SensorSet* simulation = session_.Emulation()) {
-    broadcast_ =
-        std::make_unique<EmulatedBroadcast>(loop_, session_.MakeHotPlugSource(), window_->Window());
-    if (!broadcast_->Start(&error)) {
+    EmulatedBroadcast* broadcast = session_.Adopt(
+        Part::HotPlugWatch,
+        std::make_unique<EmulatedBroadcast>(loop_, session_.HotPlug(), window_->Window()));
+    if (!broadcast->Start(&error)) {
       session_.Tell("The emulated sensors' bus could not be watched (system error " +
                     std::to_string(error) + ").");
       *exitStatus = 1;
       return false;
     }
-    panel_ = std::make_unique<SimulationPanel>(*simulation, loop_);
-    panel_->Create(window_->Window());
+    session_.Adopt(Part::Panel, std::make_unique<SimulationPanel>(*simulation, loop_))
+        ->Create(window_->Window());
   }
   // The distance plot opens when auto ranging starts, and from the sheet's
   // system menu.
-  plotFeed_ = std::make_unique<RangePlotFeed>(app);
-  plotWindow_ = std::make_unique<RangePlotWindow>(plotFeed_->Plot());
+  RangePlotFeed& plotFeed = *session_.PlotFeed();
+  plotWindow_ =
+      session_.Adopt(Part::PlotWindow, std::make_unique<RangePlotWindow>(plotFeed.Plot()));
   if (plotWindow_->Create(window_->Window())) {
-    plotFeed_->SetView(plotWindow_.get());
+    plotFeed.SetView(plotWindow_);
     window_->AddMenuCommand(kPlotMenuEntry, [this] {
-      plotFeed_->Open();
+      session_.OpenPlot();
       plotWindow_->Open();  // asked for from the keyboard or the mouse: it takes the keyboard
     });
-  }
-  if (app.PageMisc) {
-    app.PageMisc->SetRangeListener(plotFeed_.get());
   }
   return true;
 }
@@ -127,24 +127,8 @@ int Program::Run() {
 }
 
 int Program::Finish() {
-  if (finished_) {
-    return 0;
-  }
-  finished_ = true;
-  // The window and hot-plug refer to the sheet, which the session's end
-  // destroys.
-  CDorvaneApp& app = session_.App();
-  if (app.PageMisc) {
-    app.PageMisc->SetRangeListener(nullptr);
-  }
-  if (app.Sheet()) {
-    app.Sheet()->SetClosedListener(nullptr);
-  }
-  plotWindow_.reset();
-  plotFeed_.reset();
-  panel_.reset();
-  broadcast_.reset();
-  window_.reset();
+  window_ = nullptr;
+  plotWindow_ = nullptr;
   return session_.Finish();
 }
 

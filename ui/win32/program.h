@@ -1,7 +1,8 @@
 // One run of the configurator on Windows: the event loop, the busy runner,
-// the sheet's window, the emulated bus's notifications under --simulate and
-// the simulation panel, made after the run's start (WindowSession) and taken
-// down before its end. The program and its tests run through it.
+// and the windows of a WindowSession (the sheet's window, the emulated bus's
+// notifications under --simulate, the simulation panel and the distance
+// plot), which the session owns and takes down at its end. The program and
+// its tests run through it.
 #pragma once
 
 #include <kv7700/emulation.h>
@@ -13,7 +14,6 @@
 #include "dorvane_app.h"
 #include "event_loop.h"
 #include "program_options.h"
-#include "range_plot_feed.h"
 #include "single_instance.h"
 #include "window_services.h"
 #include "window_session.h"
@@ -47,10 +47,10 @@ class Program {
   CDorvaneApp& App() { return session_.App(); }
   EventLoop& Loop() { return loop_; }
   WindowServices& Services() { return services_; }
-  SheetWindow* Window() { return window_.get(); }
+  SheetWindow* Window() { return window_; }
   emu::SensorSet* Emulation() { return session_.Emulation(); }
-  RangePlotWindow* PlotWindow() { return plotWindow_.get(); }
-  RangePlotFeed* PlotFeed() { return plotFeed_.get(); }
+  RangePlotWindow* PlotWindow() { return plotWindow_; }
+  RangePlotFeed* PlotFeed() { return session_.PlotFeed(); }
 
  private:
   class EmulatedBroadcast;
@@ -63,12 +63,9 @@ class Program {
   WindowServices services_{runner_};
   OwnerlessHost ownerless_{services_};
   WindowSession session_;
-  std::unique_ptr<SheetWindow> window_;
-  std::unique_ptr<EmulatedBroadcast> broadcast_;  // under --simulate
-  std::unique_ptr<SimulationPanel> panel_;
-  std::unique_ptr<RangePlotFeed> plotFeed_;
-  std::unique_ptr<RangePlotWindow> plotWindow_;
-  bool finished_ = false;
+  // The session's, until its end.
+  SheetWindow* window_ = nullptr;
+  RangePlotWindow* plotWindow_ = nullptr;
 };
 
 }  // namespace kv::ui::win32

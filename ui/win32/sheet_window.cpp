@@ -50,8 +50,8 @@ GUID ToGuid(const Guid& guid) {
 }  // namespace
 
 SheetWindow::SheetWindow(PropSheet& sheet, WindowServices& services, EventLoop& loop,
-                         HotPlugSource* hotPlug)
-    : sheet_(sheet), services_(services), loop_(loop), hotPlug_(hotPlug) {}
+                         HotPlugNotifier* hotPlug)
+    : ServedWindow(services), sheet_(sheet), loop_(loop), hotPlug_(hotPlug) {}
 
 SheetWindow::~SheetWindow() {
   services_.Runner().SetProgressView(nullptr);
@@ -355,10 +355,6 @@ void SheetWindow::PageActivated(int index) {
   FocusKeeper keep(window_);
   BindPage(index);
   sheet_.Pages()[static_cast<std::size_t>(index)]->NotifySetActive();
-}
-
-MessageResult SheetWindow::ShowMessage(const MessageRequest& request) {
-  return services_.ShowMessage(window_, request);
 }
 
 void SheetWindow::SetCaption(const std::string& caption) {

@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "event_loop.h"
-#include "hot_plug_source.h"
+#include "hot_plug_notifier.h"
 #include "prop_sheet.h"
 #include "sheet_host.h"
 #include "win32.h"
@@ -27,10 +27,13 @@
 
 namespace kv::ui::win32 {
 
-class SheetWindow final : public SheetHost, public ProgressView, public HotPlugSource {
+class SheetWindow final : public ServedWindow<WindowServices, SheetHost>,
+                          public ProgressView,
+                          public HotPlugNotifier {
  public:
   // `hotPlug` null: the window's own device notifications.
-  SheetWindow(PropSheet& sheet, WindowServices& services, EventLoop& loop, HotPlugSource* hotPlug);
+  SheetWindow(PropSheet& sheet, WindowServices& services, EventLoop& loop,
+              HotPlugNotifier* hotPlug);
   ~SheetWindow() override;
   SheetWindow(const SheetWindow&) = delete;
   SheetWindow& operator=(const SheetWindow&) = delete;
@@ -53,10 +56,6 @@ class SheetWindow final : public SheetHost, public ProgressView, public HotPlugS
   void AddMenuCommand(const std::string& text, std::function<void()> chosen);
 
   // SheetHost
-  MessageResult ShowMessage(const MessageRequest& request) override;
-  void Pause(std::uint32_t ms) override { services_.Pause(ms); }
-  void BeginWaitCursor() override { services_.BeginWaitCursor(); }
-  void EndWaitCursor() override { services_.EndWaitCursor(); }
   void SetCaption(const std::string& caption) override;
   bool IsHaltKeySendsChecked() const override;
   void ActivatePage(int index) override;
@@ -67,8 +66,11 @@ class SheetWindow final : public SheetHost, public ProgressView, public HotPlugS
   void HideProgress() override;
   void StartLinger(std::uint32_t ms) override;
 
-  // HotPlugSource: RegisterDeviceNotificationA on this window.
+  // HotPlugNotifier: RegisterDeviceNotificationA on this window.
   bool Start(HotPlugSink& sink, unsigned long* error) override;
+
+ protected:
+  HWND MessageOwner() override { return window_; }
 
  private:
   static LRESULT CALLBACK SheetProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
@@ -85,9 +87,8 @@ class SheetWindow final : public SheetHost, public ProgressView, public HotPlugS
   void DeviceChange(WPARAM event, const DEV_BROADCAST_HDR* header);
 
   PropSheet& sheet_;
-  WindowServices& services_;
   EventLoop& loop_;
-  HotPlugSource* hotPlug_;
+  HotPlugNotifier* hotPlug_;
   HotPlugSink* sink_ = nullptr;
   HDEVNOTIFY deviceNotify_ = nullptr;
   HWND window_ = nullptr;

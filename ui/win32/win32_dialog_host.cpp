@@ -46,10 +46,10 @@ bool Inside(const RECT& outer, const RECT& inner) {
 }  // namespace
 
 Win32DialogHost::Win32DialogHost(const DialogTemplate& dialog, WindowServices& services)
-    : template_(dialog),
+    : ServedWindow(services),
+      template_(dialog),
       pageBytes_(BuildDialogTemplate(dialog, true)),
-      freeBytes_(BuildDialogTemplate(dialog, false)),
-      services_(services) {}
+      freeBytes_(BuildDialogTemplate(dialog, false)) {}
 
 Win32DialogHost::~Win32DialogHost() {
   if (window_) {
@@ -284,10 +284,6 @@ LRESULT Win32DialogHost::Send(int id, UINT message, WPARAM wParam, LPARAM lParam
   return control ? SendMessageW(control, message, wParam, lParam) : 0;
 }
 
-MessageResult Win32DialogHost::ShowMessage(const MessageRequest& request) {
-  return services_.ShowMessage(window_ ? GetAncestor(window_, GA_ROOT) : nullptr, request);
-}
-
 void Win32DialogHost::SetEnabled(int id, bool enabled) {
   if (HWND control = Find(id)) {
     EnableWindow(control, enabled ? TRUE : FALSE);
@@ -433,13 +429,11 @@ void Win32DialogHost::Beep(std::uint32_t frequencyHz, std::uint32_t durationMs) 
 }
 
 std::optional<std::string> Win32DialogHost::AskOpenFile() {
-  return services_.AskFile(window_ ? GetAncestor(window_, GA_ROOT) : nullptr,
-                           WindowServices::FileDialog::Open);
+  return services_.AskFile(MessageOwner(), WindowServices::FileDialog::Open);
 }
 
 std::optional<std::string> Win32DialogHost::AskSaveFile() {
-  return services_.AskFile(window_ ? GetAncestor(window_, GA_ROOT) : nullptr,
-                           WindowServices::FileDialog::Save);
+  return services_.AskFile(MessageOwner(), WindowServices::FileDialog::Save);
 }
 
 }  // namespace kv::ui::win32

@@ -20,7 +20,7 @@
 
 namespace kv::ui::win32 {
 
-class Win32DialogHost final : public DialogHost {
+class Win32DialogHost final : public ServedWindow<WindowServices, DialogHost> {
  public:
   Win32DialogHost(const DialogTemplate& dialog, WindowServices& services);
   ~Win32DialogHost() override;
@@ -57,10 +57,6 @@ class Win32DialogHost final : public DialogHost {
   const AccessibleNames& Names() const { return names_; }
 
   // DialogHost
-  MessageResult ShowMessage(const MessageRequest& request) override;
-  void Pause(std::uint32_t ms) override { services_.Pause(ms); }
-  void BeginWaitCursor() override { services_.BeginWaitCursor(); }
-  void EndWaitCursor() override { services_.EndWaitCursor(); }
   bool HasControl(int id) const override { return Find(id) != nullptr; }
   void SetEnabled(int id, bool enabled) override;
   bool IsEnabled(int id) const override;
@@ -83,6 +79,10 @@ class Win32DialogHost final : public DialogHost {
   void Beep(std::uint32_t frequencyHz, std::uint32_t durationMs) override;
   std::optional<std::string> AskOpenFile() override;
   std::optional<std::string> AskSaveFile() override;
+
+ protected:
+  // The sheet (or the free dialog) the page sits in.
+  HWND MessageOwner() override { return window_ ? GetAncestor(window_, GA_ROOT) : nullptr; }
 
  private:
   static INT_PTR CALLBACK FreeProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -107,7 +107,6 @@ class Win32DialogHost final : public DialogHost {
   DialogTemplate template_;
   std::vector<WORD> pageBytes_;
   std::vector<WORD> freeBytes_;
-  WindowServices& services_;
   HWND window_ = nullptr;
   std::vector<HWND> windows_;  // the controls' windows in template order
   AccessibleNames names_;

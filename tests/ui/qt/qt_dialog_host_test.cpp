@@ -18,6 +18,7 @@
 
 #include "dialog_units.h"
 #include "qt_test_app.h"
+#include "ui/host_contract.h"
 #include "ui/recording_events.h"
 
 namespace kv::ui::qt {
@@ -25,6 +26,62 @@ namespace {
 
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
+
+// The user at a page's widgets, through the events Qt delivers.
+class QtDriver {
+ public:
+  static constexpr bool kBusyWindow = true;
+
+  DialogHost& Open(int templateId, DialogEvents& events) {
+    dialog_ = std::make_unique<QtDialogHost>(*FindDialogTemplate(templateId), services_);
+    dialog_->SetEvents(&events);
+    dialog_->show();
+    return *dialog_;
+  }
+  void Type(int id, char c) {
+    QWidget* widget = dialog_->Widget(id);
+    widget->setFocus();
+    if (auto* edit = qobject_cast<QLineEdit*>(widget)) {
+      edit->end(false);
+    }
+    const QChar character = QChar::fromLatin1(c);
+    testing::TypeAsUser(widget, character.toUpper().unicode(), QString(character));
+  }
+  void Click(int id) { testing::ClickAsUser(dialog_->Widget(id)); }
+  void ChooseNext(int id) { testing::TypeAsUser(dialog_->Widget(id), Qt::Key_Down); }
+  bool AwaitTick(std::uint32_t /*id*/, const std::function<bool()>& arrived, int limitMs) {
+    return testing::ProcessEventsUntil(arrived, limitMs);
+  }
+  // The user acts from the event loop while the runner waits for the work.
+  void WhileBusy(const std::function<void()>& user) {
+    std::atomic<bool> acted{false};
+    QTimer::singleShot(0, dialog_.get(), [&] {
+      user();
+      acted = true;
+    });
+    runner_.Run(
+        [&] {
+          while (!acted) std::this_thread::yield();
+        },
+        {"Holding the window busy", 0});
+  }
+
+ private:
+  QApplication& application_ = testing::TestApplication();
+  BusyRunner runner_;
+  WindowServices services_{runner_};
+  std::unique_ptr<QtDialogHost> dialog_;
+};
+
+}  // namespace
+}  // namespace kv::ui::qt
+
+namespace kv::ui::testing {
+INSTANTIATE_TYPED_TEST_SUITE_P(Qt, HostContract, qt::QtDriver);
+}  // namespace kv::ui::testing
+
+namespace kv::ui::qt {
+namespace {
 
 class QtDialogHostTest : public ::testing::Test {
  protected:
@@ -41,46 +98,6 @@ class QtDialogHostTest : public ::testing::Test {
   std::unique_ptr<QtDialogHost> dialog_;
   ui::testing::RecordingEvents events;
 };
-
-TEST_F(QtDialogHostTest, EditsNotifyForCodeAndTypingAlike) {
-  QtDialogHost& misc = Dialog(110);
-  misc.SetText(1055, "500");
-  misc.SetText(1055, "500");   // Qt is silent for the same text; the platform is not
-  misc.SetText(1057, "rate");  // a label raises nothing
-  auto* rate = static_cast<QLineEdit*>(misc.Widget(1055));
-  rate->setFocus();
-  rate->end(false);
-  testing::TypeAsUser(rate, Qt::Key_7, QStringLiteral("7"));
-  testing::TypeAsUser(rate, Qt::Key_X, QStringLiteral("x"));  // digits only: refused
-  EXPECT_THAT(events.log, ElementsAre("text 1055", "text 1055", "text 1055"));
-  EXPECT_EQ(misc.GetText(1055), "5007");
-  EXPECT_EQ(misc.GetNumber(1055), 5007u);
-
-  // A read-only edit takes no typing.
-  auto* range = static_cast<QLineEdit*>(misc.Widget(1050));
-  testing::TypeAsUser(range, Qt::Key_1, QStringLiteral("1"));
-  EXPECT_EQ(misc.GetText(1050), "");
-}
-
-TEST_F(QtDialogHostTest, ButtonsNotifyOnlyForTheUsersClick) {
-  QtDialogHost& misc = Dialog(110);
-  misc.SetChecked(1039, true);
-  misc.SetChecked(1040, true);
-  misc.SetChecked(1040, false);  // an exclusive group would refuse this
-  EXPECT_THAT(events.log, IsEmpty());
-  EXPECT_TRUE(misc.IsChecked(1039));
-  EXPECT_FALSE(misc.IsChecked(1040));
-
-  testing::ClickAsUser(misc.Widget(1039));  // toggles off
-  testing::ClickAsUser(misc.Widget(1043));
-  testing::ClickAsUser(misc.Widget(1041));  // unchecks the rest of its group
-  testing::ClickAsUser(misc.Widget(1033));
-  testing::ClickAsUser(misc.Widget(1053));  // disabled: takes nothing
-  EXPECT_THAT(events.log, ElementsAre("click 1039", "click 1043", "click 1041", "click 1033"));
-  EXPECT_FALSE(misc.IsChecked(1039));
-  EXPECT_FALSE(misc.IsChecked(1043));
-  EXPECT_TRUE(misc.IsChecked(1041));
-}
 
 // What voice control and screen readers send: the accessibility interface's
 // actions, which toggle a box without clicking it.
@@ -132,29 +149,6 @@ TEST_F(QtDialogHostTest, ScreenReadersAnnounceTheTextTheScreenShows) {
   sonar.SetText(1047, "( 0 to 15 sec )");
   EXPECT_EQ(name(1047), QStringLiteral("( 0 to 15 sec )"));
   EXPECT_EQ(static_cast<QLabel*>(sonar.Widget(1047))->text(), QStringLiteral("( 0 to 15 sec )"));
-}
-
-TEST_F(QtDialogHostTest, ListsNotifyOnlyForTheUsersChoice) {
-  QtDialogHost& walkAway = Dialog(108);
-  const int list = 1015;
-  ASSERT_TRUE(walkAway.HasControl(list));
-  EXPECT_EQ(walkAway.AddListEntry(list, "[NONE]", 0), 0);
-  EXPECT_EQ(walkAway.AddListEntry(list, "A", 4), 1);
-  EXPECT_EQ(walkAway.GetListSelection(list), -1);  // Qt would select the first entry
-  walkAway.SetListSelection(list, 0);
-  EXPECT_THAT(events.log, IsEmpty());
-
-  testing::TypeAsUser(walkAway.Widget(list), Qt::Key_Down);
-  EXPECT_THAT(events.log, ElementsAre("select 1015"));
-  EXPECT_EQ(walkAway.GetListSelection(list), 1);
-  EXPECT_EQ(walkAway.GetListText(list, 1), "A");
-  EXPECT_EQ(walkAway.GetListData(list, 1), 4);
-  EXPECT_EQ(walkAway.GetListData(list, 2), 0);  // out of range
-
-  walkAway.ResetList(list);
-  EXPECT_EQ(walkAway.GetListCount(list), 0);
-  EXPECT_EQ(walkAway.GetListSelection(list), -1);
-  EXPECT_THAT(events.log, ElementsAre("select 1015"));
 }
 
 TEST(DialogUnitsTest, AQuarterCharacterAcrossAndAnEighthLineDown) {

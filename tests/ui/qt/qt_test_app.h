@@ -3,10 +3,8 @@
 #pragma once
 
 #include <QApplication>
-#include <QCoreApplication>
-#include <QDeadlineTimer>
-#include <QWidget>
-#include <functional>
+
+#include "user_drive.h"
 
 namespace kv::ui::qt::testing {
 
@@ -21,22 +19,9 @@ inline QApplication& TestApplication() {
   return *application;
 }
 
-// Runs the event loop until `done` holds, for at most `limitMs` of real time
-// (events from another thread, such as a hot-plug descriptor, take a moment).
-inline bool ProcessEventsUntil(const std::function<bool()>& done, int limitMs = 5000) {
-  const QDeadlineTimer deadline(limitMs);
-  while (!done()) {
-    if (deadline.hasExpired()) {
-      return false;
-    }
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-  }
-  return true;
-}
-
-// A user's click: press and release over the middle of `widget`.
-void ClickAsUser(QWidget* widget);
-// A user's key stroke in `widget`.
-void TypeAsUser(QWidget* widget, int key, const QString& text = {});
+// The user's hand, as the window driver has it.
+using drive::ClickAsUser;
+using drive::ProcessEventsUntil;
+using drive::TypeAsUser;
 
 }  // namespace kv::ui::qt::testing

@@ -18,6 +18,12 @@
 //       on the Misc. page, saves to the file SAVE and restores from the file
 //       RESTORE through the file dialogs (full names, in any script), then
 //       applies what was restored and closes with OK.
+//   kv7700-sheet-driver.exe compare CAPTION VALUE ANSWER COMMAND
+//       once the sheet has read the sensor, runs COMMAND (another program
+//       that writes the sensor) and waits for it; then types VALUE as the
+//       smoke test does and applies it. The sheet must ask before writing
+//       over the other program's change; the question is answered ANSWER
+//       (yes, no or cancel), and the sheet closed with its Cancel button.
 // clang-format off
 #include <windows.h>
 #include <commctrl.h>
@@ -385,6 +391,112 @@ int Files(const std::string& caption, const std::string& save, const std::string
   return failures == 0 ? 0 : 1;
 }
 
+// Shows the Sonar page, types `value` into Maximum Detection Distance from
+// the keyboard and presses Alt+A; true when the value was typed.
+bool TypeMaxDistanceAndApply(HWND sheet, const std::string& value) {
+  for (int i = 1; i <= kSonarPage; ++i) {
+    NextPage(sheet, i);
+  }
+  HWND edit = GetDlgItem(Page(sheet, kSonarPage), kMaxDistanceEdit);
+  if (!edit || !TabTo(sheet, edit)) {
+    return false;
+  }
+  // The dialog manager selects an edit's text when Tab reaches it.
+  for (std::size_t i = 0; i < value.size(); ++i) {
+    Press(static_cast<WORD>(value[i]));
+    WaitFor([&] { return Text(edit) == value.substr(0, i + 1); }, 5000);
+  }
+  const bool typed = Text(edit) == value;
+  Report(typed, "typed " + value + " (the edit holds \"" + Text(edit) + "\")");
+  // Alt+A: Apply's mnemonic.
+  Key(VK_MENU, true);
+  Press('A');
+  Key(VK_MENU, false);
+  return typed;
+}
+
+// A message box of the sheet's thread whose text holds `words`, or null.
+HWND MessageBoxSaying(HWND sheet, const std::string& words) {
+  struct Search {
+    HWND sheet;
+    const std::string* words;
+    HWND found;
+  } search{sheet, &words, nullptr};
+  EnumThreadWindows(
+      GetWindowThreadProcessId(sheet, nullptr),
+      [](HWND window, LPARAM data) -> BOOL {
+        auto* search = reinterpret_cast<Search*>(data);
+        if (window == search->sheet || !IsWindowVisible(window)) {
+          return TRUE;
+        }
+        for (HWND child = FindWindowExW(window, nullptr, L"Static", nullptr); child;
+             child = FindWindowExW(window, child, L"Static", nullptr)) {
+          if (Text(child).find(*search->words) != std::string::npos) {
+            search->found = window;
+            return FALSE;
+          }
+        }
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+// Runs `command` (a whole command line) and waits for it; its exit status,
+// or -1 when it could not start.
+int RunAndWait(const std::string& command) {
+  std::wstring line = Widen(command);
+  STARTUPINFOW startup{};
+  startup.cb = sizeof(startup);
+  PROCESS_INFORMATION process{};
+  if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                      &process)) {
+    return -1;
+  }
+  WaitForSingleObject(process.hProcess, kPatienceMs);
+  DWORD status = 1;
+  GetExitCodeProcess(process.hProcess, &status);
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  return static_cast<int>(status);
+}
+
+int Compare(const std::string& caption, const std::string& value, const std::string& answer,
+            const std::string& command) {
+  HWND sheet = FindSheet(caption);
+  if (!sheet) {
+    return 1;
+  }
+  Report(RunAndWait(command) == 0, "another program wrote the sensor: " + command);
+  Report(BringToFront(sheet), "the sheet takes the keyboard again");
+  if (!TypeMaxDistanceAndApply(sheet, value)) {
+    return 1;
+  }
+  HWND question = nullptr;
+  Report(WaitFor(
+             [&] {
+               return (question = MessageBoxSaying(sheet, "Another program changed")) != nullptr;
+             },
+             20000),
+         "Apply asks before writing over the other program's change");
+  if (!question) {
+    return 1;
+  }
+  const int button = answer == "yes" ? IDYES : answer == "no" ? IDNO : IDCANCEL;
+  PostMessageW(question, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
+               reinterpret_cast<LPARAM>(GetDlgItem(question, button)));
+  Report(WaitFor([&] { return !IsWindow(question); }, 20000), "answered " + answer);
+  Report(WaitFor([&] { return !ProgressShows(sheet); }), "the writing's progress strip went");
+  HWND apply = GetDlgItem(sheet, kApplyNowId);
+  const bool written = answer != "cancel";
+  Report(WaitFor([&] { return (IsWindowEnabled(apply) == FALSE) == written; }, 20000),
+         written ? "the change was written: Apply is off" : "nothing written: Apply stays on");
+  PostMessageW(FindWindowExW(sheet, nullptr, L"Button", L"Cancel"), BM_CLICK, 0, 0);
+  Report(WaitFor([&] { return !IsWindow(sheet) || !IsWindowVisible(sheet); }, 20000),
+         "Cancel closed the sheet");
+  return failures == 0 ? 0 : 1;
+}
+
 int Screenshots(const std::string& caption, const std::string& directory) {
   HWND sheet = FindSheet(caption);
   if (!sheet) {
@@ -432,10 +544,14 @@ int wmain(int argc, wchar_t** argv) {
   if (arguments.size() == 4 && arguments[0] == "files") {
     return Files(arguments[1], arguments[2], arguments[3]);
   }
+  if (arguments.size() == 5 && arguments[0] == "compare") {
+    return Compare(arguments[1], arguments[2], arguments[3], arguments[4]);
+  }
   std::fprintf(stderr,
                "usage: kv7700-sheet-driver.exe smoke CAPTION VALUE\n"
                "       kv7700-sheet-driver.exe plot CAPTION\n"
                "       kv7700-sheet-driver.exe screenshots CAPTION DIR\n"
-               "       kv7700-sheet-driver.exe files CAPTION SAVE RESTORE\n");
+               "       kv7700-sheet-driver.exe files CAPTION SAVE RESTORE\n"
+               "       kv7700-sheet-driver.exe compare CAPTION VALUE yes|no|cancel COMMAND\n");
   return 2;
 }

@@ -1,9 +1,12 @@
-#include "qt_test_app.h"
+#include "user_drive.h"
 
+#include <QApplication>
+#include <QDeadlineTimer>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QWidget>
 
-namespace kv::ui::qt::testing {
+namespace kv::ui::qt::drive {
 
 void ClickAsUser(QWidget* widget) {
   const QPointF local = QRectF(widget->rect()).center();
@@ -23,4 +26,15 @@ void TypeAsUser(QWidget* widget, int key, const QString& text) {
   QApplication::sendEvent(widget, &release);
 }
 
-}  // namespace kv::ui::qt::testing
+bool ProcessEventsUntil(const std::function<bool()>& done, int limitMs) {
+  const QDeadlineTimer deadline(limitMs);
+  while (!done()) {
+    if (deadline.hasExpired()) {
+      return false;
+    }
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+  }
+  return true;
+}
+
+}  // namespace kv::ui::qt::drive

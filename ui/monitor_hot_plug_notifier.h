@@ -1,4 +1,4 @@
-// A hot-plug source over the library's monitor: the host's event loop
+// A hot-plug notifier over the library's monitor: the host's event loop
 // watches Waitable() (a socket notifier in the window) and calls Drain when
 // it is ready. No polling, no toolkit.
 #pragma once
@@ -8,19 +8,19 @@
 #include <functional>
 #include <memory>
 
-#include "hot_plug_source.h"
+#include "hot_plug_notifier.h"
 
 namespace kv::ui {
 
 // What Waitable() gives before the monitor has started.
 using hid::kNoWaitObject;
 
-class MonitorHotPlugSource final : public HotPlugSource {
+class MonitorHotPlugNotifier final : public HotPlugNotifier {
  public:
   using Factory = std::function<std::unique_ptr<hid::HotPlugMonitor>(int* error)>;
   // The native monitor (udev) unless another factory is given.
-  MonitorHotPlugSource();
-  explicit MonitorHotPlugSource(Factory factory);
+  MonitorHotPlugNotifier();
+  explicit MonitorHotPlugNotifier(Factory factory);
 
   // Creates the monitor; false with its error number when it cannot.
   bool Start(HotPlugSink& sink, unsigned long* error) override;

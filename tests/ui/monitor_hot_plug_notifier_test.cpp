@@ -1,4 +1,4 @@
-#include "monitor_hot_plug_source.h"
+#include "monitor_hot_plug_notifier.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -17,9 +17,9 @@ class LoggingSink final : public HotPlugSink {
   std::vector<std::string> log;
 };
 
-TEST(MonitorHotPlugSourceTest, HandsTheMonitorsEventsToTheSinkInOrder) {
+TEST(MonitorHotPlugNotifierTest, HandsTheMonitorsEventsToTheSinkInOrder) {
   hid::QueuedHotPlugMonitor* queue = nullptr;
-  MonitorHotPlugSource source([&](int* error) {
+  MonitorHotPlugNotifier source([&](int* error) {
     auto monitor = hid::CreateQueuedHotPlugMonitor(error);
     queue = monitor.get();
     return std::unique_ptr<hid::HotPlugMonitor>(std::move(monitor));
@@ -38,8 +38,8 @@ TEST(MonitorHotPlugSourceTest, HandsTheMonitorsEventsToTheSinkInOrder) {
   EXPECT_THAT(sink.log, ElementsAre("+/dev/hidraw3", "-/dev/hidraw1"));
 }
 
-TEST(MonitorHotPlugSourceTest, AMonitorThatCannotStartReportsItsErrorNumber) {
-  MonitorHotPlugSource source([](int* error) {
+TEST(MonitorHotPlugNotifierTest, AMonitorThatCannotStartReportsItsErrorNumber) {
+  MonitorHotPlugNotifier source([](int* error) {
     *error = EMFILE;
     return std::unique_ptr<hid::HotPlugMonitor>();
   });

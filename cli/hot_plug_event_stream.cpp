@@ -1,4 +1,4 @@
-#include "hot_plug_source.h"
+#include "hot_plug_event_stream.h"
 
 #include <kv7700/clock.h>
 
@@ -20,9 +20,9 @@ constexpr std::uint16_t kOtherProduct = 0xC31C;
 // (a signal also ends the wait at once).
 constexpr int kPollMs = 250;
 
-class MonitorHotPlugSource final : public HotPlugSource {
+class MonitorHotPlugEventStream final : public HotPlugEventStream {
  public:
-  MonitorHotPlugSource(std::unique_ptr<hid::HotPlugMonitor> monitor, Simulation* simulation)
+  MonitorHotPlugEventStream(std::unique_ptr<hid::HotPlugMonitor> monitor, Simulation* simulation)
       : monitor_(std::move(monitor)), simulation_(simulation), startMs_(GetClock().NowMs()) {}
 
   WaitResult Next(hid::HotPlugEvent* out) override {
@@ -89,18 +89,18 @@ CliError MonitorFailure(int error) {
 
 }  // namespace
 
-std::unique_ptr<HotPlugSource> MakeSystemHotPlugSource() {
+std::unique_ptr<HotPlugEventStream> MakeSystemHotPlugEventStream() {
   int error = 0;
   std::unique_ptr<hid::HotPlugMonitor> monitor = hid::CreateNativeHotPlugMonitor(&error);
   if (!monitor) throw MonitorFailure(error);
-  return std::make_unique<MonitorHotPlugSource>(std::move(monitor), nullptr);
+  return std::make_unique<MonitorHotPlugEventStream>(std::move(monitor), nullptr);
 }
 
-std::unique_ptr<HotPlugSource> MakeSimulatedHotPlugSource(Simulation& simulation) {
+std::unique_ptr<HotPlugEventStream> MakeSimulatedHotPlugEventStream(Simulation& simulation) {
   int error = 0;
   std::unique_ptr<hid::HotPlugMonitor> monitor = simulation.Sensors().MakeMonitor(&error);
   if (!monitor) throw MonitorFailure(error);
-  return std::make_unique<MonitorHotPlugSource>(std::move(monitor), &simulation);
+  return std::make_unique<MonitorHotPlugEventStream>(std::move(monitor), &simulation);
 }
 
 }  // namespace kv::cli

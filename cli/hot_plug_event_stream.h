@@ -1,6 +1,6 @@
-// Where 'monitor' learns of devices being plugged in and pulled out: the
-// system's hot-plug monitor, or the emulated bus's, driven by the simulation's
-// plug script.
+// Where 'monitor' learns of devices being plugged in and pulled out: a
+// stream it blocks on for the next event, from the system's hot-plug
+// monitor or the emulated bus's, driven by the simulation's plug script.
 #pragma once
 
 #include <kv7700/hot_plug.h>
@@ -18,16 +18,16 @@ enum class WaitResult {
   Finished,     // nothing can ever happen any more
 };
 
-class HotPlugSource {
+class HotPlugEventStream {
  public:
-  virtual ~HotPlugSource() = default;
+  virtual ~HotPlugEventStream() = default;
   // Blocks until the next event, an interrupt, or the end.
   virtual WaitResult Next(hid::HotPlugEvent* out) = 0;
 };
 
 // The system's monitor (udev on Linux); throws a failure when it cannot start.
-std::unique_ptr<HotPlugSource> MakeSystemHotPlugSource();
+std::unique_ptr<HotPlugEventStream> MakeSystemHotPlugEventStream();
 // The emulated bus's monitor, following the simulation's plug script.
-std::unique_ptr<HotPlugSource> MakeSimulatedHotPlugSource(Simulation& simulation);
+std::unique_ptr<HotPlugEventStream> MakeSimulatedHotPlugEventStream(Simulation& simulation);
 
 }  // namespace kv::cli

@@ -1,13 +1,13 @@
-#include "monitor_hot_plug_source.h"
+#include "monitor_hot_plug_notifier.h"
 
 namespace kv::ui {
 
-MonitorHotPlugSource::MonitorHotPlugSource()
-    : MonitorHotPlugSource([](int* error) { return hid::CreateNativeHotPlugMonitor(error); }) {}
+MonitorHotPlugNotifier::MonitorHotPlugNotifier()
+    : MonitorHotPlugNotifier([](int* error) { return hid::CreateNativeHotPlugMonitor(error); }) {}
 
-MonitorHotPlugSource::MonitorHotPlugSource(Factory factory) : factory_(std::move(factory)) {}
+MonitorHotPlugNotifier::MonitorHotPlugNotifier(Factory factory) : factory_(std::move(factory)) {}
 
-bool MonitorHotPlugSource::Start(HotPlugSink& sink, unsigned long* error) {
+bool MonitorHotPlugNotifier::Start(HotPlugSink& sink, unsigned long* error) {
   int code = 0;
   monitor_ = factory_ ? factory_(&code) : nullptr;
   if (!monitor_) {
@@ -18,11 +18,11 @@ bool MonitorHotPlugSource::Start(HotPlugSink& sink, unsigned long* error) {
   return true;
 }
 
-hid::WaitObject MonitorHotPlugSource::Waitable() const {
+hid::WaitObject MonitorHotPlugNotifier::Waitable() const {
   return monitor_ ? monitor_->Waitable() : kNoWaitObject;
 }
 
-void MonitorHotPlugSource::Drain() {
+void MonitorHotPlugNotifier::Drain() {
   if (!monitor_ || !sink_) {
     return;
   }
