@@ -1,5 +1,7 @@
 #include "monitor_hot_plug_source.h"
 
+#include <kv7700/native_hid.h>
+
 namespace kv::ui {
 
 MonitorHotPlugSource::MonitorHotPlugSource()
