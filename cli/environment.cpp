@@ -1,6 +1,6 @@
 #include "environment.h"
 
-#include <kv7700/hid.h>
+#include <kv7700/native_hid.h>
 
 #include "console.h"
 

@@ -1,6 +1,7 @@
 #include "hot_plug_event_stream.h"
 
 #include <kv7700/clock.h>
+#include <kv7700/native_hid.h>
 
 #include <deque>
 

@@ -7,76 +7,14 @@
 #include <fstream>
 #include <system_error>
 
-#include "file_name.h"
-
-#ifdef _WIN32
-#include <windows.h>
-#else
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <csignal>
-
-#include "advisory_lock_posix.h"
-#endif
+#include "platform/file_name.h"
+#include "platform/processes.h"
 
 namespace kv {
 
 namespace {
 
 namespace fs = std::filesystem;
-
-// The folder of the notes, made for this user alone; empty when the
-// platform names no runtime folder.
-fs::path NotesFolder() {
-#ifdef _WIN32
-  const wchar_t* base = _wgetenv(L"LOCALAPPDATA");
-#else
-  const char* base = std::getenv("XDG_RUNTIME_DIR");
-#endif
-  if (!base || !*base) return {};
-  fs::path folder = fs::path(base) / "kv7700";
-  std::error_code ignored;
-  fs::create_directory(folder, ignored);
-#ifndef _WIN32
-  ::chmod(folder.c_str(), 0700);
-#endif
-  return folder;
-}
-
-long ThisProcess() {
-#ifdef _WIN32
-  return static_cast<long>(::GetCurrentProcessId());
-#else
-  return static_cast<long>(::getpid());
-#endif
-}
-
-std::string ProcessName(long pid) {
-#ifdef _WIN32
-  return "process " + std::to_string(pid);
-#else
-  return DescribeProcess(pid);
-#endif
-}
-
-// A process id may be reused: the note's program is alive only when the
-// process of that id still carries the name the note gives.
-bool Alive(const HaltNote& note) {
-#ifdef _WIN32
-  HANDLE process =
-      ::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, static_cast<DWORD>(note.pid));
-  if (!process) return ::GetLastError() == ERROR_ACCESS_DENIED;
-  DWORD code = 0;
-  const bool running = ::GetExitCodeProcess(process, &code) && code == STILL_ACTIVE;
-  ::CloseHandle(process);
-  return running;
-#else
-  if (::kill(static_cast<pid_t>(note.pid), 0) != 0 && errno != EPERM) return false;
-  return ProcessName(note.pid) == note.program;
-#endif
-}
 
 // One note per sensor path: a hash of the path names it.
 fs::path NoteOf(const fs::path& folder, const std::string& path) {
@@ -93,17 +31,17 @@ fs::path NoteOf(const fs::path& folder, const std::string& path) {
 }  // namespace
 
 bool NoteHalt(const std::string& path) {
-  const fs::path folder = NotesFolder();
+  const fs::path folder = RuntimeFolder();
   if (folder.empty()) return false;
-  const long pid = ThisProcess();
+  const long pid = ThisProcessId();
   std::ofstream note(NoteOf(folder, path), std::ios::trunc);
-  note << pid << '\n' << ProcessName(pid) << '\n' << path << '\n';
+  note << pid << '\n' << NoteNameOfProcess(pid) << '\n' << path << '\n';
   note.close();
   return static_cast<bool>(note);
 }
 
 void ForgetHalt(const std::string& path) {
-  const fs::path folder = NotesFolder();
+  const fs::path folder = RuntimeFolder();
   if (folder.empty()) return;
   std::error_code ignored;
   fs::remove(NoteOf(folder, path), ignored);
@@ -111,7 +49,7 @@ void ForgetHalt(const std::string& path) {
 
 std::vector<HaltNote> OrphanedHaltNotes() {
   std::vector<HaltNote> orphans;
-  const fs::path folder = NotesFolder();
+  const fs::path folder = RuntimeFolder();
   std::error_code error;
   if (folder.empty()) return orphans;
   for (const fs::directory_entry& entry : fs::directory_iterator(folder, error)) {
@@ -124,7 +62,7 @@ std::vector<HaltNote> OrphanedHaltNotes() {
       continue;
     }
     note.pid = std::strtol(pid.c_str(), nullptr, 10);
-    if (note.pid > 0 && !Alive(note)) orphans.push_back(note);
+    if (note.pid > 0 && !ProcessRunsAs(note.pid, note.program)) orphans.push_back(note);
   }
   return orphans;
 }

@@ -16,7 +16,7 @@
 #include <string_view>
 
 #include "lib_state.h"
-#include "text_file_save.h"
+#include "platform/text_file_save.h"
 
 namespace kv {
 

@@ -1,5 +1,7 @@
 #include "monitor_hot_plug_notifier.h"
 
+#include <kv7700/native_hid.h>
+
 namespace kv::ui {
 
 MonitorHotPlugNotifier::MonitorHotPlugNotifier()

@@ -2,9 +2,6 @@
 // error, each read by a thread of its own so that neither can fill up and
 // stall the tool. The tool writes text mode (CRLF); the runner hands the
 // tests LF, as on every other platform.
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
 #ifndef NOMINMAX
 #define NOMINMAX
 #endif

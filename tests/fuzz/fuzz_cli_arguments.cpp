@@ -6,8 +6,8 @@
 // tool's own errors, every error has a message and a documented exit status.
 #include <fcntl.h>
 #include <kv7700/clock.h>
-#include <kv7700/hid.h>
 #include <kv7700/kv7700.h>
+#include <kv7700/native_hid.h>
 #include <unistd.h>
 
 #include <cstdint>
@@ -57,7 +57,7 @@ void CheckError(const CliError& error) {
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
   static kv::VirtualClock clock;  // no wait takes real time
   kv::SetClock(&clock);
-  kv::hid::SetPlatform(nullptr);  // the platform without hardware: nothing plugged in
+  kv::hid::InstallNativePlatform();  // the platform without hardware: nothing plugged in
   return 0;
 }
 

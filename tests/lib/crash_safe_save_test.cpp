@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "file_output.h"
 #include "lib/template_test_support.h"
+#include "platform/file_output.h"
 
 namespace kv::testing {
 namespace {
@@ -28,10 +28,10 @@ class Interrupter : public FileOutput {
   Interrupter(Mode mode, int stop) : mode_(mode), stop_(stop) {}
   int Calls() const { return calls_; }
 
-  std::FILE* Open(const char* path, const char* mode) override {
+  std::FILE* Open(const Path& path, const char* mode) override {
     return Make([&] { return FileOutput::Open(path, mode); });
   }
-  std::FILE* OpenExisting(const char* path) override {
+  std::FILE* OpenExisting(const Path& path) override {
     return Make([&] { return FileOutput::OpenExisting(path); });
   }
   bool Write(std::FILE* file, std::string_view bytes) override {
@@ -56,16 +56,16 @@ class Interrupter : public FileOutput {
   bool Chmod(std::FILE* file, std::uint32_t mode) override {
     return Make([&] { return FileOutput::Chmod(file, mode); });
   }
-  bool CopyAcl(std::FILE* file, const char* from) override {
+  bool CopyAcl(std::FILE* file, const Path& from) override {
     return Make([&] { return FileOutput::CopyAcl(file, from); });
   }
-  bool Rename(const char* from, const char* to) override {
+  bool Rename(const Path& from, const Path& to) override {
     return Make([&] { return FileOutput::Rename(from, to); });
   }
-  bool Remove(const char* path) override {
+  bool Remove(const Path& path) override {
     return Make([&] { return FileOutput::Remove(path); });
   }
-  bool SyncFolder(const char* folder) override {
+  bool SyncFolder(const Path& folder) override {
     return Make([&] { return FileOutput::SyncFolder(folder); });
   }
 
@@ -218,7 +218,7 @@ class Refuses : public FileOutput {
   bool Chown(std::FILE* file, std::uint32_t owner, std::uint32_t group) override {
     return Refused(Step::Chown) ? false : FileOutput::Chown(file, owner, group);
   }
-  bool CopyAcl(std::FILE* file, const char* from) override {
+  bool CopyAcl(std::FILE* file, const Path& from) override {
     return Refused(Step::CopyAcl) ? false : FileOutput::CopyAcl(file, from);
   }
   bool Chmod(std::FILE* file, std::uint32_t mode) override {

@@ -94,6 +94,17 @@ TEST_F(DiscoveryTest, NoSensorFailsWithEndOfListAndKeepsTheHidLayer) {
   EXPECT_EQ(bus.OpenHandleCount(), 0u);          // the keyboard was closed again
 }
 
+// A program that installed no platform gets no hardware it did not ask for:
+// discovery fails as with a missing HID library, and no path is a sensor's.
+TEST_F(DiscoveryTest, WithoutAPlatformOpeningFailsAsAMissingHidLibrary) {
+  const std::string path = Plug();
+  hid::SetPlatform(nullptr);
+  EXPECT_EQ(OpenAllDevices(nullptr), 0);
+  EXPECT_EQ(GetLibError(), kGroupOpenAll | kLibErrHidLoad);
+  EXPECT_EQ(GetDeviceCount(), 0);
+  EXPECT_FALSE(hid::GetPlatform().PathNamesSensor(path));
+}
+
 TEST_F(DiscoveryTest, OpensAndReadsEverySensorInListOrder) {
   const std::string first = Plug(0x0143);
   bus.PlugOther(kForeignVendor, kForeignProduct);

@@ -1,5 +1,5 @@
 // UTF-8 names into the wide paths of Windows' own calls.
-#include "file_name_windows.h"
+#include "platform/file_name_windows.h"
 
 #include <gtest/gtest.h>
 #include <kv7700/file_names.h>
@@ -10,8 +10,8 @@
 #include <filesystem>
 #include <string>
 
-#include "file_name.h"
-#include "text_file_save.h"
+#include "platform/file_name.h"
+#include "platform/text_file_save.h"
 
 namespace kv {
 namespace {
@@ -40,6 +40,11 @@ TEST(FileNameWindows, Utf8ConvertsBothWaysAndInvalidBytesAreRefused) {
   errno = 0;
   EXPECT_EQ(OpenFileByName("a\xFF.txt", "w"), nullptr);
   EXPECT_EQ(errno, EILSEQ);
+  // A save is refused too, rather than made under another name.
+  errno = 0;
+  EXPECT_FALSE(SaveTextFile("a\xFF.txt", "text\n"));
+  EXPECT_EQ(errno, EILSEQ);
+  EXPECT_FALSE(std::filesystem::exists(L"a\uFFFF.txt"));
 }
 
 TEST(FileNameWindows, LongPathsGetThePrefixTheWideCallsNeed) {

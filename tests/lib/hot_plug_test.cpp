@@ -3,6 +3,7 @@
 // and pulling leaks neither descriptors nor handles.
 #include <gmock/gmock.h>
 #include <kv7700/hot_plug.h>
+#include <kv7700/native_hid.h>
 #if defined(_WIN32)
 #include <windows.h>
 #else

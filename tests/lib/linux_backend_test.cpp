@@ -4,7 +4,7 @@
 #include <gmock/gmock.h>
 #include <hidapi/hidapi.h>
 #include <kv7700/device_info.h>
-#include <kv7700/hot_plug.h>
+#include <kv7700/native_hid.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -41,7 +41,7 @@ class NativeBackendTest : public testing::LibraryTest {
  protected:
   void SetUp() override {
     LibraryTest::SetUp();
-    hid::SetPlatform(&hid::NativePlatform());
+    hid::InstallNativePlatform();
   }
   // A regular file that exists but is no HID device.
   std::string PlainFile() {

@@ -15,8 +15,8 @@
 #include <string>
 #include <vector>
 
-#include "file_output.h"
 #include "lib/template_test_support.h"
+#include "platform/file_output.h"
 
 namespace kv::testing {
 namespace {
@@ -363,11 +363,11 @@ class ModeRecorder : public FileOutput {
  public:
   std::vector<std::string> modes;
   int created = 0;
-  std::FILE* Open(const char* path, const char* mode) override {
+  std::FILE* Open(const Path& path, const char* mode) override {
     modes.emplace_back(mode);
     return FileOutput::Open(path, mode);
   }
-  std::FILE* CreateNew(const char* path) override {
+  std::FILE* CreateNew(const Path& path) override {
     ++created;
     return FileOutput::CreateNew(path);
   }

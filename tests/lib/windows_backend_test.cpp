@@ -5,6 +5,7 @@
 // messages.
 #include <gmock/gmock.h>
 #include <kv7700/device_info.h>
+#include <kv7700/native_hid.h>
 #include <kv7700/status_codes.h>
 #include <kv7700/utf16.h>
 
@@ -20,7 +21,7 @@
 #include "hid/windows/interface_mutex.h"
 #include "hid/windows/open_security.h"
 #include "hid/windows/sensor_path.h"
-#include "process_name_windows.h"
+#include "platform/process_name_windows.h"
 // After windows.h, which it needs.
 #include <sddl.h>
 
@@ -36,7 +37,7 @@ class NativeLibraryTest : public ::testing::Test {
  protected:
   void SetUp() override {
     SetClock(&clock);
-    hid::SetPlatform(nullptr);
+    hid::InstallNativePlatform();
     CloseAllDevices();
   }
   void TearDown() override {

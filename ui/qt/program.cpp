@@ -1,5 +1,7 @@
 #include "program.h"
 
+#include <kv7700/native_hid.h>
+
 #include <QAction>
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -19,6 +21,8 @@ Program::~Program() {
 }
 
 bool Program::Prepare(int* exitStatus) {
+  // Real sensors, unless the session installs emulated ones.
+  hid::InstallNativePlatform();
   const std::string appName = FromQt(QFileInfo(QCoreApplication::applicationFilePath()).fileName());
   if (!session_.Start(appName, runner_, ownerless_, exitStatus)) {
     return false;

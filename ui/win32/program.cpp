@@ -1,5 +1,7 @@
 #include "program.h"
 
+#include <kv7700/native_hid.h>
+
 #include "device_change.h"
 #include "monitor_hot_plug_notifier.h"
 #include "range_plot_window.h"
@@ -60,6 +62,8 @@ bool Program::ClaimSession() {
 }
 
 bool Program::Prepare(int* exitStatus) {
+  // Real sensors, unless the session installs emulated ones.
+  hid::InstallNativePlatform();
   std::string appName;
   wchar_t path[MAX_PATH] = {};
   const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);

@@ -2,13 +2,13 @@
 
 #include <fstream>
 
-#include "file_name.h"
+#include "platform/file_name.h"
 
 #ifdef _WIN32
 #include <windows.h>
 
-#include "file_name_windows.h"
-#include "process_name_windows.h"
+#include "platform/file_name_windows.h"
+#include "platform/process_name_windows.h"
 #else
 #include <fcntl.h>
 #include <sys/file.h>
@@ -17,7 +17,7 @@
 #include <cerrno>
 #include <cstring>
 
-#include "advisory_lock_posix.h"
+#include "platform/advisory_lock_posix.h"
 #endif
 
 namespace kv::emu {

@@ -9,8 +9,8 @@
 #include <sstream>
 #include <stdexcept>
 
-#include "file_name.h"
-#include "text_file_save.h"
+#include "platform/file_name.h"
+#include "platform/text_file_save.h"
 
 namespace kv::emu {
 

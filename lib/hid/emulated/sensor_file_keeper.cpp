@@ -3,7 +3,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "file_name.h"
+#include "platform/file_name.h"
 
 namespace kv::emu {
 

@@ -6,11 +6,11 @@
 #include <string_view>
 #include <system_error>
 
-#include "file_name.h"
 #include "hid/emulated/emulated_bus.h"
 #include "hid/emulated/emulated_monitor.h"
 #include "hid/emulated/sensor_file.h"
 #include "hid/emulated/sensor_file_keeper.h"
+#include "platform/file_name.h"
 
 namespace kv::emu {
 

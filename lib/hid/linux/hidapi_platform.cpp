@@ -1,7 +1,7 @@
 // The native platform on Linux: hidapi over hidraw for enumeration, opening
 // and feature reports; udev for recognising a sensor's node unopened.
 #include <hidapi/hidapi.h>
-#include <kv7700/hid.h>
+#include <kv7700/native_hid.h>
 
 #include "hid/linux/hid_id.h"
 #include "hid/linux/hidapi_enumeration.h"

@@ -10,7 +10,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "advisory_lock_posix.h"
+#include "platform/advisory_lock_posix.h"
 
 namespace kv::hid::linux_backend {
 

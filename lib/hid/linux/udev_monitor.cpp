@@ -1,5 +1,5 @@
 // The native hot-plug monitor: udev's netlink feed, filtered to hidraw nodes.
-#include <kv7700/hot_plug.h>
+#include <kv7700/native_hid.h>
 #include <libudev.h>
 
 #include <cerrno>

@@ -1,8 +1,7 @@
 // The native platform of a build without a hardware backend (the fuzz
 // build, say): no interface is ever present and nothing is ever plugged in,
 // so the library reports "no sensor" honestly; emulated sensors still work.
-#include <kv7700/hid.h>
-#include <kv7700/hot_plug.h>
+#include <kv7700/native_hid.h>
 
 #include <cerrno>
 

@@ -1,6 +1,7 @@
 #include "hid/windows/device_notifications.h"
 
 #include <kv7700/device_interface_record.h>
+#include <kv7700/native_hid.h>
 
 #include <future>
 #include <thread>

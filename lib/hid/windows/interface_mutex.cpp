@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <cwchar>
 
-#include "process_name_windows.h"
+#include "platform/process_name_windows.h"
 
 namespace kv::hid::windows_backend {
 

@@ -1,11 +1,9 @@
-// The Windows headers as the backend uses them: the lean set, without the
-// min and max macros, plus the HID and device-installation declarations
-// (types only: both libraries are loaded at run time, never linked).
+// The Windows headers as the backend uses them: the lean set (as the whole
+// build has it), without the min and max macros, plus the HID and
+// device-installation declarations (types only: both libraries are loaded
+// at run time, never linked).
 #pragma once
 
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
 #ifndef NOMINMAX
 #define NOMINMAX
 #endif

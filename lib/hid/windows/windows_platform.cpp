@@ -1,6 +1,6 @@
 // The native platform on Windows: the HID class driver's library and the
 // device-installation library, both loaded at run time by name.
-#include <kv7700/hid.h>
+#include <kv7700/native_hid.h>
 
 #include "hid/windows/device_list.h"
 #include "hid/windows/entry_points.h"

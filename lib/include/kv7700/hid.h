@@ -122,13 +122,14 @@ class Platform {
   virtual bool PathsEqual(const std::string& a, const std::string& b) { return a == b; }
 };
 
-// The platform in force. Until SetPlatform installs another, the native one
-// (hidapi on Linux).
+// The platform in force: the one SetPlatform installed. The library names
+// no backend: programs install the native one (<kv7700/native_hid.h>) or an
+// emulated one at start. Until they do, or after SetPlatform(nullptr), it
+// is a platform with no layers: every load fails as LibraryMissing and no
+// path names a sensor.
 Platform& GetPlatform();
-// Installs a platform (nullptr restores the native one). The caller keeps
-// ownership and must not destroy it while the library uses it.
+// Installs a platform (nullptr: none). The caller keeps ownership and must
+// not destroy it while the library uses it.
 void SetPlatform(Platform* platform);
-// The native platform of this build.
-Platform& NativePlatform();
 
 }  // namespace kv::hid

@@ -40,13 +40,6 @@ class HotPlugMonitor {
   virtual std::vector<HotPlugEvent> ReadEvents() = 0;
 };
 
-// The native monitor (udev on Linux: hidraw nodes; on Windows the device
-// notifications of the keyboard interface class). On a machine without a
-// device manager it starts and simply never reports anything. Null when it
-// cannot be created, with the error number in *error (when given; errno on
-// Linux, GetLastError() on Windows).
-std::unique_ptr<HotPlugMonitor> CreateNativeHotPlugMonitor(int* error);
-
 // A monitor fed by Post, from any thread: how an emulated bus raises the same
 // reports as the real monitor.
 class QueuedHotPlugMonitor : public HotPlugMonitor {

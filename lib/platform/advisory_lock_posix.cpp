@@ -1,4 +1,4 @@
-#include "advisory_lock_posix.h"
+#include "platform/advisory_lock_posix.h"
 
 #include <fcntl.h>
 #include <sys/file.h>

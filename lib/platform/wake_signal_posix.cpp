@@ -4,7 +4,7 @@
 #include <cerrno>
 #include <cstdint>
 
-#include "wake_signal.h"
+#include "platform/wake_signal.h"
 
 namespace kv::hid {
 

@@ -1,10 +1,6 @@
-#include "process_name_windows.h"
+#include "platform/process_name_windows.h"
 
 #include <kv7700/utf16.h>
-
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
 #include <windows.h>
 
 namespace kv {

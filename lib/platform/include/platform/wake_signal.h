@@ -3,12 +3,20 @@
 // event on Windows.
 #pragma once
 
-#include <kv7700/hot_plug.h>
+#include <memory>
 
 namespace kv::hid {
 
 class WakeSignal {
  public:
+  // What the platform's wait call watches (the same types as the hot-plug
+  // seam's WaitObject).
+#if defined(_WIN32)
+  using Object = void*;
+#else
+  using Object = int;
+#endif
+
   // Null when the platform refuses one, with its error number in *error.
   static std::unique_ptr<WakeSignal> Create(int* error);
   ~WakeSignal();
@@ -17,11 +25,13 @@ class WakeSignal {
 
   void Raise();
   void Lower();
-  WaitObject Object() const { return object_; }
+  Object Waitable() const {
+    return object_;
+  }
 
  private:
-  explicit WakeSignal(WaitObject object) : object_(object) {}
-  WaitObject object_;
+  explicit WakeSignal(Object object) : object_(object) {}
+  Object object_;
 };
 
 }  // namespace kv::hid

@@ -4,7 +4,7 @@
 
 #include <mutex>
 
-#include "wake_signal.h"
+#include "platform/wake_signal.h"
 
 namespace kv::hid {
 
@@ -14,7 +14,7 @@ class SignalledMonitor final : public QueuedHotPlugMonitor {
  public:
   explicit SignalledMonitor(std::unique_ptr<WakeSignal> signal) : signal_(std::move(signal)) {}
 
-  WaitObject Waitable() const override { return signal_->Object(); }
+  WaitObject Waitable() const override { return signal_->Waitable(); }
 
   void Post(HotPlugEvent event) override {
     {

@@ -1,18 +1,18 @@
-#include "file_output.h"
-
-#include <kv7700/file_names.h>
+#include "platform/file_output.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <string>
 #include <vector>
 
+#include "platform/file_name.h"
+
 #ifdef _WIN32
 #include <fcntl.h>
 #include <io.h>
 #include <windows.h>
 
-#include "file_name_windows.h"
+#include "platform/file_name_windows.h"
 #else
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -72,13 +72,13 @@ bool IsPortableOpenMode(const char* mode) {
   return count('+') <= 1 && count('b') + count('t') <= 1;
 }
 
-std::FILE* FileOutput::Open(const char* path, const char* mode) {
+std::FILE* FileOutput::Open(const Path& path, const char* mode) {
   // Refused on every system, so a mode Windows would refuse fails here too.
   if (!IsPortableOpenMode(mode)) {
     errno = EINVAL;
     return nullptr;
   }
-  return OpenFileByName(path, mode);
+  return OpenPath(path, mode);
 }
 
 bool FileOutput::Write(std::FILE* file, std::string_view bytes) {
@@ -95,9 +95,8 @@ bool FileOutput::Close(std::FILE* file) {
 
 #ifdef _WIN32
 
-std::FILE* FileOutput::CreateNew(const char* path) {
-  std::wstring wide;
-  if (!SystemPathOf(path, &wide)) return nullptr;
+std::FILE* FileOutput::CreateNew(const Path& path) {
+  const std::wstring wide = SystemPathOf(path);
   // Shared with nobody until it is closed and put in place.
   HANDLE handle = ::CreateFileW(wide.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                 FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -121,8 +120,8 @@ std::FILE* FileOutput::CreateNew(const char* path) {
   return file;
 }
 
-std::FILE* FileOutput::OpenExisting(const char* path) {
-  return OpenFileByName(path, "r+");  // opens without emptying; Windows files are readable
+std::FILE* FileOutput::OpenExisting(const Path& path) {
+  return OpenPath(path, "r+");  // opens without emptying; Windows files are readable
 }
 
 bool FileOutput::Truncate(std::FILE* file, long length) {
@@ -145,14 +144,13 @@ bool FileOutput::Chmod(std::FILE*, std::uint32_t) {
   return true;
 }
 
-bool FileOutput::CopyAcl(std::FILE*, const char*) {
+bool FileOutput::CopyAcl(std::FILE*, const Path&) {
   return true;  // Rename's ReplaceFileW carries the old file's ACL over
 }
 
-bool FileOutput::Rename(const char* from, const char* to) {
-  std::wstring wideFrom;
-  std::wstring wideTo;
-  if (!AbsoluteSystemPathOf(from, &wideFrom) || !AbsoluteSystemPathOf(to, &wideTo)) return false;
+bool FileOutput::Rename(const Path& from, const Path& to) {
+  const std::wstring wideFrom = AbsoluteSystemPathOf(from);
+  const std::wstring wideTo = AbsoluteSystemPathOf(to);
   const DWORD old = ::GetFileAttributesW(wideTo.c_str());
   // No merge errors ignored: a save that cannot keep the old file's ACL
   // fails and leaves it as it was, rather than drop it.
@@ -178,15 +176,13 @@ bool FileOutput::Rename(const char* from, const char* to) {
   return false;
 }
 
-bool FileOutput::Remove(const char* path) {
-  std::wstring wide;
-  if (!SystemPathOf(path, &wide)) return false;
-  if (DeleteFileW(wide.c_str())) return true;
+bool FileOutput::Remove(const Path& path) {
+  if (DeleteFileW(SystemPathOf(path).c_str())) return true;
   errno = ErrnoOfSystemError(GetLastError());
   return false;
 }
 
-bool FileOutput::SyncFolder(const char*) {
+bool FileOutput::SyncFolder(const Path&) {
   // Windows documents no way to flush a folder's names. A rename asks for
   // MOVEFILE_WRITE_THROUGH; ReplaceFileW has no such flag that works (its
   // REPLACEFILE_WRITE_THROUGH is documented as unsupported), so a power cut
@@ -196,8 +192,8 @@ bool FileOutput::SyncFolder(const char*) {
 
 #else
 
-std::FILE* FileOutput::CreateNew(const char* path) {
-  const int fd = ::open(path, O_WRONLY | O_CREAT | O_EXCL | O_NOCTTY | O_CLOEXEC, 0666);
+std::FILE* FileOutput::CreateNew(const Path& path) {
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOCTTY | O_CLOEXEC, 0666);
   if (fd < 0) return nullptr;
   std::FILE* file = ::fdopen(fd, "w");
   if (file == nullptr) {
@@ -208,8 +204,8 @@ std::FILE* FileOutput::CreateNew(const char* path) {
   return file;
 }
 
-std::FILE* FileOutput::OpenExisting(const char* path) {
-  const int fd = ::open(path, O_WRONLY | O_NOCTTY | O_CLOEXEC);
+std::FILE* FileOutput::OpenExisting(const Path& path) {
+  const int fd = ::open(path.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
   if (fd < 0) return nullptr;
   std::FILE* file = ::fdopen(fd, "w");  // "w" on a descriptor does not truncate
   if (file == nullptr) {
@@ -236,25 +232,25 @@ bool FileOutput::Chmod(std::FILE* file, std::uint32_t mode) {
   return ::fchmod(::fileno(file), static_cast<mode_t>(mode)) == 0;
 }
 
-bool FileOutput::CopyAcl(std::FILE* file, const char* from) {
-  const ssize_t size = ::getxattr(from, kAccessAcl, nullptr, 0);
+bool FileOutput::CopyAcl(std::FILE* file, const Path& from) {
+  const ssize_t size = ::getxattr(from.c_str(), kAccessAcl, nullptr, 0);
   if (size < 0) return NoAttribute(errno);
   std::vector<char> acl(static_cast<std::size_t>(size));
-  const ssize_t got = ::getxattr(from, kAccessAcl, acl.data(), acl.size());
+  const ssize_t got = ::getxattr(from.c_str(), kAccessAcl, acl.data(), acl.size());
   if (got < 0) return NoAttribute(errno);
   return ::fsetxattr(::fileno(file), kAccessAcl, acl.data(), static_cast<std::size_t>(got), 0) == 0;
 }
 
-bool FileOutput::Rename(const char* from, const char* to) {
-  return std::rename(from, to) == 0;
+bool FileOutput::Rename(const Path& from, const Path& to) {
+  return std::rename(from.c_str(), to.c_str()) == 0;
 }
 
-bool FileOutput::Remove(const char* path) {
-  return ::unlink(path) == 0;
+bool FileOutput::Remove(const Path& path) {
+  return ::unlink(path.c_str()) == 0;
 }
 
-bool FileOutput::SyncFolder(const char* folder) {
-  const int fd = ::open(folder, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+bool FileOutput::SyncFolder(const Path& folder) {
+  const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (fd < 0) return false;
   // Some file systems cannot sync a folder and say so with EINVAL; there is
   // nothing more to do on them.

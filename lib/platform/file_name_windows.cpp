@@ -1,17 +1,13 @@
 // Windows takes names in any script, and paths past MAX_PATH, only through
 // its wide calls; the C library's narrow ones go through the ANSI code page.
-#include "file_name_windows.h"
+#include "platform/file_name_windows.h"
 
 #include <kv7700/file_names.h>
+#include <windows.h>
 
 #include <cerrno>
 
-#include "file_name.h"
-
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#include <windows.h>
+#include "platform/file_name.h"
 
 namespace kv {
 
@@ -24,13 +20,23 @@ bool StartsWith(const std::wstring& text, std::wstring_view start) {
   return text.compare(0, start.size(), start) == 0;
 }
 
-// The wide name, or null with errno set.
+// The wide name, or false with errno set.
 bool WideName(const char* name, std::wstring* wide) {
   if (name == nullptr || *name == '\0') {
     errno = ENOENT;
     return false;
   }
   return SystemPathOf(name, wide);
+}
+
+// The wide path for `path`, or false with errno set.
+bool WidePath(const std::filesystem::path& path, std::wstring* wide) {
+  if (path.empty()) {
+    errno = ENOENT;
+    return false;
+  }
+  *wide = SystemPathOf(path);
+  return true;
 }
 
 // Closes a handle when it goes.
@@ -49,31 +55,6 @@ class Handle {
 };
 
 }  // namespace
-
-bool WideFromUtf8(std::string_view text, std::wstring* wide) {
-  if (text.empty()) {
-    wide->clear();
-    return true;
-  }
-  const int size = static_cast<int>(text.size());
-  const int length =
-      ::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text.data(), size, nullptr, 0);
-  if (length <= 0) return false;
-  std::wstring converted(static_cast<std::size_t>(length), L'\0');
-  ::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text.data(), size, converted.data(), length);
-  *wide = std::move(converted);
-  return true;
-}
-
-std::string Utf8FromWide(std::wstring_view text) {
-  if (text.empty()) return {};
-  const int size = static_cast<int>(text.size());
-  const int length =
-      ::WideCharToMultiByte(CP_UTF8, 0, text.data(), size, nullptr, 0, nullptr, nullptr);
-  std::string narrow(static_cast<std::size_t>(length > 0 ? length : 0), '\0');
-  ::WideCharToMultiByte(CP_UTF8, 0, text.data(), size, narrow.data(), length, nullptr, nullptr);
-  return narrow;
-}
 
 std::wstring LongPathForm(std::wstring path) {
   if (path.size() < kShortPathLimit || StartsWith(path, L"\\\\?\\") ||
@@ -97,16 +78,11 @@ std::wstring FullPathOf(const std::wstring& path) {
   return full;
 }
 
-bool SystemPathOf(const char* name, std::wstring* path) {
-  std::wstring wide;
-  if (!WideFromUtf8(name, &wide)) {
-    errno = EILSEQ;
-    return false;
-  }
-  if (wide.empty() || StartsWith(wide, L"\\\\?\\") || StartsWith(wide, L"\\\\.\\")) {
-    *path = std::move(wide);
-    return true;
-  }
+namespace {
+
+// The rule of SystemPathOf on a name already in UTF-16.
+std::wstring SystemFormOf(std::wstring wide) {
+  if (wide.empty() || StartsWith(wide, L"\\\\?\\") || StartsWith(wide, L"\\\\.\\")) return wide;
   for (wchar_t& c : wide) {
     if (c == L'/') c = L'\\';
   }
@@ -115,16 +91,31 @@ bool SystemPathOf(const char* name, std::wstring* path) {
   // long one. "\\?\" turns off the system's own handling of ".", ".." and
   // relative names, so the prefixed form is made from the absolute one.
   std::wstring full = FullPathOf(wide);
-  *path = full.size() >= kShortPathLimit ? LongPathForm(std::move(full)) : std::move(wide);
+  return full.size() >= kShortPathLimit ? LongPathForm(std::move(full)) : wide;
+}
+
+}  // namespace
+
+bool SystemPathOf(const char* name, std::wstring* path) {
+  std::wstring wide;
+  if (!WideFromUtf8(name, &wide)) {
+    errno = EILSEQ;
+    return false;
+  }
+  *path = SystemFormOf(std::move(wide));
   return true;
 }
 
-bool AbsoluteSystemPathOf(const char* name, std::wstring* path) {
-  if (!SystemPathOf(name, path)) return false;
-  if (!StartsWith(*path, L"\\\\")) {
-    if (std::wstring full = FullPathOf(*path); !full.empty()) *path = std::move(full);
+std::wstring SystemPathOf(const std::filesystem::path& path) {
+  return SystemFormOf(path.native());
+}
+
+std::wstring AbsoluteSystemPathOf(const std::filesystem::path& path) {
+  std::wstring wide = SystemPathOf(path);
+  if (!StartsWith(wide, L"\\\\")) {
+    if (std::wstring full = FullPathOf(wide); !full.empty()) return full;
   }
-  return true;
+  return wide;
 }
 
 int ErrnoOfSystemError(unsigned long error) {
@@ -165,13 +156,20 @@ std::filesystem::path PathFromUtf8(std::string_view name) {
   return std::filesystem::path(wide);
 }
 
+bool PathFromUtf8(const char* name, std::filesystem::path* path) {
+  std::wstring wide;
+  if (!WideName(name, &wide)) return false;
+  *path = std::filesystem::path(std::move(wide));
+  return true;
+}
+
 std::string Utf8Of(const std::filesystem::path& path) {
   return Utf8FromWide(path.native());
 }
 
-int StatByName(const char* name, struct stat* info) {
+int StatPath(const std::filesystem::path& path, struct stat* info) {
   std::wstring wide;
-  if (!WideName(name, &wide)) return -1;
+  if (!WidePath(path, &wide)) return -1;
   // No right to the file's data is needed to learn about it, and folders
   // open only with backup semantics.
   const Handle file(::CreateFileW(wide.c_str(), 0,
@@ -202,9 +200,9 @@ int StatByName(const char* name, struct stat* info) {
   return 0;
 }
 
-int AccessByName(const char* name, int mode) {
+int AccessPath(const std::filesystem::path& path, int mode) {
   std::wstring wide;
-  if (!WideName(name, &wide)) return -1;
+  if (!WidePath(path, &wide)) return -1;
   const DWORD attributes = ::GetFileAttributesW(wide.c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES) {
     errno = ErrnoOfSystemError(::GetLastError());
@@ -217,6 +215,13 @@ int AccessByName(const char* name, int mode) {
     return -1;
   }
   return 0;
+}
+
+std::FILE* OpenPath(const std::filesystem::path& path, const char* mode) {
+  std::wstring wide;
+  std::wstring wideMode;
+  if (!WidePath(path, &wide) || !WideFromUtf8(mode, &wideMode)) return nullptr;
+  return ::_wfopen(wide.c_str(), wideMode.c_str());
 }
 
 std::FILE* OpenFileByName(const char* name, const char* mode) {

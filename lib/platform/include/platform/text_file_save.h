@@ -3,6 +3,7 @@
 // replaces the target only once every byte was written and is on the disk.
 #pragma once
 
+#include <filesystem>
 #include <string_view>
 
 namespace kv {
@@ -29,6 +30,10 @@ struct SaveOutcome {
 // that cannot be done, it is written in place. A target that exists but is
 // not a regular file (a device, a pipe) is written directly. False with
 // errno set on any failure; `outcome`, when given, says more.
-bool SaveTextFile(const char* path, std::string_view text, SaveOutcome* outcome = nullptr);
+bool SaveTextFile(const std::filesystem::path& path, std::string_view text,
+                  SaveOutcome* outcome = nullptr);
+// The same for a caller's UTF-8 name, made a path once here: ENOENT for a
+// null or empty name, EILSEQ for one that is not UTF-8 (Windows).
+bool SaveTextFile(const char* name, std::string_view text, SaveOutcome* outcome = nullptr);
 
 }  // namespace kv

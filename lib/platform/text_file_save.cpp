@@ -1,6 +1,6 @@
 // SaveTextFile: replace through a temporary where the folder allows it,
 // write in place where only the file may be written, and tell which.
-#include "text_file_save.h"
+#include "platform/text_file_save.h"
 
 #include <sys/stat.h>
 
@@ -10,8 +10,8 @@
 #include <string>
 #include <system_error>
 
-#include "file_name.h"
-#include "file_output.h"
+#include "platform/file_name.h"
+#include "platform/file_output.h"
 
 #ifdef _WIN32
 #include <io.h>
@@ -102,15 +102,15 @@ std::FILE* CreateTemporaryBeside(const fs::path& target, fs::path* temporary) {
     name += ".tmp";
     *temporary = target.parent_path() / name;
     errno = 0;
-    if (std::FILE* file = GetFileOutput().CreateNew(Utf8Of(*temporary).c_str())) return file;
+    if (std::FILE* file = GetFileOutput().CreateNew(*temporary)) return file;
     if (errno != EEXIST) return nullptr;  // the folder refuses, not a clash
   }
   return nullptr;
 }
 
-std::string FolderOf(const fs::path& target) {
+fs::path FolderOf(const fs::path& target) {
   const fs::path folder = target.parent_path();
-  return folder.empty() ? std::string(".") : Utf8Of(folder);
+  return folder.empty() ? fs::path(".") : folder;
 }
 
 // What is left to do when replacing did not work out.
@@ -130,7 +130,7 @@ Replace KeepIdentity(std::FILE* file, const fs::path& target, const struct stat&
     *error = errno;
     return errno == EPERM ? Replace::InPlace : Replace::Failed;
   }
-  if (!out.CopyAcl(file, Utf8Of(target).c_str())) {
+  if (!out.CopyAcl(file, target)) {
     *error = errno;
     return errno == EPERM || errno == ENOTSUP ? Replace::InPlace : Replace::Failed;
   }
@@ -182,7 +182,7 @@ Replace ReplaceThroughTemporary(const fs::path& target, std::string_view text,
     return old != nullptr && FolderRefuses(outcome->error) ? Replace::InPlace : Replace::Failed;
   }
   Replace result = FillTemporary(file, target, text, old, &outcome->error);
-  if (result == Replace::Done && !out.Rename(Utf8Of(temporary).c_str(), Utf8Of(target).c_str())) {
+  if (result == Replace::Done && !out.Rename(temporary, target)) {
     outcome->error = LastError();
     result = Replace::Failed;
   }
@@ -190,12 +190,12 @@ Replace ReplaceThroughTemporary(const fs::path& target, std::string_view text,
     // A replace that failed half-way may have taken the old file away
     // (ReplaceFileW can): the temporary then holds the only copy, and stays.
     struct stat left {};
-    if (old == nullptr || StatByName(Utf8Of(target).c_str(), &left) == 0 || errno != ENOENT) {
-      out.Remove(Utf8Of(temporary).c_str());
+    if (old == nullptr || StatPath(target, &left) == 0 || errno != ENOENT) {
+      out.Remove(temporary);
     }
     return result;
   }
-  if (!out.SyncFolder(FolderOf(target).c_str())) {
+  if (!out.SyncFolder(FolderOf(target))) {
     outcome->error = LastError();
     outcome->replacedNotSynced = true;
     return Replace::Failed;
@@ -211,7 +211,7 @@ bool WriteInPlace(const fs::path& target, std::string_view text, SaveOutcome* ou
   FileOutput& out = GetFileOutput();
   outcome->inPlace = true;
   outcome->fileMayBeIncomplete = false;
-  std::FILE* file = out.OpenExisting(Utf8Of(target).c_str());
+  std::FILE* file = out.OpenExisting(target);
   if (file == nullptr) {
     outcome->error = LastError();
     return false;
@@ -236,7 +236,7 @@ bool WriteInPlace(const fs::path& target, std::string_view text, SaveOutcome* ou
 // A device or a pipe takes the text as it comes; a folder refuses to open.
 bool WriteDirectly(const fs::path& target, std::string_view text, SaveOutcome* outcome) {
   FileOutput& out = GetFileOutput();
-  std::FILE* file = out.Open(Utf8Of(target).c_str(), "w");
+  std::FILE* file = out.Open(target, "w");
   if (file == nullptr || !WriteLines(file, text)) {
     outcome->error = file == nullptr ? LastError() : CloseAfterFailure(file);
     return false;
@@ -251,21 +251,21 @@ bool WriteDirectly(const fs::path& target, std::string_view text, SaveOutcome* o
 // Whether this user may write the file itself (renaming over a file needs
 // no right to write it, so this is asked first).
 bool MayWrite(const fs::path& target, int* error) {
-  if (AccessByName(Utf8Of(target).c_str(), kMayWrite) == 0) return true;
+  if (AccessPath(target, kMayWrite) == 0) return true;
   *error = errno;
   return false;
 }
 
-bool Save(const char* path, std::string_view text, SaveOutcome* outcome) {
+bool Save(const fs::path& path, std::string_view text, SaveOutcome* outcome) {
   *outcome = {};
-  if (path == nullptr || *path == '\0') {
+  if (path.empty()) {
     outcome->error = ENOENT;
     return false;
   }
   fs::path target;
-  if (!FollowLinks(PathFromUtf8(path), &target, &outcome->error)) return false;
+  if (!FollowLinks(path, &target, &outcome->error)) return false;
   struct stat old {};
-  if (StatByName(Utf8Of(target).c_str(), &old) != 0) {
+  if (StatPath(target, &old) != 0) {
     if (errno != ENOENT) {
       outcome->error = errno;
       return false;
@@ -291,12 +291,23 @@ bool Save(const char* path, std::string_view text, SaveOutcome* outcome) {
 
 }  // namespace
 
-bool SaveTextFile(const char* path, std::string_view text, SaveOutcome* outcome) {
+bool SaveTextFile(const fs::path& path, std::string_view text, SaveOutcome* outcome) {
   SaveOutcome scratch;
   SaveOutcome& result = outcome != nullptr ? *outcome : scratch;
   const bool ok = Save(path, text, &result);
   errno = ok ? 0 : result.error;
   return ok;
+}
+
+bool SaveTextFile(const char* name, std::string_view text, SaveOutcome* outcome) {
+  fs::path path;
+  if (!PathFromUtf8(name, &path)) {
+    const int error = errno;
+    if (outcome != nullptr) *outcome = SaveOutcome{error};
+    errno = error;
+    return false;
+  }
+  return SaveTextFile(path, text, outcome);
 }
 
 }  // namespace kv

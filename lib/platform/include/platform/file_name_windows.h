@@ -3,6 +3,7 @@
 
 #include <kv7700/utf16.h>
 
+#include <filesystem>
 #include <string>
 
 namespace kv {
@@ -19,9 +20,12 @@ std::wstring LongPathForm(std::wstring path);
 // when the name is not UTF-8.
 bool SystemPathOf(const char* name, std::wstring* path);
 
+// The same rule for a path, already UTF-16: nothing is converted again.
+std::wstring SystemPathOf(const std::filesystem::path& path);
+
 // SystemPathOf, made absolute whatever its length: ReplaceFileW needs it
 // so under Wine (which fails relative names with ERROR_DIRECTORY).
-bool AbsoluteSystemPathOf(const char* name, std::wstring* path);
+std::wstring AbsoluteSystemPathOf(const std::filesystem::path& path);
 
 // The errno value nearest to a GetLastError() code.
 int ErrnoOfSystemError(unsigned long error);

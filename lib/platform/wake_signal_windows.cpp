@@ -1,6 +1,6 @@
 #include <windows.h>
 
-#include "wake_signal.h"
+#include "platform/wake_signal.h"
 
 namespace kv::hid {
 
