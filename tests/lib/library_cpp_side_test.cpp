@@ -136,6 +136,100 @@ TEST_F(LibraryCppSideTest, AFailureIsKeptPerSensorUntilItsNextOperationSucceeds)
   EXPECT_FALSE(GetLastFailure().Failed());
 }
 
+// Each operation that talks to the sensor notes its own failure, with the
+// status word it left and words for it.
+TEST_F(LibraryCppSideTest, EveryOperationOnTheSensorNotesItsFailure) {
+  const struct Case {
+    const char* operation;
+    Direction failing;
+    std::uint32_t status;
+    std::function<int()> run;
+  } cases[] = {
+      {"ReadDevCfgOfSensors", Direction::Get, kGroupRead | kErrGetFailed,
+       [] {
+         const SensorIndex one[] = {0};
+         return ReadDevCfgOfSensors(one, 1);
+       }},
+      {"WriteDevCfg", Direction::Set, kGroupWrite | kErrSetFailed,
+       [] {
+         CurrentSlot().SonarDirty = 1;
+         return WriteDevCfg();
+       }},
+      {"WriteDevCfgOfSensors", Direction::Set, kGroupWrite | kErrSetFailed,
+       [] {
+         CurrentSlot().IdleDirty = 1;
+         const SensorIndex one[] = {0};
+         return WriteDevCfgOfSensors(one, 1);
+       }},
+      {"FactoryResetDev", Direction::Set, kGroupMemoryCommand | kErrSetFailed,
+       [] { return FactoryResetDev(); }},
+      {"GetRangeInfo", Direction::Get, kGroupRange | kErrGetFailed,
+       [] {
+         RangeInfo range;
+         return GetRangeInfo(&range);
+       }},
+      {"SendControl", Direction::Set, kErrSetFailed, [] { return SendControl(0); }},
+      {"ReadRecordsNow", Direction::Get, kGroupRead | kErrGetFailed,
+       [] {
+         RecordSet records;
+         return ReadRecordsNow(RecordFlags::Only(RecordKind::Idle), &records);
+       }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.operation);
+    CloseAllDevices();
+    auto sensor = AddSensor();
+    ASSERT_EQ(ReadDevCfg(), 1);
+    sensor->FailAt(c.failing, 1);
+
+    EXPECT_EQ(c.run(), 0);
+    const LastFailure failure = GetLastFailure();
+    EXPECT_EQ(failure.operation, c.operation);
+    EXPECT_EQ(failure.status, c.status);
+    EXPECT_EQ(failure.reason, ExplainDevError(c.status));
+    EXPECT_EQ(failure.advice, AdviceForDevError(c.status));
+  }
+}
+
+TEST_F(LibraryCppSideTest, DiscoveryNotesTheReadThatFailed) {
+  auto sound = std::make_shared<emu::EmulatedSensor>(0x0144);
+  auto failing = std::make_shared<emu::EmulatedSensor>(0x0144);
+  bus.PlugSensor(sound);
+  bus.PlugSensor(failing);
+  failing->FailAt(Direction::Get, 3);
+  ASSERT_EQ(OpenAllDevices(nullptr), 0);
+  EXPECT_FALSE(GetLastFailure(0).Failed());
+  EXPECT_EQ(GetLastFailure(1).operation, "OpenAllDevices");
+  EXPECT_EQ(GetLastFailure(1).status, kGroupRead | kErrGetFailed);
+}
+
+// What a person reads for a status word: the operation, the cause, and a
+// remedy that fits it.
+TEST_F(LibraryCppSideTest, StatusWordsAreExplainedWithARemedy) {
+  const struct {
+    std::uint32_t status;
+    const char* says;
+    const char* advises;
+  } cases[] = {
+      {kGroupRead | kErrGetFailed, "reading the configuration failed: the sensor did not answer",
+       "still plugged in"},
+      {kGroupWrite | kErrSetFailed, "no commit was sent, so the sensor keeps its previous",
+       "still plugged in"},
+      {kGroupSet | kErrMaxDist, "MaxDistS is outside 15 to 60", "inside the allowed range"},
+      {kErrGetNotRead, "has never been read", "Read the sensor's configuration first"},
+      {kGroupRead | kErrSensorInUse, "in use by another program", "Wait until that program"},
+      {kGroupRange | kErrGetNoEntry, "the range reading failed: the HID layer offers no call",
+       "and try again"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.says);
+    EXPECT_NE(ExplainDevError(c.status).find(c.says), std::string::npos)
+        << ExplainDevError(c.status);
+    EXPECT_NE(AdviceForDevError(c.status).find(c.advises), std::string::npos)
+        << AdviceForDevError(c.status);
+  }
+}
+
 TEST_F(LibraryCppSideTest, ARefusedSetNamesTheFieldAndItsLimits) {
   AddSensor();
   tsSonarParms sonar = testing::OrdinaryRecords().Sonar;
