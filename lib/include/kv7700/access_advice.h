@@ -26,7 +26,7 @@ inline std::vector<std::string> AccessCommands(bool ruleInstalled) {
     commands.push_back(std::string("sudo install -m 644 ") + kAccessRuleSource +
                        " /etc/udev/rules.d/");
   }
-  commands.push_back("sudo udevadm control --reload-rules && sudo udevadm trigger");
+  commands.emplace_back("sudo udevadm control --reload-rules && sudo udevadm trigger");
   return commands;
 #endif
 }
