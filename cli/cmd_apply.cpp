@@ -40,14 +40,14 @@ struct ApplyOptions {
 
 // What the file asks of one sensor.
 struct Plan {
-  Configuration current;              // as read from the sensor
-  Configuration expected;             // as the sensor will hold it
-  std::vector<RecordKind> records;    // those that differ, in write order
+  RecordSet current;                  // as read from the sensor
+  RecordSet expected;                 // as the sensor will hold it
+  std::vector<RecordKind> records;    // those that differ, in the order a load stores them
   std::vector<std::string> adjusted;  // file values the sensor keeps otherwise
 };
 
 std::vector<RecordKind> EveryRecord() {
-  return {kWriteOrder.begin(), kWriteOrder.end()};
+  return {kLoadStoreOrder.begin(), kLoadStoreOrder.end()};
 }
 
 std::string Quoted(const std::string& file) {
@@ -57,20 +57,16 @@ std::string Quoted(const std::string& file) {
 // What the file asks of the current sensor, through the library's reader and
 // record checks, leaving its cache alone; throws when the library refuses a
 // record, naming each one (nothing has been written then).
-Configuration PreviewTemplate(const std::string& file, const std::string& sensor) {
-  Configuration loaded;
-  DirtyRecords stored;
+RecordSet PreviewTemplate(const std::string& file, const std::string& sensor) {
+  RecordSet loaded;
+  RecordFlags stored;
   if (!PreviewDevCfgFmFile(file.c_str(), &loaded, &stored)) {
     throw Failure("ReadDevCfgFmFile could not read " + Quoted(file) + " for " + sensor +
                   ". Nothing was written.");
   }
-  const std::pair<RecordKind, bool> outcome[] = {{RecordKind::WalkAway, stored.walkAway},
-                                                 {RecordKind::WalkUp, stored.walkUp},
-                                                 {RecordKind::Sonar, stored.sonar},
-                                                 {RecordKind::Idle, stored.idle}};
   std::string message;
-  for (const auto& [record, ok] : outcome) {
-    if (ok) continue;
+  for (RecordKind record : kLoadStoreOrder) {
+    if (stored.Has(record)) continue;
     message += std::string(SetOperationName(record)) + " refused the " + RecordName(record) +
                " of " + Quoted(file) + ": a value is outside its allowed range (" +
                LimitsOf(record) + ").\n";
@@ -82,11 +78,11 @@ Configuration PreviewTemplate(const std::string& file, const std::string& sensor
   return loaded;
 }
 
-Plan MakePlan(const Configuration& current, const Configuration& loaded, std::uint16_t firmware) {
+Plan MakePlan(const RecordSet& current, const RecordSet& loaded, std::uint16_t firmware) {
   Plan plan;
   plan.current = current;
   // Read-only words belong to each sensor, not to a site's file.
-  Configuration wanted = loaded;
+  RecordSet wanted = loaded;
   for (const Field& field : AllFields()) {
     if (field.access != FieldAccess::Settable) SetValue(&wanted, field, Value(current, field));
   }
@@ -102,7 +98,7 @@ Plan MakePlan(const Configuration& current, const Configuration& loaded, std::ui
                               (note.empty() ? "" : " " + note));
     }
   }
-  for (RecordKind record : kWriteOrder) {
+  for (RecordKind record : kLoadStoreOrder) {
     if (!ComparedDifferences(current, plan.expected, {record}).empty()) {
       plan.records.push_back(record);
     }
@@ -138,7 +134,7 @@ class Applier {
       const Sensor sensor = ReadSensor(sensors, index);
       target.result = {{"sensor", SensorJson(sensor.info)}};
       target.fileFailed = true;
-      const Configuration loaded = PreviewTemplate(options_.file, sensor.name);
+      const RecordSet loaded = PreviewTemplate(options_.file, sensor.name);
       target.fileFailed = false;
       target.plan = MakePlan(sensor.config, loaded, sensor.info.firmware);
       Report(sensor, target.plan);

@@ -1,5 +1,6 @@
 // clone --from N --to M|all: one sensor's configuration written to others.
 #include <kv7700/status_codes.h>
+#include <kv7700/template_file.h>
 
 #include <CLI/CLI.hpp>
 #include <algorithm>
@@ -55,14 +56,14 @@ struct Target {
   int index = 0;
   std::string name;
   Json result;
-  Configuration before;
+  RecordSet before;
   std::uint16_t firmware = 0;
   std::string error;     // why this target was not written, or failed its read-back
   bool written = false;  // written but not kept as written
 };
 
 // Reads a target from the cache and stores the source's records in it.
-Target Prepare(SensorRun& sensors, int index, const Configuration& config,
+Target Prepare(SensorRun& sensors, int index, const RecordSet& config,
                const std::vector<RecordKind>& records) {
   Target target{index, sensors.Describe(index), {{"index", index}}, {}, 0, {}, false};
   try {
@@ -83,7 +84,7 @@ void RunClone(Context& context, const CloneOptions& options) {
   sensors.OpenAll();
   const Sensor from = ReadSensor(sensors, options.from);
   const std::string& source = from.name;
-  const Configuration& config = from.config;
+  const RecordSet& config = from.config;
   const std::vector<int> indices = Targets(single, options.from, sensors.Count());
   for (int index : indices) sensors.Select(index);  // every target exists
 
@@ -91,7 +92,7 @@ void RunClone(Context& context, const CloneOptions& options) {
     context.out.Line("Key sequences to be written from " + source + ":");
     for (const std::string& line : KeySequenceLines(config)) context.out.Line(line);
   }
-  const std::vector<RecordKind> records(kWriteOrder.begin(), kWriteOrder.end());
+  const std::vector<RecordKind> records(kLoadStoreOrder.begin(), kLoadStoreOrder.end());
   std::vector<Target> targets;
   const auto of = [&](int index) -> Target& {
     return *std::find_if(targets.begin(), targets.end(),

@@ -2,7 +2,8 @@
 #include <kv7700/device_info.h>
 #include <kv7700/held_sensor.h>
 #include <kv7700/kv7700.h>
-#include <kv7700/save_report.h>
+#include <kv7700/last_failure.h>
+#include <kv7700/template_file.h>
 
 #include <CLI/CLI.hpp>
 #include <memory>
@@ -28,7 +29,8 @@ class SaveCommand final : public SensorCommand {
  private:
   void Run(Context& context, const Sensor& sensor) override {
     if (!WriteDevCfgToFile(file.c_str())) {
-      throw Failure("WriteDevCfgToFile " + DescribeSaveFailure(file, GetLastSaveReport()));
+      const LastFailure failure = GetLastFailure();
+      throw Failure("WriteDevCfgToFile " + failure.reason + ". " + failure.advice);
     }
     if (context.out.IsJson()) {
       context.out.Document({{"sensor", SensorJson(sensor.info)}, {"file", file}});
@@ -58,21 +60,19 @@ class LoadCommand final : public SensorCommand {
       }
       if (!ReadDevCfg()) throw DeviceFailure("ReadDevCfg", sensor.name, GetDevError());
     }
-    const Configuration before = dryRun ? sensor.config : CachedConfiguration(sensor.name);
-    if (!ReadDevCfgFmFile(file.c_str())) {
+    const RecordSet before = dryRun ? sensor.config : CachedConfiguration(sensor.name);
+    const TemplateLoad load = LoadDevCfgFmFile(file.c_str());
+    if (!load.read) {
       throw Failure("ReadDevCfgFmFile could not open '" + file + "'.");
     }
     // The reader stores each record through its Set operation; a record that
     // fails its check is dropped and stays as the sensor has it.
-    const DirtyRecords stored = GetDirtyRecords();
     std::vector<RecordKind> accepted;
     std::vector<RecordKind> refused;
-    const std::pair<RecordKind, bool> outcome[] = {{RecordKind::WalkAway, stored.walkAway},
-                                                   {RecordKind::WalkUp, stored.walkUp},
-                                                   {RecordKind::Sonar, stored.sonar},
-                                                   {RecordKind::Idle, stored.idle}};
-    for (const auto& [record, ok] : outcome) (ok ? accepted : refused).push_back(record);
-    const Configuration after = CachedConfiguration(sensor.name);
+    for (RecordKind record : kLoadStoreOrder) {
+      (load.accepted.Has(record) ? accepted : refused).push_back(record);
+    }
+    const RecordSet after = CachedConfiguration(sensor.name);
 
     if (!context.out.IsJson()) {
       const std::vector<std::string> changes = ChangeLines(before, after, sensor.info.firmware);
@@ -84,7 +84,7 @@ class LoadCommand final : public SensorCommand {
     }
     const bool write = !dryRun && !accepted.empty();
     if (write) {
-      WriteConfiguration(accepted, sensor.name);
+      WriteConfiguration(sensor.name);
       if (verify) VerifyWrite(ExpectedAfterWrite(after, before, accepted), accepted, sensor.name);
     }
 

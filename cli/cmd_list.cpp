@@ -26,7 +26,7 @@ void RunList(Context& context) {
     // here, so each one's line tells its own state.
     context.sensors.TryRead(i);
     const SensorInfo info = context.sensors.Info(i);
-    if (!info.read) ++unread;
+    if (!info.recordsRead) ++unread;
     Json entry = {{"index", info.index},
                   {"path", info.path},
                   {"vendor_id", Hex4(info.vendorId)},
@@ -39,10 +39,10 @@ void RunList(Context& context) {
       entry["error"] = StatusWord(info.readError);
       line += "  (configuration read failed with status " + StatusWord(info.readError) + ": " +
               ExplainDevError(info.readError) + ")";
-    } else if (!info.read) {
+    } else if (!info.recordsRead) {
       line += "  (configuration not read)";
     }
-    entry["configuration_read"] = info.read;
+    entry["configuration_read"] = info.recordsRead;
     sensors.push_back(entry);
     context.out.Line(line);
   }

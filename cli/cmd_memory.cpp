@@ -13,10 +13,6 @@ namespace kv::cli {
 
 namespace {
 
-// A memory command waits 2 s, then reads the seven reports back; a reset of
-// firmware 4.0x writes the idle record and reads again.
-constexpr int kMemoryCommandReports = 1 + 14;
-
 struct MemoryOperation {
   const char* name;
   const char* help;
@@ -48,21 +44,20 @@ class MemoryCommand final : public SensorCommand {
                     ", which keeps no user defaults: this command needs firmware 4.00 or later. "
                     "Nothing was sent.");
     }
-    const Configuration& before = sensor.config;
+    const RecordSet& before = sensor.config;
     int ok = 0;
     {
-      ProgressScope progress(std::string(operation_.call) + " on " + sensor.name,
-                             kMemoryCommandReports);
+      ProgressScope progress(std::string(operation_.call) + " on " + sensor.name);
       ok = operation_.run();
     }
     if (!ok) throw DeviceFailure(operation_.call, sensor.name, GetDevError());
-    const Configuration after = CachedConfiguration(sensor.name);
+    const RecordSet after = CachedConfiguration(sensor.name);
 
     if (context.out.IsJson()) {
       Json document = {{"sensor", SensorJson(context.sensors.Info(sensor.index))},
                        {"command", operation_.name},
                        {"changes", ChangesJson(before, after)}};
-      for (RecordKind record : kAllRecords) {
+      for (RecordKind record : kRecordKinds) {
         document[RecordName(record)] = RecordJson(record, after);
       }
       context.out.Document(document);

@@ -3,6 +3,7 @@
 // records they belong to, then writes those records with one write.
 #include <kv7700/held_sensor.h>
 #include <kv7700/status_codes.h>
+#include <kv7700/template_file.h>
 
 #include <CLI/CLI.hpp>
 #include <algorithm>
@@ -110,10 +111,10 @@ std::vector<Assignment> ParseAssignments(const std::vector<std::string>& argumen
   return assignments;
 }
 
-// The records the assignments touch, in the order the library writes them.
+// The records the assignments touch, in the order a load stores them.
 std::vector<RecordKind> TouchedRecords(const std::vector<Assignment>& assignments) {
   std::vector<RecordKind> records;
-  for (RecordKind record : kWriteOrder) {
+  for (RecordKind record : kLoadStoreOrder) {
     const bool touched =
         std::any_of(assignments.begin(), assignments.end(),
                     [&](const Assignment& a) { return a.field->record == record; });
@@ -134,15 +135,15 @@ class SetCommand final : public SensorCommand {
 
   void Run(Context& context, const Sensor& sensor) override {
     const std::vector<RecordKind> touched = TouchedRecords(assignments_);
-    const auto assigned = [&](Configuration config) {
+    const auto assigned = [&](RecordSet config) {
       for (const Assignment& assignment : assignments_) {
         SetValue(&config, *assignment.field, assignment.value);
       }
       return config;
     };
     // Checked on the first read, so a refused value sends nothing at all.
-    Configuration before = sensor.config;
-    Configuration after = assigned(before);
+    RecordSet before = sensor.config;
+    RecordSet after = assigned(before);
     StoreRecords(after, touched, sensor.name);
     std::optional<HeldSensors> hold;
     if (!dryRun) {
@@ -155,7 +156,7 @@ class SetCommand final : public SensorCommand {
       before = ReadAgain(sensor.config, touched, sensor.name);
       after = assigned(before);
       StoreRecords(after, touched, sensor.name);
-      WriteConfiguration(touched, sensor.name);
+      WriteConfiguration(sensor.name);
       if (verify) VerifyWrite(ExpectedAfterWrite(after, before, touched), touched, sensor.name);
     }
 

@@ -22,10 +22,10 @@ class ShowCommand final : public SensorCommand {
       ShowChanged(context, sensor);
       return;
     }
-    const Configuration& config = sensor.config;
+    const RecordSet& config = sensor.config;
     if (context.out.IsJson()) {
       Json document = {{"sensor", SensorJson(sensor.info)}};
-      for (RecordKind record : kAllRecords) {
+      for (RecordKind record : kRecordKinds) {
         document[RecordName(record)] = RecordJson(record, config);
       }
       document["key_sequences"] = KeySequencesJson(config);
@@ -33,7 +33,7 @@ class ShowCommand final : public SensorCommand {
       return;
     }
     context.out.Line(SensorHeading(sensor.info));
-    for (RecordKind record : kAllRecords) {
+    for (RecordKind record : kRecordKinds) {
       context.out.Line("");
       context.out.Line(RecordName(record));
       for (const std::string& line : RecordLines(record, config, sensor.info.firmware)) {
@@ -47,7 +47,7 @@ class ShowCommand final : public SensorCommand {
 
   // Only what differs from the factory defaults: "PingRateS 200 -> 300".
   static void ShowChanged(Context& context, const Sensor& sensor) {
-    const Configuration defaults = FactoryDefaults();
+    const RecordSet defaults = FactoryDefaults();
     if (context.out.IsJson()) {
       context.out.Document({{"sensor", SensorJson(sensor.info)},
                             {"changed_from_factory", ChangesJson(defaults, sensor.config)}});

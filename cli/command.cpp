@@ -9,7 +9,7 @@ void SensorCommand::Execute(Context& context) {
   SensorRun& sensors = context.sensors;
   sensors.OpenAll();
   const int device = context.options.device;
-  if (needs_ == Needs::Configuration) {
+  if (needs_ == Needs::RecordSet) {
     Run(context, ReadSensor(sensors, device));
     return;
   }

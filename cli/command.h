@@ -42,9 +42,9 @@ using Command = std::function<void(Context&)>;
 // its configuration is read; then it runs the command on that sensor.
 class SensorCommand {
  public:
-  enum class Needs { Configuration, Selection };
+  enum class Needs { RecordSet, Selection };
 
-  explicit SensorCommand(Needs needs = Needs::Configuration) : needs_(needs) {}
+  explicit SensorCommand(Needs needs = Needs::RecordSet) : needs_(needs) {}
   virtual ~SensorCommand() = default;
   SensorCommand(const SensorCommand&) = delete;
   SensorCommand& operator=(const SensorCommand&) = delete;

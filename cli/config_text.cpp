@@ -12,14 +12,14 @@ std::string Padded(const std::string& text, std::size_t width) {
   return text.size() >= width ? text : text + std::string(width - text.size(), ' ');
 }
 
-std::string FieldLine(const Field& field, const Configuration& config, std::uint16_t firmware) {
+std::string FieldLine(const Field& field, const RecordSet& config, std::uint16_t firmware) {
   char value[16];
   std::snprintf(value, sizeof value, "%5u", Value(config, field));
   return "  " + Padded(std::string(field.name), 16) + value + "  " +
          ValueNote(field, config, firmware);
 }
 
-bool SameSequences(const Configuration& a, const Configuration& b, RecordKind record) {
+bool SameSequences(const RecordSet& a, const RecordSet& b, RecordKind record) {
   switch (record) {
     case RecordKind::WalkAway:
       return SequenceName(a.WalkAway) == SequenceName(b.WalkAway);
@@ -44,7 +44,7 @@ Json SensorJson(const SensorInfo& info) {
   return {{"index", info.index}, {"path", info.path}, {"firmware", FirmwareText(info.firmware)}};
 }
 
-std::vector<std::string> RecordLines(RecordKind record, const Configuration& config,
+std::vector<std::string> RecordLines(RecordKind record, const RecordSet& config,
                                      std::uint16_t firmware) {
   std::vector<std::string> lines;
   for (const Field& field : AllFields()) {
@@ -53,7 +53,7 @@ std::vector<std::string> RecordLines(RecordKind record, const Configuration& con
   return lines;
 }
 
-Json RecordJson(RecordKind record, const Configuration& config) {
+Json RecordJson(RecordKind record, const RecordSet& config) {
   Json object = Json::object();
   for (const Field& field : AllFields()) {
     if (field.record == record) object[std::string(field.name)] = Value(config, field);
@@ -61,19 +61,19 @@ Json RecordJson(RecordKind record, const Configuration& config) {
   return object;
 }
 
-std::vector<std::string> KeySequenceLines(const Configuration& config) {
+std::vector<std::string> KeySequenceLines(const RecordSet& config) {
   return {"  walk-away:  " + SequenceName(config.WalkAway),
           "  walk-up:    " + SequenceName(config.WalkUp),
           "  keep-alive: " + KeepAliveName(config.Idle)};
 }
 
-Json KeySequencesJson(const Configuration& config) {
+Json KeySequencesJson(const RecordSet& config) {
   return {{"walk_away", SequenceName(config.WalkAway)},
           {"walk_up", SequenceName(config.WalkUp)},
           {"keep_alive", KeepAliveName(config.Idle)}};
 }
 
-std::vector<FieldChange> Differences(const Configuration& before, const Configuration& after) {
+std::vector<FieldChange> Differences(const RecordSet& before, const RecordSet& after) {
   std::vector<FieldChange> changes;
   for (const Field& field : AllFields()) {
     const std::uint16_t old = Value(before, field);
@@ -83,7 +83,7 @@ std::vector<FieldChange> Differences(const Configuration& before, const Configur
   return changes;
 }
 
-std::vector<std::string> ChangeLines(const Configuration& before, const Configuration& after,
+std::vector<std::string> ChangeLines(const RecordSet& before, const RecordSet& after,
                                      std::uint16_t firmware) {
   std::vector<std::string> lines;
   for (const FieldChange& change : Differences(before, after)) {
@@ -110,7 +110,7 @@ std::vector<std::string> ChangeLines(const Configuration& before, const Configur
   return lines;
 }
 
-Json ChangesJson(const Configuration& before, const Configuration& after) {
+Json ChangesJson(const RecordSet& before, const RecordSet& after) {
   Json changes = Json::array();
   for (const FieldChange& change : Differences(before, after)) {
     Json entry = {{"field", std::string(change.field->name)},

@@ -17,26 +17,26 @@ std::string SensorHeading(const SensorInfo& info);
 Json SensorJson(const SensorInfo& info);
 
 // "  PingRateS          200  ms" for each field of `record`.
-std::vector<std::string> RecordLines(RecordKind record, const Configuration& config,
+std::vector<std::string> RecordLines(RecordKind record, const RecordSet& config,
                                      std::uint16_t firmware);
 // {"LEDFlagsS": 0, ...} for one record.
-Json RecordJson(RecordKind record, const Configuration& config);
+Json RecordJson(RecordKind record, const RecordSet& config);
 
 // The key strokes the sensor will type: walk-away, walk-up, keep-alive.
-std::vector<std::string> KeySequenceLines(const Configuration& config);
-Json KeySequencesJson(const Configuration& config);
+std::vector<std::string> KeySequenceLines(const RecordSet& config);
+Json KeySequencesJson(const RecordSet& config);
 
 struct FieldChange {
   const Field* field;
   std::uint16_t before;
   std::uint16_t after;
 };
-std::vector<FieldChange> Differences(const Configuration& before, const Configuration& after);
+std::vector<FieldChange> Differences(const RecordSet& before, const RecordSet& after);
 // One line per changed field, old and new value (key fields by name), then
 // one line per key sequence that changes.
-std::vector<std::string> ChangeLines(const Configuration& before, const Configuration& after,
+std::vector<std::string> ChangeLines(const RecordSet& before, const RecordSet& after,
                                      std::uint16_t firmware);
-Json ChangesJson(const Configuration& before, const Configuration& after);
+Json ChangesJson(const RecordSet& before, const RecordSet& after);
 
 // "tsSonarParms, tsWalkAwayParms".
 std::string RecordList(const std::vector<RecordKind>& records);

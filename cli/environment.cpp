@@ -1,6 +1,7 @@
 #include "environment.h"
 
 #include <kv7700/native_hid.h>
+#include <kv7700/operation_cost.h>
 
 #include "console.h"
 
@@ -31,12 +32,15 @@ Environment::Environment(const GlobalOptions& options) {
       *platform, [trace](ExchangeKind kind, const hid::Report& report, bool ok) {
         if (trace)
           Progress::Instance().PrintLine(TraceLine(kind, report) + (ok ? "" : " (failed)"));
-        Progress::Instance().OnReport();
       });
   hid::SetPlatform(platform_.get());
+  SetProgressListener([](const OperationProgress& progress) {
+    Progress::Instance().OnReports(progress.reportsDone, progress.reportsExpected);
+  });
 }
 
 Environment::~Environment() {
+  SetProgressListener(nullptr);
   hid::SetPlatform(nullptr);
   SetClock(nullptr);
 }

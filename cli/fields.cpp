@@ -8,32 +8,12 @@
 
 namespace kv::cli {
 
-const char* RecordName(RecordKind record) {
-  switch (record) {
-    case RecordKind::Sonar:
-      return "tsSonarParms";
-    case RecordKind::WalkAway:
-      return "tsWalkAwayParms";
-    case RecordKind::WalkUp:
-      return "tsWalkUpParms";
-    case RecordKind::Idle:
-      return "tsIdleParms";
-  }
-  return "";
+std::string RecordName(RecordKind record) {
+  return std::string(NamesOf(record).type);
 }
 
-const char* SetOperationName(RecordKind record) {
-  switch (record) {
-    case RecordKind::Sonar:
-      return "SetSonarParms";
-    case RecordKind::WalkAway:
-      return "SetWalkAwayParms";
-    case RecordKind::WalkUp:
-      return "SetWalkUpParms";
-    case RecordKind::Idle:
-      return "SetIdleParms";
-  }
-  return "";
+std::string SetOperationName(RecordKind record) {
+  return std::string(NamesOf(record).set);
 }
 
 std::span<const Field> AllFields() {
@@ -44,26 +24,12 @@ const Field* FindField(std::string_view name) {
   return FindTemplateField(name);
 }
 
-std::uint16_t Value(const Configuration& config, const Field& field) {
+std::uint16_t Value(const RecordSet& config, const Field& field) {
   return FieldWord(config, field);
 }
 
-void SetValue(Configuration* config, const Field& field, std::uint16_t value) {
+void SetValue(RecordSet* config, const Field& field, std::uint16_t value) {
   FieldWord(*config, field) = value;
-}
-
-bool SameRecord(const Configuration& a, const Configuration& b, RecordKind record) {
-  switch (record) {
-    case RecordKind::Sonar:
-      return a.Sonar == b.Sonar;
-    case RecordKind::WalkAway:
-      return a.WalkAway == b.WalkAway;
-    case RecordKind::WalkUp:
-      return a.WalkUp == b.WalkUp;
-    case RecordKind::Idle:
-      return a.Idle == b.Idle;
-  }
-  return true;
 }
 
 namespace {
@@ -94,7 +60,7 @@ bool IsKeyField(const Field& field) {
   return field.unit == FieldUnit::KeyModifiers || field.unit == FieldUnit::KeyCode;
 }
 
-std::string ValueNote(const Field& field, const Configuration& config, std::uint16_t firmware) {
+std::string ValueNote(const Field& field, const RecordSet& config, std::uint16_t firmware) {
   const std::uint16_t value = Value(config, field);
   const bool separateDelays = firmware >= kFwSeparateDelays;
   switch (field.unit) {

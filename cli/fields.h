@@ -1,7 +1,7 @@
-// The 48 configuration fields under their template-file names, a whole
-// configuration as the tool handles it (the library's working set of the four
-// records), and what a value means to a person: its unit from the library's
-// field table, or the key names of a modifier or key-code word.
+// The 48 configuration fields under their template-file names, and what a
+// value means to a person: its unit from the library's field table, or the
+// key names of a modifier or key-code word. A whole configuration is the
+// library's RecordSet, its records named by the library's table.
 #pragma once
 
 #include <kv7700/records.h>
@@ -16,32 +16,24 @@
 namespace kv::cli {
 
 using Field = TemplateField;
-using Configuration = RecordSet;
-
-inline constexpr std::array<RecordKind, 4> kAllRecords = {RecordKind::Sonar, RecordKind::WalkAway,
-                                                          RecordKind::WalkUp, RecordKind::Idle};
-// The order in which the library sends records.
-inline constexpr std::array<RecordKind, 4> kWriteOrder = {RecordKind::WalkAway, RecordKind::WalkUp,
-                                                          RecordKind::Sonar, RecordKind::Idle};
 
 // "tsSonarParms" and so on.
-const char* RecordName(RecordKind record);
+std::string RecordName(RecordKind record);
 // The library operation that stores the record: "SetSonarParms" and so on.
-const char* SetOperationName(RecordKind record);
+std::string SetOperationName(RecordKind record);
 
 std::span<const Field> AllFields();
 // Case-blind lookup; null when no field has that name.
 const Field* FindField(std::string_view name);
 
-std::uint16_t Value(const Configuration& config, const Field& field);
-void SetValue(Configuration* config, const Field& field, std::uint16_t value);
-bool SameRecord(const Configuration& a, const Configuration& b, RecordKind record);
+std::uint16_t Value(const RecordSet& config, const Field& field);
+void SetValue(RecordSet* config, const Field& field, std::uint16_t value);
 
 // --- What a value means ------------------------------------------------------
 
 // "ms", "in", "s", "LCTL+LALT", "DELETE", ... `firmware` decides how the
 // debounce times are kept.
-std::string ValueNote(const Field& field, const Configuration& config, std::uint16_t firmware);
+std::string ValueNote(const Field& field, const RecordSet& config, std::uint16_t firmware);
 
 // Fields that hold part of a key stroke (modifier and key-code words).
 bool IsKeyField(const Field& field);

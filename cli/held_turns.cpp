@@ -30,9 +30,9 @@ void InTurns(const std::vector<int>& indices,
   }
 }
 
-Configuration ReadAgain(const Configuration& cached, const std::vector<RecordKind>& records,
-                        const std::string& sensor) {
-  DirtyRecords which;
+RecordSet ReadAgain(const RecordSet& cached, const std::vector<RecordKind>& records,
+                    const std::string& sensor) {
+  RecordFlags which;
   for (RecordKind record : records) {
     switch (record) {
       case RecordKind::Sonar:
@@ -49,7 +49,7 @@ Configuration ReadAgain(const Configuration& cached, const std::vector<RecordKin
         break;
     }
   }
-  Configuration config = cached;
+  RecordSet config = cached;
   if (!ReadRecordsNow(which, &config)) throw DeviceFailure("ReadDevCfg", sensor, GetDevError());
   return config;
 }

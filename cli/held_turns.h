@@ -25,7 +25,7 @@ void InTurns(const std::vector<int>& indices,
 // caller's hold; about one exchange per record), so what another program
 // wrote since the run's first read is what the command decides on. The
 // cache is left alone. Throws a failure naming `sensor` when the read fails.
-Configuration ReadAgain(const Configuration& cached, const std::vector<RecordKind>& records,
-                        const std::string& sensor);
+RecordSet ReadAgain(const RecordSet& cached, const std::vector<RecordKind>& records,
+                    const std::string& sensor);
 
 }  // namespace kv::cli

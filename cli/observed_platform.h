@@ -1,5 +1,5 @@
 // A platform that wraps another one and reports every feature report that
-// crosses the HID seam: for --trace and for counting progress. It works the
+// crosses the HID seam, for --trace. It works the
 // same over real hardware and over emulated sensors.
 #pragma once
 

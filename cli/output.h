@@ -1,7 +1,9 @@
 // How the tool speaks and fails: standard output (text for people, or with
 // --json one JSON document), the exit status and message of a failure, and
-// the sentences that turn the library's status words into advice.
+// the messages that name a failed operation with its status word.
 #pragma once
+
+#include <kv7700/last_failure.h>
 
 #include <cstdint>
 #include <nlohmann/json.hpp>
@@ -67,13 +69,9 @@ CliError DeviceFailure(const std::string& operation, const std::string& sensor,
 CliError LibraryFailure(const std::string& operation, std::uint32_t libError,
                         std::uint32_t devError = 0);
 
-// "00020102".
+// "00020102". The status words in words are the library's
+// (<kv7700/last_failure.h>: ExplainDevError, AdviceForDevError,
+// ExplainLibError).
 std::string StatusWord(std::uint32_t status);
-// What a DevError means, in words.
-std::string ExplainDevError(std::uint32_t devError);
-// What the user can try about it.
-std::string AdviceForDevError(std::uint32_t devError);
-// What a LibError means, in words.
-std::string ExplainLibError(std::uint32_t libError);
 
 }  // namespace kv::cli

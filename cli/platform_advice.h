@@ -15,8 +15,5 @@ std::string WhereTheSensorIsListed();
 std::string AccessAdvice();
 // The same in one short clause, for a note: "install the udev rule ...".
 std::string AccessAdviceInBrief();
-// The HID library by name, and what to do when it or one of its calls is missing.
-std::string HidLibraryName();
-std::string HidLibraryAdvice();
 
 }  // namespace kv::cli

@@ -1,3 +1,5 @@
+#include <kv7700/access_advice.h>
+
 #include "platform_advice.h"
 
 namespace kv::cli {
@@ -7,25 +9,17 @@ std::string WhereTheSensorIsListed() {
 }
 
 std::string AccessAdvice() {
-  return "Install the udev rule that gives the user at the seat access, then unplug the sensor "
-         "and plug it back in:\n"
-         "  sudo install -m 644 res/70-kv7700.rules /etc/udev/rules.d/\n"
-         "  sudo udevadm control --reload-rules && sudo udevadm trigger\n"
-         "(res/70-kv7700.rules is in the source tree; the build's install step puts it in "
-         "lib/udev/rules.d under the install prefix. See \"Access to the sensor without root\" "
-         "in the README.)";
+  std::string text =
+      "Install the udev rule that gives the user at the seat access, then unplug the sensor "
+      "and plug it back in:\n";
+  for (const std::string& command : AccessCommands(false)) text += "  " + command + "\n";
+  return text + "(" + kAccessRuleSource +
+         " is in the source tree; the build's install step puts it in lib/udev/rules.d under the "
+         "install prefix. See \"Access to the sensor without root\" in the README.)";
 }
 
 std::string AccessAdviceInBrief() {
-  return "install the udev rule res/70-kv7700.rules to use it";
-}
-
-std::string HidLibraryName() {
-  return "hidapi";
-}
-
-std::string HidLibraryAdvice() {
-  return "Reinstall the HID library (Debian package libhidapi-hidraw0) and try again.";
+  return std::string("install the udev rule ") + kAccessRuleSource + " to use it";
 }
 
 }  // namespace kv::cli

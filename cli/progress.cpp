@@ -17,12 +17,12 @@ Progress& Progress::Instance() {
   return progress;
 }
 
-void Progress::Begin(const std::string& label, int expectedReports) {
+void Progress::Begin(const std::string& label) {
   Clear();
   active_ = true;
   shown_ = false;
   label_ = label;
-  expected_ = expectedReports;
+  expected_ = 0;
   reports_ = 0;
   startMs_ = GetClock().NowMs();
 }
@@ -32,8 +32,9 @@ void Progress::End() {
   active_ = false;
 }
 
-void Progress::OnReport() {
-  ++reports_;
+void Progress::OnReports(std::uint32_t done, std::uint32_t expected) {
+  reports_ = done;
+  expected_ = expected;
   Tick();
 }
 
@@ -56,7 +57,8 @@ void Progress::Draw() {
   std::string text = label_ + "... ";
   if (expected_ > 0) {
     constexpr int kWidth = 20;
-    const int done = std::min(kWidth, reports_ * kWidth / expected_);
+    const int done =
+        static_cast<int>(std::min<std::uint32_t>(kWidth, reports_ * kWidth / expected_));
     text.append("[").append(done, '#').append(kWidth - done, ' ').append("] ");
   }
   char elapsed[32];

@@ -1,8 +1,8 @@
 // Work that takes time: progress on standard error for work that lasts more
 // than a second, shown only when standard error is a terminal (every wait of
 // the library goes through the clock, so a clock wrapper keeps the display
-// moving during the sensor's waits, and the exchange observer counts the
-// reports); and Ctrl-C for the commands that run until interrupted (range
+// moving during the sensor's waits, and the library tells how many of its
+// operation's reports are done); and Ctrl-C for the commands that run until interrupted (range
 // --watch, monitor): the signal only sets a flag, and the loop ends cleanly.
 #pragma once
 
@@ -23,11 +23,12 @@ class Progress {
   // Shows progress when `enabled` (standard error is a terminal).
   void Enable(bool enabled) { enabled_ = enabled; }
 
-  // Starts a piece of work; `expectedReports` is 0 when unknown.
-  void Begin(const std::string& label, int expectedReports = 0);
+  // Starts a piece of work.
+  void Begin(const std::string& label);
   void End();
-  // One feature report crossed the seam.
-  void OnReport();
+  // The library's operation has exchanged `done` of its `expected` reports
+  // (`expected` 0 when unknown).
+  void OnReports(std::uint32_t done, std::uint32_t expected);
   // Time passed; redraws when the work has lasted a second or more.
   void Tick();
 
@@ -42,8 +43,8 @@ class Progress {
   bool active_ = false;
   bool shown_ = false;
   std::string label_;
-  int expected_ = 0;
-  int reports_ = 0;
+  std::uint32_t expected_ = 0;
+  std::uint32_t reports_ = 0;
   std::uint64_t startMs_ = 0;
   std::string drawn_;  // the text on screen, so unchanged text is not redrawn
 };
@@ -51,9 +52,7 @@ class Progress {
 // Begin/End around a scope.
 class ProgressScope {
  public:
-  explicit ProgressScope(const std::string& label, int expectedReports = 0) {
-    Progress::Instance().Begin(label, expectedReports);
-  }
+  explicit ProgressScope(const std::string& label) { Progress::Instance().Begin(label); }
   ~ProgressScope() { Progress::Instance().End(); }
   ProgressScope(const ProgressScope&) = delete;
   ProgressScope& operator=(const ProgressScope&) = delete;

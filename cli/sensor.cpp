@@ -86,10 +86,10 @@ void SensorRun::OpenAll() {
     std::vector<int> unread;
     for (int i = 0; i < Count(); ++i) {
       SelectDevice(static_cast<std::int16_t>(i));
-      tsSonarParms probe;
+      kv::SensorInfo info;
       if (const std::uint32_t error = GetDevError(); error != 0) {
         readErrors_[i] = error;
-      } else if (!GetSonarParms(&probe)) {
+      } else if (GetSensorInfo(static_cast<SensorIndex>(i), &info) && !info.recordsRead) {
         unread.push_back(i);
       }
     }
@@ -165,12 +165,11 @@ std::uint32_t SensorRun::TryRead(int index) {
   if (const auto failed = readErrors_.find(index); failed != readErrors_.end()) {
     return failed->second;
   }
-  tsSonarParms probe;
-  if (GetSonarParms(&probe)) return 0;
+  if (Info(index).recordsRead) return 0;
   // Discovery stopped before this sensor: read it now.
   int ok = 0;
   {
-    ProgressScope progress("Reading " + Describe(index), 14);
+    ProgressScope progress("Reading " + Describe(index));
     ok = ReadDevCfg();
   }
   if (ok) return 0;
@@ -179,18 +178,11 @@ std::uint32_t SensorRun::TryRead(int index) {
 
 SensorInfo SensorRun::Info(int index) {
   SensorInfo info;
-  info.index = index;
-  const auto sensor = static_cast<SensorIndex>(index);
-  info.path = GetDevicePath(sensor);
-  GetDeviceIdentity(sensor, &info.vendorId, &info.productId);
-  if (SelectDevice(sensor)) {
-    info.firmware = GetFirmwareVersion();
-    if (const auto failed = readErrors_.find(index); failed != readErrors_.end()) {
-      info.readError = failed->second;
-    } else {
-      tsSonarParms probe;
-      info.read = GetSonarParms(&probe) == 1;
-    }
+  info.index = static_cast<SensorIndex>(index);
+  GetSensorInfo(info.index, &info);
+  if (const auto failed = readErrors_.find(index); failed != readErrors_.end()) {
+    info.readError = failed->second;
+    info.recordsRead = false;
   }
   return info;
 }
@@ -208,7 +200,7 @@ std::string FirmwareText(std::uint16_t firmware) {
 
 namespace {
 
-int StoreRecord(const Configuration& config, RecordKind record) {
+int StoreRecord(const RecordSet& config, RecordKind record) {
   switch (record) {
     case RecordKind::Sonar:
       return SetSonarParms(&config.Sonar);
@@ -222,15 +214,10 @@ int StoreRecord(const Configuration& config, RecordKind record) {
   return 0;
 }
 
-// Reports (requests and data reports) a write of the record sends.
-int ReportsOf(RecordKind record) {
-  return record == RecordKind::WalkAway || record == RecordKind::WalkUp ? 4 : 2;
-}
-
 }  // namespace
 
-Configuration CachedConfiguration(const std::string& sensor) {
-  Configuration config;
+RecordSet CachedConfiguration(const std::string& sensor) {
+  RecordSet config;
   if (!GetSonarParms(&config.Sonar)) throw DeviceFailure("GetSonarParms", sensor, GetDevError());
   if (!GetWalkAwayParms(&config.WalkAway)) {
     throw DeviceFailure("GetWalkAwayParms", sensor, GetDevError());
@@ -251,7 +238,7 @@ Sensor ReadSensor(SensorRun& sensors, int index) {
   return sensor;
 }
 
-void StoreRecords(const Configuration& config, const std::vector<RecordKind>& records,
+void StoreRecords(const RecordSet& config, const std::vector<RecordKind>& records,
                   const std::string& sensor) {
   for (RecordKind record : records) {
     if (StoreRecord(config, record)) continue;
@@ -266,12 +253,10 @@ void StoreRecords(const Configuration& config, const std::vector<RecordKind>& re
   }
 }
 
-void WriteConfiguration(const std::vector<RecordKind>& records, const std::string& sensor) {
-  int reports = 1;  // the commit
-  for (RecordKind record : records) reports += ReportsOf(record);
+void WriteConfiguration(const std::string& sensor) {
   int ok = 0;
   {
-    ProgressScope progress("Writing to " + sensor, reports);
+    ProgressScope progress("Writing to " + sensor);
     ok = WriteDevCfg();
   }
   if (!ok) throw DeviceFailure("WriteDevCfg", sensor, GetDevError());
@@ -293,17 +278,8 @@ std::vector<std::uint32_t> StatusWords(const std::vector<std::int16_t>& slots) {
 
 std::vector<std::uint32_t> WriteConfigurations(const std::vector<int>& indices) {
   std::vector<std::int16_t> slots(indices.begin(), indices.end());
-  int reports = 0;
-  for (std::int16_t slot : slots) {
-    SelectDevice(slot);
-    const DirtyRecords dirty = GetDirtyRecords();
-    reports += 1 + (dirty.sonar ? ReportsOf(RecordKind::Sonar) : 0) +  // and the commit
-               (dirty.walkAway ? ReportsOf(RecordKind::WalkAway) : 0) +
-               (dirty.walkUp ? ReportsOf(RecordKind::WalkUp) : 0) +
-               (dirty.idle ? ReportsOf(RecordKind::Idle) : 0);
-  }
   {
-    ProgressScope progress("Writing to " + std::to_string(indices.size()) + " sensors", reports);
+    ProgressScope progress("Writing to " + std::to_string(indices.size()) + " sensors");
     WriteDevCfgOfSensors(slots.data(), static_cast<std::int16_t>(slots.size()));
   }
   return StatusWords(slots);
@@ -313,8 +289,7 @@ std::vector<std::uint32_t> ReadConfigurations(const std::vector<int>& indices,
                                               const std::string& what) {
   std::vector<std::int16_t> slots(indices.begin(), indices.end());
   {
-    ProgressScope progress(what + " " + std::to_string(indices.size()) + " sensors",
-                           2 * static_cast<int>(kConfigReadExchanges * indices.size()));
+    ProgressScope progress(what + " " + std::to_string(indices.size()) + " sensors");
     ReadDevCfgOfSensors(slots.data(), static_cast<std::int16_t>(slots.size()));
   }
   return StatusWords(slots);

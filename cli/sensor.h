@@ -4,6 +4,8 @@
 // operation, the sensor and the status word.
 #pragma once
 
+#include <kv7700/device_info.h>
+
 #include <cstdint>
 #include <map>
 #include <string>
@@ -13,14 +15,10 @@
 
 namespace kv::cli {
 
-struct SensorInfo {
-  int index = 0;
-  std::string path;
-  std::uint16_t vendorId = 0;
-  std::uint16_t productId = 0;
-  std::uint16_t firmware = 0;
-  bool read = false;            // its configuration is in the cache
-  std::uint32_t readError = 0;  // DevError of a failed configuration read
+// What the library tells of a sensor, and the DevError of its failed
+// configuration read (kept by the run: later operations leave their own).
+struct SensorInfo : kv::SensorInfo {
+  std::uint32_t readError = 0;
 };
 
 class SensorRun {
@@ -71,7 +69,7 @@ struct Sensor {
   int index = 0;
   SensorInfo info;
   std::string name;  // "sensor 0 (/dev/hidraw3)"
-  Configuration config;
+  RecordSet config;
 };
 
 // Selects sensor `index` of the run, makes sure its configuration is
@@ -80,18 +78,17 @@ struct Sensor {
 Sensor ReadSensor(SensorRun& sensors, int index);
 
 // The cached records of the current sensor (read at open).
-Configuration CachedConfiguration(const std::string& sensor);
+RecordSet CachedConfiguration(const std::string& sensor);
 
 // Stores `records` of `config` through the library's Set operations, in the
 // order the list gives. When the library refuses one, throws a failure that
 // names the field, its value and the allowed range; records stored before it
 // stay in the cache only (nothing is sent until WriteConfiguration).
-void StoreRecords(const Configuration& config, const std::vector<RecordKind>& records,
+void StoreRecords(const RecordSet& config, const std::vector<RecordKind>& records,
                   const std::string& sensor);
 
-// Sends the stored (dirty) records with one WriteDevCfg; `records` are the
-// ones stored, for the progress display.
-void WriteConfiguration(const std::vector<RecordKind>& records, const std::string& sensor);
+// Sends the stored (dirty) records with one WriteDevCfg.
+void WriteConfiguration(const std::string& sensor);
 
 // Sends the stored (dirty) records of several sensors at once (one
 // WriteDevCfg's time for all of them). Returns, per sensor in `indices`

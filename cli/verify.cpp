@@ -18,7 +18,7 @@ bool Contains(const std::vector<RecordKind>& records, RecordKind record) {
   return std::find(records.begin(), records.end(), record) != records.end();
 }
 
-void CopyRecord(const Configuration& from, Configuration* to, RecordKind record) {
+void CopyRecord(const RecordSet& from, RecordSet* to, RecordKind record) {
   switch (record) {
     case RecordKind::Sonar:
       to->Sonar = from.Sonar;
@@ -41,7 +41,7 @@ bool Compared(const Field& field) {
   return field.access != FieldAccess::SensorKept;
 }
 
-std::vector<FieldChange> ComparedDifferences(const Configuration& a, const Configuration& b,
+std::vector<FieldChange> ComparedDifferences(const RecordSet& a, const RecordSet& b,
                                              const std::vector<RecordKind>& records) {
   std::vector<FieldChange> changes;
   for (const FieldChange& change : Differences(a, b)) {
@@ -52,10 +52,10 @@ std::vector<FieldChange> ComparedDifferences(const Configuration& a, const Confi
   return changes;
 }
 
-Configuration ExpectedAfterWrite(const Configuration& wanted, const Configuration& before,
-                                 const std::vector<RecordKind>& records) {
-  const Configuration kept = RecordsAsKept(wanted, before);
-  Configuration expected = before;
+RecordSet ExpectedAfterWrite(const RecordSet& wanted, const RecordSet& before,
+                             const std::vector<RecordKind>& records) {
+  const RecordSet kept = RecordsAsKept(wanted, before);
+  RecordSet expected = before;
   for (RecordKind record : records) CopyRecord(kept, &expected, record);
   return expected;
 }
@@ -63,9 +63,9 @@ Configuration ExpectedAfterWrite(const Configuration& wanted, const Configuratio
 namespace {
 
 // Checks the current sensor's cache, just read back, against `expected`.
-void CheckReadBack(const Configuration& expected, const std::vector<RecordKind>& records,
+void CheckReadBack(const RecordSet& expected, const std::vector<RecordKind>& records,
                    const std::string& sensor) {
-  const Configuration read = CachedConfiguration(sensor);
+  const RecordSet read = CachedConfiguration(sensor);
   const std::vector<FieldChange> wrong = ComparedDifferences(expected, read, records);
   if (wrong.empty()) return;
   std::string message = "the read-back of " + sensor + " differs from what was written:";
@@ -83,11 +83,11 @@ constexpr const char* kReadBack = "ReadDevCfg (read-back)";
 
 }  // namespace
 
-void VerifyWrite(const Configuration& expected, const std::vector<RecordKind>& records,
+void VerifyWrite(const RecordSet& expected, const std::vector<RecordKind>& records,
                  const std::string& sensor) {
   int ok = 0;
   {
-    ProgressScope progress("Reading back " + sensor, 2 * kConfigReadExchanges);
+    ProgressScope progress("Reading back " + sensor);
     ok = ReadDevCfg();
   }
   if (!ok) throw DeviceFailure(kReadBack, sensor, GetDevError());

@@ -17,25 +17,25 @@ bool Compared(const Field& field);
 
 // The fields of `records` that differ between `a` and `b`, leaving out the
 // words the sensor keeps for itself.
-std::vector<FieldChange> ComparedDifferences(const Configuration& a, const Configuration& b,
+std::vector<FieldChange> ComparedDifferences(const RecordSet& a, const RecordSet& b,
                                              const std::vector<RecordKind>& records);
 
 // What the sensor holds once `records` of `wanted` are written to it, its
 // last read having given `before`: the written records as the sensor keeps
 // them, the others as they were.
-Configuration ExpectedAfterWrite(const Configuration& wanted, const Configuration& before,
-                                 const std::vector<RecordKind>& records);
+RecordSet ExpectedAfterWrite(const RecordSet& wanted, const RecordSet& before,
+                             const std::vector<RecordKind>& records);
 
 // Reads the current sensor again and checks that `records` hold what
 // `expected` says. Throws a failure naming every field that differs.
-void VerifyWrite(const Configuration& expected, const std::vector<RecordKind>& records,
+void VerifyWrite(const RecordSet& expected, const std::vector<RecordKind>& records,
                  const std::string& sensor);
 
 // A sensor written together with others, to be read back.
 struct WrittenSensor {
   int index = 0;
   std::string name;  // "sensor 0 (/dev/hidraw3)"
-  Configuration expected;
+  RecordSet expected;
   std::vector<RecordKind> records;
 };
 

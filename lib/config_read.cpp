@@ -11,6 +11,7 @@
 
 #include "exchange.h"
 #include "lib_state.h"
+#include "operation_progress.h"
 #include "sensor_hold.h"
 
 namespace kv {
@@ -33,30 +34,32 @@ constexpr std::size_t kStepCount = 7;
 constexpr std::array<ReadStep, kStepCount> kReadSteps = {{
     {wire::kCmdSonar,
      [](const wire::Data& d, DeviceSlot& slot) {
-       wire::UnpackSonar(d, &slot.Sonar);
-       CheckSonarParms(&slot.Sonar, 1);
+       wire::UnpackSonar(d, &slot.Records.Sonar);
+       CheckSonarParms(&slot.Records.Sonar, 1);
      }},
     {wire::kCmdWalkAwayKeys,
      [](const wire::Data& d, DeviceSlot& slot) {
-       wire::UnpackWalkAwayKeys(d, &slot.WalkAway);
-       CheckWalkAwayParms(&slot.WalkAway, 1);
+       wire::UnpackWalkAwayKeys(d, &slot.Records.WalkAway);
+       CheckWalkAwayParms(&slot.Records.WalkAway, 1);
      }},
     {wire::kCmdWalkAwayCodes,
-     [](const wire::Data& d, DeviceSlot& slot) { wire::UnpackWalkAwayCodes(d, &slot.WalkAway); }},
+     [](const wire::Data& d, DeviceSlot& slot) {
+       wire::UnpackWalkAwayCodes(d, &slot.Records.WalkAway);
+     }},
     {wire::kCmdWalkUpKeys,
      [](const wire::Data& d, DeviceSlot& slot) {
-       wire::UnpackWalkUpKeys(d, &slot.WalkUp);
-       CheckWalkUpParms(&slot.WalkUp, 1);
+       wire::UnpackWalkUpKeys(d, &slot.Records.WalkUp);
+       CheckWalkUpParms(&slot.Records.WalkUp, 1);
      }},
     {wire::kCmdWalkUpCodes,
      [](const wire::Data& d, DeviceSlot& slot) {
-       wire::UnpackWalkUpCodes(d, &slot.WalkUp);
-       slot.ReadReserved2WU = slot.WalkUp.Reserved2WU;
+       wire::UnpackWalkUpCodes(d, &slot.Records.WalkUp);
+       slot.ReadReserved2WU = slot.Records.WalkUp.Reserved2WU;
      }},
     {wire::kCmdIdle,
      [](const wire::Data& d, DeviceSlot& slot) {
-       wire::UnpackIdle(d, &slot.Idle);
-       slot.ReadReserved1I = slot.Idle.Reserved1I;
+       wire::UnpackIdle(d, &slot.Records.Idle);
+       slot.ReadReserved1I = slot.Records.Idle.Reserved1I;
      }},
     {wire::kCmdVersion,
      [](const wire::Data& d, DeviceSlot& slot) { slot.FwVersion = wire::UnpackVersion(d); }},
@@ -167,9 +170,10 @@ void KeepReservedWordsOf(std::span<const std::int16_t> indices, const ReadOutcom
   LibState& state = GetLibState();
   for (std::int16_t i : indices) {
     if (outcome.failedStep[i] > kWalkUpCodesStep) {
-      state.LastReserved2WU = state.Slots[i].WalkUp.Reserved2WU;
+      state.LastReserved2WU = state.Slots[i].Records.WalkUp.Reserved2WU;
     }
-    if (outcome.failedStep[i] > kIdleStep) state.LastReserved1I = state.Slots[i].Idle.Reserved1I;
+    if (outcome.failedStep[i] > kIdleStep)
+      state.LastReserved1I = state.Slots[i].Records.Idle.Reserved1I;
   }
 }
 
@@ -199,26 +203,30 @@ int ReuseLastRead() {
       slot.WalkAwayDirty || slot.WalkUpDirty || slot.IdleDirty) {
     return 0;
   }
-  state.LastReserved2WU = slot.WalkUp.Reserved2WU;
-  state.LastReserved1I = slot.Idle.Reserved1I;
+  state.LastReserved2WU = slot.Records.WalkUp.Reserved2WU;
+  state.LastReserved1I = slot.Records.Idle.Reserved1I;
   return 1;
 }
 
 int ReadDevCfg() {
+  const OperationScope scope("ReadDevCfg", ReadCost());
   const std::int16_t index = GetLibState().CurrentIndex;
   const ReadOutcome outcome = ReadInStep(index, 1);
   KeepReservedWordsOf(index, index, outcome);
-  return outcome.failedStep[index] == kStepCount ? 1 : 0;
+  return NoteOutcome("ReadDevCfg", outcome.failedStep[index] == kStepCount ? 1 : 0);
 }
 
 int ReadDevCfgOfSensors(const SensorIndex* indices, SensorIndex count) {
   if (!IsListOfOpenSensors(indices, count)) return 0;
+  const OperationScope scope("ReadDevCfgOfSensors", ReadCost(count));
   const std::span<const std::int16_t> listed(indices, std::size_t(count));
   const ReadOutcome outcome = ReadInStep(listed);
   KeepReservedWordsOf(listed, outcome);
   int read = 1;
   for (std::int16_t n = 0; n < count; ++n) {
-    if (outcome.failedStep[indices[n]] != kStepCount) read = 0;
+    const int ok = outcome.failedStep[indices[n]] == kStepCount ? 1 : 0;
+    NoteOutcome(GetLibState().Slots[indices[n]], "ReadDevCfgOfSensors", ok);
+    if (!ok) read = 0;
   }
   return read;
 }

@@ -11,6 +11,7 @@
 #include "config_read.h"
 #include "exchange.h"
 #include "lib_state.h"
+#include "operation_progress.h"
 #include "sensor_hold.h"
 
 namespace kv {
@@ -22,7 +23,8 @@ struct DataWrite {
   wire::Data data;
 };
 
-// The data reports of the dirty records, in the sensor's fixed order.
+// The data reports of the dirty records, in the sensor's fixed order (the
+// key records take ExchangesOf their kind, two).
 struct WritePlan {
   std::array<DataWrite, 6> writes{};
   std::size_t count = 0;
@@ -40,16 +42,16 @@ struct ReservedWords {
 WritePlan PlanWrite(const DeviceSlot& slot, ReservedWords words) {
   WritePlan plan;
   plan.active = true;
-  if (slot.SonarDirty) plan.Add(wire::kCmdSonar, wire::PackSonar(slot.Sonar));
+  if (slot.SonarDirty) plan.Add(wire::kCmdSonar, wire::PackSonar(slot.Records.Sonar));
   if (slot.WalkAwayDirty) {
-    plan.Add(wire::kCmdWalkAwayKeys, wire::PackWalkAwayKeys(slot.WalkAway));
-    plan.Add(wire::kCmdWalkAwayCodes, wire::PackWalkAwayCodes(slot.WalkAway));
+    plan.Add(wire::kCmdWalkAwayKeys, wire::PackWalkAwayKeys(slot.Records.WalkAway));
+    plan.Add(wire::kCmdWalkAwayCodes, wire::PackWalkAwayCodes(slot.Records.WalkAway));
   }
   if (slot.WalkUpDirty) {
-    plan.Add(wire::kCmdWalkUpKeys, wire::PackWalkUpKeys(slot.WalkUp));
-    plan.Add(wire::kCmdWalkUpCodes, wire::PackWalkUpCodes(slot.WalkUp, words.walkUp));
+    plan.Add(wire::kCmdWalkUpKeys, wire::PackWalkUpKeys(slot.Records.WalkUp));
+    plan.Add(wire::kCmdWalkUpCodes, wire::PackWalkUpCodes(slot.Records.WalkUp, words.walkUp));
   }
-  if (slot.IdleDirty) plan.Add(wire::kCmdIdle, wire::PackIdle(slot.Idle, words.idle));
+  if (slot.IdleDirty) plan.Add(wire::kCmdIdle, wire::PackIdle(slot.Records.Idle, words.idle));
   return plan;
 }
 
@@ -153,18 +155,25 @@ int WriteInStep(const std::int16_t* indices, std::int16_t count, bool ownWords) 
     written = false;
   }
   state.CurrentIndex = current;
+  for (std::int16_t n = 0; n < count; ++n) {
+    DeviceSlot& slot = state.Slots[indices[n]];
+    NoteOutcome(slot, ownWords ? "WriteDevCfgOfSensors" : "WriteDevCfg",
+                plans[indices[n]].active ? 1 : 0);
+  }
   return written ? 1 : 0;
 }
 
 }  // namespace
 
 int WriteDevCfg() {
+  const OperationScope scope("WriteDevCfg", WriteCost());
   const std::int16_t current = GetLibState().CurrentIndex;
   return WriteInStep(&current, 1, false);
 }
 
 int WriteDevCfgOfSensors(const SensorIndex* indices, SensorIndex count) {
   if (!IsListOfOpenSensors(indices, count)) return 0;
+  const OperationScope scope("WriteDevCfgOfSensors", WriteCostOfSensors(indices, count));
   return WriteInStep(indices, count, true);
 }
 

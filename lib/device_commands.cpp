@@ -4,6 +4,7 @@
 
 #include "exchange.h"
 #include "lib_state.h"
+#include "operation_progress.h"
 #include "sensor_hold.h"
 
 namespace kv {
@@ -35,27 +36,41 @@ int RunMemoryCommand(std::uint8_t command) {
 
 }  // namespace
 
-int FactoryResetDev() {
+namespace {
+
+int FactoryReset() {
   // The repair below writes and reads again within the same hold.
   const SensorHold hold(GetLibState().CurrentIndex);
   if (!RunMemoryCommand(wire::kCmdFactory)) return 0;
   DeviceSlot& slot = CurrentSlot();
   if ((slot.FwVersion & kIdleRepairFirmwareMask) != kIdleRepairFirmware) return 1;
-  slot.Idle.FlagsI = 0;
+  slot.Records.Idle.FlagsI = 0;
   slot.IdleDirty = 1;
+  constexpr RecordFlags kIdleOnly = RecordFlags::Only(RecordKind::Idle);
+  ExpectMoreReports(WriteCost(kIdleOnly).reports + ReadCost().reports);
   if (!WriteDevCfg()) return 0;
   return ReadDevCfg();
 }
 
+}  // namespace
+
+int FactoryResetDev() {
+  const OperationScope scope("FactoryResetDev", MemoryCommandCost());
+  return NoteOutcome("FactoryResetDev", FactoryReset());
+}
+
 int RestoreUserDefaultsDev() {
-  return RunMemoryCommand(wire::kCmdRestoreUser);
+  const OperationScope scope("RestoreUserDefaultsDev", MemoryCommandCost());
+  return NoteOutcome("RestoreUserDefaultsDev", RunMemoryCommand(wire::kCmdRestoreUser));
 }
 
 int SaveUserDefaultsDev() {
-  return RunMemoryCommand(wire::kCmdSaveUser);
+  const OperationScope scope("SaveUserDefaultsDev", MemoryCommandCost());
+  return NoteOutcome("SaveUserDefaultsDev", RunMemoryCommand(wire::kCmdSaveUser));
 }
 
 int GetRangeInfo(RangeInfo* out) {
+  const OperationScope scope("GetRangeInfo", RangeCost());
   const SensorHold hold(GetLibState().CurrentIndex);
   DeviceSlot& slot = CurrentSlot();
   slot.DevError = 0;
@@ -64,27 +79,28 @@ int GetRangeInfo(RangeInfo* out) {
   // Without a record to fill there is nothing to ask the sensor.
   if (!out || slot.DevError != 0 || !ReadExchange(wire::kCmdRange, &answer)) {
     slot.DevError |= kGroupRange;
-    return 0;
+    return NoteOutcome("GetRangeInfo", 0);
   }
   *out = wire::UnpackRange(answer);
-  return 1;
+  return NoteOutcome("GetRangeInfo", 1);
 }
 
 int SendControl(std::uint32_t halt) {
+  const OperationScope scope("SendControl", ControlCost());
   LibState& state = GetLibState();
   state.LibError = 0;
   const SensorHold hold(state.CurrentIndex);
   if (!hold.Holds(state.CurrentIndex)) {
     CurrentSlot().DevError = kErrSensorInUse;
     state.LibError = kLibErrSendControl;
-    return 0;
+    return NoteOutcome("SendControl", 0);
   }
   // DevError keeps the exchange's own code; LibError names the operation.
   if (!SendRequest(halt ? wire::kCmdHalt : wire::kCmdResume)) {
     state.LibError = kLibErrSendControl;
-    return 0;
+    return NoteOutcome("SendControl", 0);
   }
-  return 1;
+  return NoteOutcome("SendControl", 1);
 }
 
 }  // namespace kv

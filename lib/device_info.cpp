@@ -1,6 +1,8 @@
 // Read-only views of the device table for the tools above the library.
 #include <kv7700/device_info.h>
 
+#include <utility>
+
 #include "access_denied_paths.h"
 #include "lib_state.h"
 
@@ -45,10 +47,32 @@ std::vector<std::string> GetAccessDeniedPaths() {
   return AccessDeniedPaths();
 }
 
-DirtyRecords GetDirtyRecords() {
-  const DeviceSlot& slot = CurrentSlot();
+namespace {
+
+RecordFlags DirtyOf(const DeviceSlot& slot) {
   return {slot.SonarDirty != 0, slot.WalkAwayDirty != 0, slot.WalkUpDirty != 0,
           slot.IdleDirty != 0};
+}
+
+}  // namespace
+
+RecordFlags GetDirtyRecords() {
+  return DirtyOf(CurrentSlot());
+}
+
+int GetSensorInfo(SensorIndex index, SensorInfo* info) {
+  const DeviceSlot* slot = OpenSlot(index);
+  if (!slot || !info) return 0;
+  SensorInfo filled;
+  filled.index = index;
+  filled.path = slot->DevicePath.data();
+  GetDeviceIdentity(index, &filled.vendorId, &filled.productId);
+  filled.firmware = slot->FwVersion;
+  filled.recordsRead = slot->RecordsValid != 0;
+  filled.dirty = DirtyOf(*slot);
+  filled.holder = slot->Holder.data();
+  *info = std::move(filled);
+  return 1;
 }
 
 }  // namespace kv

@@ -9,6 +9,7 @@
 #include "access_denied_paths.h"
 #include "config_read.h"
 #include "lib_state.h"
+#include "operation_progress.h"
 
 namespace kv {
 
@@ -115,6 +116,7 @@ int OpenAllDevices(std::uint32_t* firmware) {
     return 0;
   }
 
+  const OperationScope scope("OpenAllDevices", {});
   EnumerateDevices();
   if (state.DeviceCount == 0) {
     state.LibError |= kGroupOpenAll;
@@ -126,9 +128,12 @@ int OpenAllDevices(std::uint32_t* firmware) {
   // sensors after the first failing one are left as if never read, as a
   // read of one sensor after another would have stopped there.
   const std::array<DeviceSlot, kMaxDevices> unread = state.Slots;
+  ExpectMoreReports(ReadCost(state.DeviceCount).reports);
   const ReadOutcome outcome = ReadInStep(0, state.DeviceCount);
   for (std::int16_t index = 0; index < state.DeviceCount; ++index) {
-    if (outcome.failedStep[index] == kConfigReadExchanges) continue;
+    const int read = outcome.failedStep[index] == kConfigReadExchanges ? 1 : 0;
+    NoteOutcome(state.Slots[index], "OpenAllDevices", read);
+    if (read) continue;
     for (int later = index + 1; later < state.DeviceCount; ++later) {
       state.Slots[later] = unread[later];
     }

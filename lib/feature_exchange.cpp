@@ -1,6 +1,7 @@
 // The two primitive exchanges with the current sensor. Their codes replace
 // DevError; with no HID layer loaded they fail and leave DevError alone.
 #include "lib_state.h"
+#include "operation_progress.h"
 
 namespace kv {
 
@@ -17,7 +18,9 @@ int GetFeature(hid::Report* report) {
     return 0;
   }
   (*report)[0] = 0;  // report id
-  if (!state.HidLayer->GetFeature(slot.Handle, report)) {
+  const bool answered = state.HidLayer->GetFeature(slot.Handle, report);
+  CountReport();
+  if (!answered) {
     slot.DevError = kErrGetFailed;
     return 0;
   }
@@ -36,7 +39,9 @@ int SetFeature(const hid::Report& report) {
     slot.DevError = kErrSetNoEntry;
     return 0;
   }
-  if (!state.HidLayer->SetFeature(slot.Handle, report)) {
+  const bool sent = state.HidLayer->SetFeature(slot.Handle, report);
+  CountReport();
+  if (!sent) {
     slot.DevError = kErrSetFailed;
     return 0;
   }

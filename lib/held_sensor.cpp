@@ -5,6 +5,7 @@
 #include "config_read.h"
 #include "exchange.h"
 #include "lib_state.h"
+#include "operation_progress.h"
 #include "sensor_hold.h"
 
 namespace kv {
@@ -24,22 +25,20 @@ bool HeldSensors::Holds(SensorIndex index) const {
   return hold_->Holds(index);
 }
 
-int ReadRecordsNow(const DirtyRecords& which, RecordSet* records) {
+int ReadRecordsNow(const RecordFlags& which, RecordSet* records) {
   LibState& state = GetLibState();
   DeviceSlot& slot = CurrentSlot();
   if (!records || state.DeviceCount == 0) return 0;
+  const OperationScope scope("ReadRecordsNow", ReadRecordsCost(which));
   slot.DevError = 0;
   const SensorHold hold(state.CurrentIndex);
   if (!hold.Holds(state.CurrentIndex)) {
     slot.DevError = kGroupRead | kErrSensorInUse;
-    return 0;
+    return NoteOutcome("ReadRecordsNow", 0);
   }
   // Decoded into a copy of the slot, so the cache stays as it was.
   DeviceSlot copy = slot;
-  copy.Sonar = records->Sonar;
-  copy.WalkAway = records->WalkAway;
-  copy.WalkUp = records->WalkUp;
-  copy.Idle = records->Idle;
+  copy.Records = *records;
   const bool chosen[] = {which.sonar,  which.walkAway, which.walkAway,
                          which.walkUp, which.walkUp,   which.idle};
   for (std::size_t step = 0; step < std::size(chosen); ++step) {
@@ -47,12 +46,12 @@ int ReadRecordsNow(const DirtyRecords& which, RecordSet* records) {
     wire::Data answer{};
     if (!ReadExchange(ReadStepCommand(step), &answer)) {
       slot.DevError |= kGroupRead;
-      return 0;
+      return NoteOutcome("ReadRecordsNow", 0);
     }
     DecodeReadStep(step, answer, copy);
   }
-  *records = {copy.Sonar, copy.WalkAway, copy.WalkUp, copy.Idle};
-  return 1;
+  *records = copy.Records;
+  return NoteOutcome("ReadRecordsNow", 1);
 }
 
 }  // namespace kv

@@ -4,10 +4,12 @@
 
 #include <kv7700/hid.h>
 #include <kv7700/kv7700.h>
+#include <kv7700/last_failure.h>
 
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <string>
 
 namespace kv {
 
@@ -23,10 +25,8 @@ struct DeviceSlot {
   std::uint32_t WalkAwayDirty = 0;
   std::uint32_t WalkUpDirty = 0;
   std::uint32_t IdleDirty = 0;
-  tsSonarParms Sonar;
-  tsWalkAwayParms WalkAway;
-  tsWalkUpParms WalkUp;
-  tsIdleParms Idle;
+  // The cached records, one after the other: Sonar, WalkAway, WalkUp, Idle.
+  RecordSet Records;
   // The reserved words as this sensor's own last read gave them (a Set
   // operation may overwrite the records' copies); meaningful once
   // RecordsValid is set. Writes to several sensors at once send each one
@@ -39,6 +39,9 @@ struct DeviceSlot {
   std::uint32_t HoldDepth = 0;
   // Who kept the sensor when the last wait for it gave up; "" when unknown.
   std::array<char, 128> Holder = {};  // always terminated
+  // How its last operation that talks to it or changes its cache failed;
+  // empty after one succeeded.
+  LastFailure Failure;
 };
 
 // A slot cleared to zero with the invalid handle: an empty slot.
@@ -87,6 +90,15 @@ struct SecurityAttributes {
 int MakeOpenSecurity(SecurityAttributes* attributes);
 hid::Handle OpenDevicePath(const char* path, DeviceSlot* slot);
 void EnumerateDevices();
+
+// The last failure of a sensor: `result` 1 clears it, 0 notes `operation`
+// failing with the slot's DevError (explained in words); `result` is
+// returned. The second form notes it for the current slot.
+int NoteOutcome(DeviceSlot& slot, const char* operation, int result);
+int NoteOutcome(const char* operation, int result);
+// Notes a failure the status word does not explain (a file operation).
+void NoteFailure(DeviceSlot& slot, const char* operation, std::string reason, std::string advice,
+                 std::uint32_t status = 0);
 
 // Template file internals: stores a field of the working set by its name.
 int SetFieldByName(const char* name, std::uint16_t value, RecordSet* records);

@@ -7,7 +7,7 @@ namespace kv {
 namespace {
 
 template <class R>
-int GetRecord(R* out, const R DeviceSlot::*cached) {
+int GetRecord(R* out, const R RecordSet::*cached) {
   DeviceSlot& slot = CurrentSlot();
   slot.DevError = kGroupGet;
   if (!out) {
@@ -18,7 +18,7 @@ int GetRecord(R* out, const R DeviceSlot::*cached) {
     slot.DevError = kErrGetNotRead;
     return 0;
   }
-  *out = slot.*cached;
+  *out = slot.Records.*cached;
   slot.DevError = 0;
   return 1;
 }
@@ -26,8 +26,8 @@ int GetRecord(R* out, const R DeviceSlot::*cached) {
 // `check` runs in reject mode on a copy, so a bad record never touches the
 // cache; on failure DevError is the Set group ORed with the check's code.
 template <class R>
-int SetRecord(const R* in, R DeviceSlot::*cached, std::uint32_t DeviceSlot::*dirty,
-              int (*check)(R*, std::uint32_t)) {
+int Store(const R* in, R RecordSet::*cached, std::uint32_t DeviceSlot::*dirty,
+          int (*check)(R*, std::uint32_t)) {
   DeviceSlot& slot = CurrentSlot();
   slot.DevError = kGroupSet;
   if (!in) {
@@ -36,45 +36,55 @@ int SetRecord(const R* in, R DeviceSlot::*cached, std::uint32_t DeviceSlot::*dir
   }
   R record = *in;
   if (check && !check(&record, 0)) return 0;
-  slot.*cached = record;
+  slot.Records.*cached = record;
   slot.*dirty = 1;
   slot.DevError = 0;
   return 1;
 }
 
+template <class R>
+int SetRecord(RecordKind kind, const R* in, R RecordSet::*cached, std::uint32_t DeviceSlot::*dirty,
+              int (*check)(R*, std::uint32_t)) {
+  return NoteOutcome(NamesOf(kind).set.data(), Store(in, cached, dirty, check));
+}
+
 }  // namespace
 
 int GetSonarParms(tsSonarParms* out) {
-  return GetRecord(out, &DeviceSlot::Sonar);
+  return GetRecord(out, &RecordSet::Sonar);
 }
 
 int SetSonarParms(const tsSonarParms* in) {
-  return SetRecord(in, &DeviceSlot::Sonar, &DeviceSlot::SonarDirty, &CheckSonarParms);
+  return SetRecord(RecordKind::Sonar, in, &RecordSet::Sonar, &DeviceSlot::SonarDirty,
+                   &CheckSonarParms);
 }
 
 int GetWalkAwayParms(tsWalkAwayParms* out) {
-  return GetRecord(out, &DeviceSlot::WalkAway);
+  return GetRecord(out, &RecordSet::WalkAway);
 }
 
 int SetWalkAwayParms(const tsWalkAwayParms* in) {
-  return SetRecord(in, &DeviceSlot::WalkAway, &DeviceSlot::WalkAwayDirty, &CheckWalkAwayParms);
+  return SetRecord(RecordKind::WalkAway, in, &RecordSet::WalkAway, &DeviceSlot::WalkAwayDirty,
+                   &CheckWalkAwayParms);
 }
 
 int GetWalkUpParms(tsWalkUpParms* out) {
-  return GetRecord(out, &DeviceSlot::WalkUp);
+  return GetRecord(out, &RecordSet::WalkUp);
 }
 
 int SetWalkUpParms(const tsWalkUpParms* in) {
-  return SetRecord(in, &DeviceSlot::WalkUp, &DeviceSlot::WalkUpDirty, &CheckWalkUpParms);
+  return SetRecord(RecordKind::WalkUp, in, &RecordSet::WalkUp, &DeviceSlot::WalkUpDirty,
+                   &CheckWalkUpParms);
 }
 
 int GetIdleParms(tsIdleParms* out) {
-  return GetRecord(out, &DeviceSlot::Idle);
+  return GetRecord(out, &RecordSet::Idle);
 }
 
 int SetIdleParms(const tsIdleParms* in) {
   // The idle record has no limits: any words are accepted.
-  return SetRecord<tsIdleParms>(in, &DeviceSlot::Idle, &DeviceSlot::IdleDirty, nullptr);
+  return SetRecord<tsIdleParms>(RecordKind::Idle, in, &RecordSet::Idle, &DeviceSlot::IdleDirty,
+                                nullptr);
 }
 
 }  // namespace kv

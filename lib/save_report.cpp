@@ -40,18 +40,22 @@ const char* Advice(int error) {
   }
 }
 
+int ErrorOf(const SaveReport& report) {
+  return report.error != 0 ? report.error : EIO;
+}
+
 }  // namespace
 
-std::string DescribeSaveFailure(const std::string& path, const SaveReport& report) {
-  if (report.saved) return {};
-  const int error = report.error != 0 ? report.error : EIO;
-  std::string text = "could not write '" + path + "': " + std::strerror(error) + ".";
+std::string SaveFailureReason(const std::string& path, const SaveReport& report) {
+  return "could not write '" + path + "': " + std::strerror(ErrorOf(report));
+}
+
+std::string SaveFailureAdvice(const SaveReport& report) {
   if (report.replacedNotSynced) {
-    return text +
-           " The new file is in place, but it could not be made safe on the disk, so a power cut "
+    return "The new file is in place, but it could not be made safe on the disk, so a power cut "
            "may still bring the old one back. Save again to be sure.";
   }
-  text += std::string(" ") + Advice(error);
+  std::string text = Advice(ErrorOf(report));
   if (report.fileMayBeIncomplete) {
     text +=
         " The file could not be replaced safely (its folder does not allow a new file here), so "
@@ -61,6 +65,11 @@ std::string DescribeSaveFailure(const std::string& path, const SaveReport& repor
     text += " A file already there is left as it was.";
   }
   return text;
+}
+
+std::string DescribeSaveFailure(const std::string& path, const SaveReport& report) {
+  if (report.saved) return {};
+  return SaveFailureReason(path, report) + ". " + SaveFailureAdvice(report);
 }
 
 }  // namespace kv

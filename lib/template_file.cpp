@@ -4,6 +4,7 @@
 #include <kv7700/device_info.h>
 #include <kv7700/file_names.h>
 #include <kv7700/kv7700.h>
+#include <kv7700/last_failure.h>
 #include <kv7700/save_report.h>
 #include <kv7700/template_fields.h>
 #include <kv7700/template_file.h>
@@ -11,6 +12,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <iterator>
 #include <string>
 #include <string_view>
@@ -46,9 +48,6 @@ constexpr Section kSections[] = {
 
 using Word16 = unsigned short;  // the type "%hu" prints
 
-// How the last save went, for the message of a failed one.
-SaveReport g_lastSave;
-
 std::string FormatTemplate(const RecordSet& records, std::uint16_t firmware) {
   std::string text;
   char line[256];  // the longest line is 98 characters
@@ -76,10 +75,6 @@ std::string FormatTemplate(const RecordSet& records, std::uint16_t firmware) {
                          Word16{FieldWord(records, field)}, comment.c_str()));
   }
   return text;
-}
-
-RecordSet CachedRecords(const DeviceSlot& slot) {
-  return RecordSet{slot.Sonar, slot.WalkAway, slot.WalkUp, slot.Idle};
 }
 
 // Reads the next line without its line end, keeping at most kMaxLineChars
@@ -128,21 +123,60 @@ void ApplyLine(std::string_view line, RecordSet* records) {
   SetFieldByName(std::string(name).c_str(), value, records);
 }
 
-// Applies every line of the file at `path` to `records`. False, with
-// `records` untouched, when the file cannot be opened or read to its end (a
-// folder, an I/O error).
-bool ApplyFile(const char* path, RecordSet* records) {
-  if (path == nullptr) return false;
+// Applies every line of the file at `path` to `records`. 0, with `records`
+// untouched, when the file cannot be opened or read to its end (a folder, an
+// I/O error): then the errno of the failed step.
+int ApplyFile(const char* path, RecordSet* records, int* error) {
+  *error = EINVAL;
+  if (path == nullptr) return 0;
   std::FILE* file = OpenFileByName(path, "r");
-  if (file == nullptr) return false;
+  *error = errno;
+  if (file == nullptr) return 0;
   RecordSet working = *records;
   std::string line;
   while (ReadLine(file, &line)) ApplyLine(line, &working);
   const bool readFailed = std::ferror(file) != 0;
+  *error = readFailed ? (errno != 0 ? errno : EIO) : 0;
   std::fclose(file);
-  if (readFailed) return false;
+  if (readFailed) return 0;
   *records = working;
-  return true;
+  return 1;
+}
+
+// What to do about a template file that could not be read.
+std::string ReadAdvice(int error) {
+  switch (error) {
+    case ENOENT:
+      return "Check the name and the folder: no such file is there.";
+    case EACCES:
+    case EPERM:
+      return "This user may not read it: ask its owner for read access, or copy it somewhere you "
+             "may read.";
+    case EISDIR:
+      return "That is a folder: give the name of a template file in it.";
+    default:
+      return "Check the file and the disk, then load it again.";
+  }
+}
+
+void NoteUnreadable(const char* path, int error) {
+  const std::string name = path ? path : "";
+  NoteFailure(CurrentSlot(), "ReadDevCfgFmFile",
+              "could not read '" + name + "': " + std::strerror(error), ReadAdvice(error));
+}
+
+int SetRecordOf(const RecordSet& records, RecordKind record) {
+  switch (record) {
+    case RecordKind::Sonar:
+      return SetSonarParms(&records.Sonar);
+    case RecordKind::WalkAway:
+      return SetWalkAwayParms(&records.WalkAway);
+    case RecordKind::WalkUp:
+      return SetWalkUpParms(&records.WalkUp);
+    case RecordKind::Idle:
+      return SetIdleParms(&records.Idle);
+  }
+  return 0;
 }
 
 // `record` into `*kept` when `check` passes it in reject mode.
@@ -155,45 +189,74 @@ bool TakeChecked(R record, R* kept, int (*check)(R*, std::uint32_t)) {
 
 }  // namespace
 
+SaveReport SaveDevCfgToFile(const char* path) {
+  DeviceSlot& slot = CurrentSlot();
+  SaveReport report;
+  report.saved = SaveTextFile(path, FormatTemplate(slot.Records, slot.FwVersion), &report);
+  if (report.saved) {
+    slot.Failure = {};
+  } else {
+    const std::string name = path ? path : "";
+    NoteFailure(slot, "WriteDevCfgToFile", SaveFailureReason(name, report),
+                SaveFailureAdvice(report));
+  }
+  return report;
+}
+
 int WriteDevCfgToFile(const char* path) {
-  const DeviceSlot& slot = CurrentSlot();
-  SaveOutcome outcome;
-  const bool saved =
-      SaveTextFile(path, FormatTemplate(CachedRecords(slot), slot.FwVersion), &outcome);
-  g_lastSave = {saved, outcome.error, outcome.inPlace, outcome.fileMayBeIncomplete,
-                outcome.replacedNotSynced};
-  errno = outcome.error;
-  return saved ? 1 : 0;
+  const SaveReport report = SaveDevCfgToFile(path);
+  errno = report.error;
+  return report.saved ? 1 : 0;
 }
 
-SaveReport GetLastSaveReport() {
-  return g_lastSave;
-}
-
-int ReadDevCfgFmFile(const char* path) {
+TemplateLoad LoadDevCfgFmFile(const char* path) {
+  TemplateLoad load;
   // Fields the file does not name keep their cached values.
-  RecordSet working = CachedRecords(CurrentSlot());
-  if (!ApplyFile(path, &working)) return 0;
+  RecordSet working = CurrentSlot().Records;
+  int error = 0;
+  if (!ApplyFile(path, &working, &error)) {
+    NoteUnreadable(path, error);
+    return load;
+  }
+  load.read = true;
 
   // Each Set checks its record; one that fails is dropped and the others are
   // still stored. Idle comes last and always succeeds, leaving DevError 0.
-  SetWalkAwayParms(&working.WalkAway);
-  SetWalkUpParms(&working.WalkUp);
-  SetSonarParms(&working.Sonar);
-  SetIdleParms(&working.Idle);
-  return 1;
+  LastFailure firstRefusal;
+  for (RecordKind record : kLoadStoreOrder) {
+    const bool stored = SetRecordOf(working, record) != 0;
+    (stored ? load.accepted : load.refused).Mark(record);
+    if (stored || firstRefusal.Failed()) continue;
+    firstRefusal = CurrentSlot().Failure;
+    firstRefusal.reason = std::string(NamesOf(record).set) + " refused the file's " +
+                          std::string(NamesOf(record).type) + ": " +
+                          ExplainDevError(firstRefusal.status);
+  }
+  if (firstRefusal.Failed()) {
+    NoteFailure(CurrentSlot(), "ReadDevCfgFmFile", firstRefusal.reason,
+                "Correct the file and load it again; the refused records stay as they were.",
+                firstRefusal.status);
+  } else {
+    CurrentSlot().Failure = {};
+  }
+  return load;
 }
 
-int PreviewDevCfgFmFile(const char* path, RecordSet* records, DirtyRecords* stored) {
+int ReadDevCfgFmFile(const char* path) {
+  return LoadDevCfgFmFile(path).read ? 1 : 0;
+}
+
+int PreviewDevCfgFmFile(const char* path, RecordSet* records, RecordFlags* stored) {
   if (records == nullptr || stored == nullptr) return 0;
   DeviceSlot& slot = CurrentSlot();
-  RecordSet working = CachedRecords(slot);
-  if (!ApplyFile(path, &working)) return 0;
+  RecordSet working = slot.Records;
+  int error = 0;
+  if (!ApplyFile(path, &working, &error)) return 0;
 
   // The checks of the Set operations, on copies; a refused record stays as
   // cached. The checks note a refusal in DevError, which a preview keeps.
   const std::uint32_t devError = slot.DevError;
-  RecordSet result = CachedRecords(slot);
+  RecordSet result = slot.Records;
   *stored = {};
   stored->walkAway = TakeChecked(working.WalkAway, &result.WalkAway, &CheckWalkAwayParms);
   stored->walkUp = TakeChecked(working.WalkUp, &result.WalkUp, &CheckWalkUpParms);

@@ -1,5 +1,7 @@
 #include "access_help.h"
 
+#include <kv7700/access_advice.h>
+
 #include <algorithm>
 #include <filesystem>
 #include <system_error>
@@ -37,9 +39,7 @@ std::vector<std::string> DefaultRuleDirectories() {
 MessageRequest AccessDeniedMessage(const std::vector<std::string>& denied,
                                    const std::string& /*installedRule*/) {
   const std::string text =
-      DeviceLines(denied) +
-      "\nAnother program may hold the sensor exclusively: close other configuration tools, "
-      "then unplug the sensor and plug it back in: the window opens it.";
+      DeviceLines(denied) + "\n" + kExclusiveHolderAdvice + ": the window opens it.";
   return {text, kCaption, MessageIcon::Warning, MessageButtons::Ok};
 }
 
@@ -49,26 +49,33 @@ std::vector<std::string> DefaultRuleDirectories() {
   return {"/etc/udev/rules.d", "/usr/lib/udev/rules.d", "/lib/udev/rules.d"};
 }
 
+// The commands a user runs in a terminal, indented as a block.
+std::string CommandBlock(bool ruleInstalled) {
+  std::string block = "\n\n";
+  for (const std::string& command : AccessCommands(ruleInstalled)) block += "    " + command + "\n";
+  return block + "\n";
+}
+
 MessageRequest AccessDeniedMessage(const std::vector<std::string>& denied,
                                    const std::string& installedRule) {
   std::string text = DeviceLines(denied) + "\n";
   if (installedRule.empty()) {
     // Without the rule only root may open the node; the configurator asks
     // for no elevation, so the user installs the rule once.
-    text +=
-        "Only root may open the sensor until the KV7700 udev rule is installed. The rule "
-        "gives the user logged in at this computer access, and nobody else. Install it "
-        "(res/70-kv7700.rules in the configurator's source tree) and make udev apply it "
-        "by running in a terminal:\n\n"
-        "    sudo install -m 644 res/70-kv7700.rules /etc/udev/rules.d/\n"
-        "    sudo udevadm control --reload-rules && sudo udevadm trigger\n\n"
-        "Installing the kv7700 package does the same. Then unplug the sensor and plug it in "
-        "again: the window opens it.";
+    text += std::string(
+                "Only root may open the sensor until the KV7700 udev rule is installed. The rule "
+                "gives the user logged in at this computer access, and nobody else. Install it (") +
+            kAccessRuleSource +
+            " in the configurator's source tree) and make udev apply it by running in a "
+            "terminal:" +
+            CommandBlock(false) +
+            "Installing the kv7700 package does the same. Then unplug the sensor and plug it in "
+            "again: the window opens it.";
   } else {
     text += "The KV7700 udev rule is installed (" + installedRule +
             "), but udev has not applied it to this sensor yet. Make udev read it and apply it "
-            "by running in a terminal:\n\n"
-            "    sudo udevadm control --reload-rules && sudo udevadm trigger\n\n"
+            "by running in a terminal:" +
+            CommandBlock(true) +
             "Then unplug the sensor and plug it in again: the window opens it. The rule gives "
             "access only to the user logged in at this computer's own screen and keyboard, "
             "not to a remote session.";
@@ -87,7 +94,7 @@ void AccessHelp::SetRuleDirectories(std::vector<std::string> directories, FileEx
 
 std::string AccessHelp::InstalledRule() const {
   for (const std::string& directory : directories_) {
-    std::string path = directory + "/" + kRuleFileName;
+    std::string path = directory + "/" + kAccessRuleFileName;
     if (exists_(path)) {
       return path;
     }

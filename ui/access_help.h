@@ -14,8 +14,8 @@
 
 namespace kv::ui {
 
-// Where udev reads the rule from, packaged or copied by hand.
-inline constexpr const char* kRuleFileName = "70-kv7700.rules";
+// Where udev reads the rule (kv::kAccessRuleFileName) from, packaged or
+// copied by hand.
 std::vector<std::string> DefaultRuleDirectories();
 
 // The message for `denied` paths. `installedRule` is the rule file found

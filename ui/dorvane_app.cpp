@@ -4,6 +4,7 @@
 #include <kv7700/device_info.h>
 #include <kv7700/halt_notes.h>
 #include <kv7700/held_sensor.h>
+#include <kv7700/operation_cost.h>
 
 #include <cstdio>
 
@@ -29,12 +30,22 @@ class Linked final : public LibraryIdentity {
   }
 };
 
-// Rough durations of the sensor's exchanges, for the host's progress.
-constexpr std::uint32_t kExchangeMs = kExchangeWaitMs;
-constexpr std::uint32_t kMemoryCommandMs = kMemoryCommandWaitMs + kConfigReadMs + 2 * kExchangeMs;
+// The host's progress takes each operation's duration from the library.
+Activity Reading() {
+  return {"Reading the sensor's configuration", ReadCost().ms};
+}
 
-constexpr Activity kReading{"Reading the sensor's configuration", kConfigReadMs};
-constexpr Activity kWriting{"Writing to the sensor", 3 * kExchangeMs};
+// A page's write of one record: its read for the compare, then the write.
+Activity Writing(RecordKind kind) {
+  const RecordFlags only = RecordFlags::Only(kind);
+  return {"Writing to the sensor", ReadRecordsCost(only).ms + WriteCost(only).ms};
+}
+
+// A memory command with the library's read-back, then the window's own
+// read of the sensor.
+Activity MemoryCommand(const char* text) {
+  return {text, MemoryCommandCost().ms + ReadCost().ms};
+}
 
 }  // namespace
 
@@ -62,14 +73,8 @@ void CDorvaneApp::ClearState() {
   FwVariant = -1;
   SonarPending = WalkAwayPending = WalkAwayPendingSonar = 0;
   WalkUpPending = WalkUpPendingSonar = IdlePendingSonar = 0;
-  EditSonar = {};
-  EditWalkAway = {};
-  EditWalkUp = {};
-  EditIdle = {};
-  CloneSonar = {};
-  CloneWalkAway = {};
-  CloneWalkUp = {};
-  CloneIdle = {};
+  Edit = {};
+  Clone = {};
 }
 
 bool CDorvaneApp::InitInstance(WindowHost& ownerless) {
@@ -158,10 +163,7 @@ int CDorvaneApp::RefreshInLibrary() {
   if (!ReadDevCfg()) {
     DeviceFw = 0;
     ConfigLoaded = 0;
-    EditSonar = {};
-    EditWalkAway = {};
-    EditWalkUp = {};
-    EditIdle = {};
+    Edit = {};
     return 0;
   }
   const int count = static_cast<std::uint16_t>(GetDeviceCount());
@@ -173,7 +175,7 @@ int CDorvaneApp::RefreshInLibrary() {
 }
 
 int CDorvaneApp::RefreshConfigFmDev() {
-  return Library(kReading, [&] { return RefreshInLibrary(); });
+  return Library(Reading(), [&] { return RefreshInLibrary(); });
 }
 
 int CDorvaneApp::LoadConfigJustRead() {
@@ -191,22 +193,13 @@ int CDorvaneApp::LoadConfigJustRead() {
   return result;
 }
 
-namespace {
-
-DirtyRecords Only(RecordKind kind) {
-  return {kind == RecordKind::Sonar, kind == RecordKind::WalkAway, kind == RecordKind::WalkUp,
-          kind == RecordKind::Idle};
-}
-
-}  // namespace
-
 template <class R>
 int CDorvaneApp::PushRecord(RecordKind kind, R& edit, R RecordSet::*member, int (*set)(const R*),
                             int (*get)(R*), std::uint32_t* pending) {
   enum { kFailed, kWritten, kChanged };
   for (;;) {
     RecordSet sensor = known_;
-    const int outcome = Library(kWriting, [&]() -> int {
+    const int outcome = Library(Writing(kind), [&]() -> int {
       // The library's checks first: a record it refuses sends nothing.
       if (!set(&edit)) return kFailed;
       if (pending) *pending = 0;
@@ -214,7 +207,7 @@ int CDorvaneApp::PushRecord(RecordKind kind, R& edit, R RecordSet::*member, int 
       // it between the compare and the write.
       const HeldSensors hold;
       if (!hold.Held()) return kFailed;
-      if (!ReadRecordsNow(Only(kind), &sensor)) return kFailed;
+      if (!ReadRecordsNow(RecordFlags::Only(kind), &sensor)) return kFailed;
       if (!ChangedElsewhere(kind, known_, sensor).empty()) return kChanged;
       if (!WriteDevCfg()) return kFailed;
       get(&(known_.*member));  // as the sensor keeps it now
@@ -230,7 +223,7 @@ int CDorvaneApp::PushRecord(RecordKind kind, R& edit, R RecordSet::*member, int 
     if (answer == MessageResult::Cancel) {
       // The cache takes the sensor's values in place of the edit, so that
       // no later write of another record carries the edit along.
-      Library(kWriting, [&] { set(&(sensor.*member)); });
+      Library(Writing(kind), [&] { set(&(sensor.*member)); });
       writeCancelled_ = true;
       return kFailed;
     }
@@ -270,7 +263,7 @@ int CDorvaneApp::MemoryCommandAndRefresh(int (*command)(), const Activity& activ
 }
 
 int CDorvaneApp::ResetAllAndRefresh() {
-  return MemoryCommandAndRefresh(&FactoryResetDev, {"Resetting the sensor", kMemoryCommandMs});
+  return MemoryCommandAndRefresh(&FactoryResetDev, MemoryCommand("Resetting the sensor"));
 }
 
 int CDorvaneApp::RestoreUserDefaultsAndRefresh() {
@@ -278,29 +271,26 @@ int CDorvaneApp::RestoreUserDefaultsAndRefresh() {
     return 0;
   }
   return MemoryCommandAndRefresh(&RestoreUserDefaultsDev,
-                                 {"Restoring the user defaults", kMemoryCommandMs});
+                                 MemoryCommand("Restoring the user defaults"));
 }
 
 int CDorvaneApp::SaveUserDefaultsAndRefresh() {
   if (DeviceFw < kFwUserDefaults) {
     return 0;
   }
-  return MemoryCommandAndRefresh(&SaveUserDefaultsDev,
-                                 {"Saving the user defaults", kMemoryCommandMs});
+  return MemoryCommandAndRefresh(&SaveUserDefaultsDev, MemoryCommand("Saving the user defaults"));
 }
 
 int CDorvaneApp::SaveCloneData() {
-  CloneSonar = EditSonar;
-  CloneWalkAway = EditWalkAway;
-  CloneWalkUp = EditWalkUp;
-  CloneIdle = EditIdle;
+  Clone = Edit;
   return 1;
 }
 
 int CDorvaneApp::WriteCloneData() {
-  return Library({"Writing the saved configuration", 4 * 3 * kExchangeMs}, [&]() -> int {
-    if (!SetSonarParms(&CloneSonar) || !SetWalkAwayParms(&CloneWalkAway) ||
-        !SetWalkUpParms(&CloneWalkUp) || !SetIdleParms(&CloneIdle) || !WriteDevCfg()) {
+  constexpr RecordFlags kAll = {true, true, true, true};
+  return Library({"Writing the saved configuration", WriteCost(kAll).ms}, [&]() -> int {
+    if (!SetSonarParms(&Clone.Sonar) || !SetWalkAwayParms(&Clone.WalkAway) ||
+        !SetWalkUpParms(&Clone.WalkUp) || !SetIdleParms(&Clone.Idle) || !WriteDevCfg()) {
       return 0;
     }
     KnowLastRead();  // what the sensor holds now
@@ -335,7 +325,8 @@ void CDorvaneApp::SetFwVariant(std::int32_t firmware) {
 }
 
 int CDorvaneApp::OpenAllDevices() {
-  return Library({"Opening the sensors", 2 * kConfigReadMs}, [&] {
+  // Discovery reads every sensor in step: the time of one.
+  return Library({"Opening the sensors", ReadCost().ms}, [&] {
     std::uint32_t firmware = 0;
     const int result = kv::OpenAllDevices(&firmware);
     DeviceFw = static_cast<std::int32_t>(firmware);
@@ -344,8 +335,8 @@ int CDorvaneApp::OpenAllDevices() {
 }
 
 int CDorvaneApp::DeviceArrived(const std::string& path) {
-  return Library({"Opening the sensor", 2 * kExchangeMs},
-                 [&] { return kv::DeviceArrived(path.c_str()); });
+  // Opening reads nothing from the sensor.
+  return Library({"Opening the sensor", 0}, [&] { return kv::DeviceArrived(path.c_str()); });
 }
 
 int CDorvaneApp::DeviceRemoved(const std::string& path) {
@@ -385,7 +376,7 @@ int ControlAndSettle(std::uint32_t halt, bool settle) {
 
 int CDorvaneApp::SendControl(std::uint32_t halt) {
   return Library(
-      {halt ? "Halting key sends" : "Resuming key sends", kExchangeMs + kKeySendSettleMs},
+      {halt ? "Halting key sends" : "Resuming key sends", ControlCost().ms + kKeySendSettleMs},
       [&] { return ControlAndSettle(halt, true); });
 }
 
@@ -395,13 +386,13 @@ void CDorvaneApp::EndSession(bool resume) {
   if (resume) {
     // Straight to the runner: it still takes one piece of work at a time,
     // so the resume follows the work under way.
-    runner_->Run([] { ControlAndSettle(0, false); }, {"Resuming key sends", kExchangeMs});
+    runner_->Run([] { ControlAndSettle(0, false); }, {"Resuming key sends", ControlCost().ms});
   }
 }
 
 std::vector<std::string> CDorvaneApp::ResumeOrphanedHalts() {
   std::vector<std::string> told;
-  Library({"Resuming key sends", kExchangeMs + kKeySendSettleMs}, [&] {
+  Library({"Resuming key sends", ControlCost().ms + kKeySendSettleMs}, [&] {
     for (const HaltNote& note : OrphanedHaltNotes()) {
       for (SensorIndex index = 0; index < GetDeviceCount(); ++index) {
         if (GetDevicePath(index) != note.path || !SelectDevice(index)) {
@@ -422,7 +413,7 @@ std::vector<std::string> CDorvaneApp::ResumeOrphanedHalts() {
 }
 
 int CDorvaneApp::GetRangeInfo(RangeInfo* out) {
-  return Library({"Reading the distance", 2 * kExchangeMs}, [&] { return kv::GetRangeInfo(out); });
+  return Library({"Reading the distance", RangeCost().ms}, [&] { return kv::GetRangeInfo(out); });
 }
 
 std::uint32_t CDorvaneApp::GetDevError() {

@@ -59,14 +59,14 @@ class CDorvaneApp {
   std::uint32_t WalkUpPending = 0;
   std::uint32_t WalkUpPendingSonar = 0;
   std::uint32_t IdlePendingSonar = 0;
-  tsSonarParms EditSonar;
-  tsWalkAwayParms EditWalkAway;
-  tsWalkUpParms EditWalkUp;
-  tsIdleParms EditIdle;
-  tsSonarParms CloneSonar;
-  tsWalkAwayParms CloneWalkAway;
-  tsWalkUpParms CloneWalkUp;
-  tsIdleParms CloneIdle;
+  // The edit copies, each record also under the name the pages know it by.
+  RecordSet Edit;
+  tsSonarParms& EditSonar = Edit.Sonar;
+  tsWalkAwayParms& EditWalkAway = Edit.WalkAway;
+  tsWalkUpParms& EditWalkUp = Edit.WalkUp;
+  tsIdleParms& EditIdle = Edit.Idle;
+  // The copies saved for cloning.
+  RecordSet Clone;
   // The pages while the sheet exists; null before InitInstance built them.
   SNRPage* PageSonar = nullptr;
   WAPage* PageWalkAway = nullptr;
@@ -156,6 +156,10 @@ class CDorvaneApp {
   // change (the write then returned 0 without a failure to report).
   bool TakeWriteCancelled() { return std::exchange(writeCancelled_, false); }
   int WriteDevCfgToFile(const std::string& path);
+  // Why the current sensor's last operation failed and what to do, to
+  // follow a failure message ("\n\nCould not write ..."); "" when it did
+  // not fail.
+  std::string LastFailureNote();
   int ReadDevCfgFmFile(const std::string& path);
 
  private:

@@ -31,7 +31,7 @@ template <class R>
 struct KeyPageData {
   int templateId;
   const char* title;
-  R CDorvaneApp::*edit;                      // EditWalkAway, EditWalkUp
+  R RecordSet::*edit;                        // of the edit copies: WalkAway, WalkUp
   std::uint32_t CDorvaneApp::*pending;       // the page holds edits not yet written
   std::uint32_t CDorvaneApp::*pendingSonar;  // the Sonar page edited the same record
   int (CDorvaneApp::*push)();                // PushWalkAwayToDev, PushWalkUpToDev
@@ -66,7 +66,7 @@ class KeyPage : public PropertyPage {
   void OnCommand(int command, int parameter) override;
 
  private:
-  R& Edit() { return App().*data_.edit; }
+  R& Edit() { return App().Edit.*data_.edit; }
   std::uint32_t& Pending() { return App().*data_.pending; }
   bool HasFaultSendRate() const { return data_.faultSendRate != nullptr; }
   void MarkChanged();

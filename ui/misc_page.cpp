@@ -270,7 +270,7 @@ void MiscPage::OnSaveToFile() {
     return;
   }
   if (!app.WriteDevCfgToFile(*path)) {
-    Message("Failed WriteDevCfgToFile!");
+    Message("Failed WriteDevCfgToFile!" + app.LastFailureNote());
   }
 }
 

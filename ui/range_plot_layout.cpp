@@ -1,5 +1,7 @@
 #include "range_plot_layout.h"
 
+#include <kv7700/records.h>
+
 #include <algorithm>
 #include <cmath>
 
@@ -14,8 +16,9 @@ constexpr int kTop = 30;    // room for the status line
 constexpr int kBottom = 24;
 constexpr int kLabelHeight = 16;
 constexpr int kGapToSheet = 8;
-// The sensor measures up to 60 inches; the scale grows for a farther reading.
-constexpr int kScaleInches = 60;
+// The scale reaches the farthest maximum distance a sensor takes, and grows
+// for a farther reading.
+constexpr int kScaleInches = kMaxDistMax;
 constexpr int kInchStep = 10;
 
 int Round(double pixels) {

@@ -11,20 +11,6 @@ void EachSettable(RecordKind record, Visit visit) {
   }
 }
 
-const char* RecordTitle(RecordKind record) {
-  switch (record) {
-    case RecordKind::Sonar:
-      return "sonar";
-    case RecordKind::WalkAway:
-      return "walk-away";
-    case RecordKind::WalkUp:
-      return "walk-to";
-    case RecordKind::Idle:
-      return "idle";
-  }
-  return "";
-}
-
 }  // namespace
 
 std::vector<FieldChange> ChangedElsewhere(RecordKind record, const RecordSet& known,
@@ -50,7 +36,7 @@ RecordSet Merge(RecordKind record, const RecordSet& known, const RecordSet& sens
 }
 
 std::string ChangeQuestion(RecordKind record, const std::vector<FieldChange>& changes) {
-  std::string text = std::string("Another program changed the ") + RecordTitle(record) +
+  std::string text = "Another program changed the " + std::string(NamesOf(record).title) +
                      " settings of this sensor after this window read them:\n";
   for (const FieldChange& change : changes) {
     text += "    " + std::string(change.field->name) + ": was " + std::to_string(change.known) +

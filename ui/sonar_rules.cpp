@@ -15,12 +15,12 @@ Distances CorrectDistances(std::uint32_t minEdit, std::uint32_t maxEdit) {
   if (min == 0) {
     min = 1;
   }
-  if (max > kMaxDistanceCeiling) {
-    max = kMaxDistanceCeiling;
+  if (max > kMaxDistMax) {
+    max = kMaxDistMax;
   }
   if (max <= min) {
-    if (max == kMaxDistanceCeiling) {
-      min = kMaxDistanceCeiling - 1;
+    if (max == kMaxDistMax) {
+      min = kMaxDistMax - 1;
     } else {
       max = min + 1;
     }

@@ -3,6 +3,7 @@
 // the page shows in inches and the sensor keeps in echo ticks.
 #pragma once
 
+#include <kv7700/records.h>
 #include <kv7700/sensor_facts.h>
 
 #include <cstdint>
@@ -15,8 +16,6 @@ namespace kv::ui::sonar {
 inline constexpr std::uint32_t kLongDelayMax = 255;
 inline constexpr std::uint32_t kPackedDelayMax = 15;
 inline constexpr std::uint32_t kStartDelayMax = 255;
-// The page's own ceiling for the maximum distance, in inches.
-inline constexpr std::uint16_t kMaxDistanceCeiling = 60;
 
 struct Distances {
   std::uint16_t min = 0;
@@ -24,7 +23,7 @@ struct Distances {
   bool operator==(const Distances&) const = default;
 };
 
-// Keeps the minimum below the maximum and the maximum at most 60 inches,
+// Keeps the minimum below the maximum and the maximum at most kMaxDistMax,
 // from the two edits' values (each cut to its low byte). Does not enforce
 // the record's limits: a minimum of 60 or more comes back above 59, and the
 // library refuses it.

@@ -11,7 +11,7 @@ constexpr KeySet kGuiL{0x08, 0x0F};
 constexpr KeyPageData<tsWalkAwayParms> kWalkAway{
     WAPage::kTemplateId,
     "Walk-Away",
-    &CDorvaneApp::EditWalkAway,
+    &RecordSet::WalkAway,
     &CDorvaneApp::WalkAwayPending,
     &CDorvaneApp::WalkAwayPendingSonar,
     &CDorvaneApp::PushWalkAwayToDev,

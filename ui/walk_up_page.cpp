@@ -10,7 +10,7 @@ constexpr KeySet kCtrlAltDelete{0x05, 0x4C};
 constexpr KeyPageData<tsWalkUpParms> kWalkUp{
     WUPage::kTemplateId,
     "Walk-To",
-    &CDorvaneApp::EditWalkUp,
+    &RecordSet::WalkUp,
     &CDorvaneApp::WalkUpPending,
     &CDorvaneApp::WalkUpPendingSonar,
     &CDorvaneApp::PushWalkUpToDev,

@@ -43,8 +43,8 @@ struct Bytes {
   }
 };
 
-Configuration Take(Bytes* bytes) {
-  Configuration config{};
+RecordSet Take(Bytes* bytes) {
+  RecordSet config{};
   for (const Field& field : AllFields()) SetValue(&config, field, bytes->Word());
   return config;
 }
@@ -53,11 +53,11 @@ Configuration Take(Bytes* bytes) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   Bytes bytes{data, size};
-  const Configuration before = Take(&bytes);
-  const Configuration after = Take(&bytes);
+  const RecordSet before = Take(&bytes);
+  const RecordSet after = Take(&bytes);
   const std::uint16_t firmware = bytes.Word();
 
-  for (RecordKind record : kAllRecords) {
+  for (RecordKind record : kRecordKinds) {
     Require(!RecordLines(record, after, firmware).empty(), "a record without lines");
     RecordJson(record, after).dump();
   }
@@ -74,7 +74,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   ChangesJson(before, after).dump();
   for (const Field& field : AllFields()) {
     Require(FindField(field.name) == &field, "a field not found by its own name");
-    Configuration copy = after;
+    RecordSet copy = after;
     SetValue(&copy, field, Value(after, field));
     Require(copy == after, "storing a field's own value changes the configuration");
   }

@@ -34,10 +34,10 @@ void Require(bool condition, const char* what) {
 void CacheValidRecords() {
   kv::CloseAllDevices();
   kv::DeviceSlot& slot = kv::CurrentSlot();
-  slot.Sonar = {5, 500, 12, 14, 48, 10, 3, 2};
-  slot.WalkAway = {2, 128, 2, 0, 1, 0, 0, 4, 1, 30, 21, 40, 0, 0, 0, 227};
-  slot.WalkUp = {3, 64, 1, 2, 4, 8, 16, 32, 0, 7, 4, 5, 6, 7, 8, 9};
-  slot.Idle = {1, 60, 0, 104, 3, 17, 600, 25};
+  slot.Records.Sonar = {5, 500, 12, 14, 48, 10, 3, 2};
+  slot.Records.WalkAway = {2, 128, 2, 0, 1, 0, 0, 4, 1, 30, 21, 40, 0, 0, 0, 227};
+  slot.Records.WalkUp = {3, 64, 1, 2, 4, 8, 16, 32, 0, 7, 4, 5, 6, 7, 8, 9};
+  slot.Records.Idle = {1, 60, 0, 104, 3, 17, 600, 25};
   slot.FwVersion = 0x0144;
   slot.RecordsValid = 1;
 }
@@ -70,9 +70,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   kv::DeviceSlot& slot = kv::CurrentSlot();
   Require(slot.DevError == 0, "DevError is not 0 after a completed read");
   Require(slot.IdleDirty == 1, "the idle record was not stored");
-  kv::tsSonarParms sonar = slot.Sonar;
-  kv::tsWalkAwayParms walkAway = slot.WalkAway;
-  kv::tsWalkUpParms walkUp = slot.WalkUp;
+  kv::tsSonarParms sonar = slot.Records.Sonar;
+  kv::tsWalkAwayParms walkAway = slot.Records.WalkAway;
+  kv::tsWalkUpParms walkUp = slot.Records.WalkUp;
   Require(kv::CheckSonarParms(&sonar, 0) == 1, "a sonar record that fails its check");
   Require(kv::CheckWalkAwayParms(&walkAway, 0) == 1, "a walk-away record that fails its check");
   Require(kv::CheckWalkUpParms(&walkUp, 0) == 1, "a walk-up record that fails its check");
@@ -81,8 +81,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   Require(kv::WriteDevCfgToFile(g_saved.c_str()) == 1, "saving the cache failed");
   CacheValidRecords();
   Require(kv::ReadDevCfgFmFile(g_saved.c_str()) == 1, "the saved file was not read");
-  Require(slot.Sonar == loaded.Sonar && slot.WalkAway == loaded.WalkAway &&
-              slot.WalkUp == loaded.WalkUp && slot.Idle == loaded.Idle,
+  Require(slot.Records.Sonar == loaded.Sonar && slot.Records.WalkAway == loaded.WalkAway &&
+              slot.Records.WalkUp == loaded.WalkUp && slot.Records.Idle == loaded.Idle,
           "a saved cache does not read back the same");
   return 0;
 }

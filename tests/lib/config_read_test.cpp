@@ -47,11 +47,11 @@ TEST_F(ConfigReadTest, SevenRequestsEachAnswered250MsLater) {
   EXPECT_EQ(slot.RecordsValid, 1u);
   EXPECT_EQ(slot.SonarDirty | slot.WalkAwayDirty | slot.WalkUpDirty | slot.IdleDirty, 0u);
   // The factory memory, decoded: 50 x 4 ms, 49 and 125 ticks, Ctrl+Alt+Del.
-  EXPECT_EQ(slot.Sonar, (tsSonarParms{0, 200, 40, 14, 36, 10, 2, 0}));
-  EXPECT_EQ(slot.WalkAway.KeyCountWA, 1);
-  EXPECT_EQ(slot.WalkAway.InterKeyDelayWA, 128);
-  EXPECT_EQ(slot.WalkAway.Key1ModsWA, 0x05);
-  EXPECT_EQ(slot.WalkAway.Key1CodeWA, 0x4C);
+  EXPECT_EQ(slot.Records.Sonar, (tsSonarParms{0, 200, 40, 14, 36, 10, 2, 0}));
+  EXPECT_EQ(slot.Records.WalkAway.KeyCountWA, 1);
+  EXPECT_EQ(slot.Records.WalkAway.InterKeyDelayWA, 128);
+  EXPECT_EQ(slot.Records.WalkAway.Key1ModsWA, 0x05);
+  EXPECT_EQ(slot.Records.WalkAway.Key1CodeWA, 0x4C);
 }
 
 struct DecodeCase {
@@ -222,10 +222,10 @@ TEST_F(ConfigReadTest, APartialReadNeverLeavesOutOfRangeValuesInTheCache) {
   sensor->Working()[1][0] = 0x0F;
   sensor->FailAt(Direction::Get, 3);
   EXPECT_EQ(ReadDevCfg(), 0);
-  EXPECT_EQ(CurrentSlot().Sonar.PingRateS, 200);
-  EXPECT_EQ(CurrentSlot().Sonar.MinDistS, 1);
-  EXPECT_EQ(CurrentSlot().Sonar.MaxDistS, 60);
-  EXPECT_EQ(CurrentSlot().WalkAway.KeyCountWA, 0);
+  EXPECT_EQ(CurrentSlot().Records.Sonar.PingRateS, 200);
+  EXPECT_EQ(CurrentSlot().Records.Sonar.MinDistS, 1);
+  EXPECT_EQ(CurrentSlot().Records.Sonar.MaxDistS, 60);
+  EXPECT_EQ(CurrentSlot().Records.WalkAway.KeyCountWA, 0);
 }
 
 }  // namespace

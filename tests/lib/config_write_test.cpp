@@ -135,10 +135,10 @@ TEST_F(ConfigWriteTest, EncodesEachFieldOnTheWire) {
     SCOPED_TRACE(c.what);
     DeviceSlot edited = baseline;
     CachedWord(edited, c.word) = c.value;
-    ASSERT_EQ(SetSonarParms(&edited.Sonar), 1);
-    ASSERT_EQ(SetWalkAwayParms(&edited.WalkAway), 1);
-    ASSERT_EQ(SetWalkUpParms(&edited.WalkUp), 1);
-    ASSERT_EQ(SetIdleParms(&edited.Idle), 1);
+    ASSERT_EQ(SetSonarParms(&edited.Records.Sonar), 1);
+    ASSERT_EQ(SetWalkAwayParms(&edited.Records.WalkAway), 1);
+    ASSERT_EQ(SetWalkUpParms(&edited.Records.WalkUp), 1);
+    ASSERT_EQ(SetIdleParms(&edited.Records.Idle), 1);
     sensor->ClearTrace();
 
     ASSERT_EQ(WriteDevCfg(), 1);
@@ -166,18 +166,18 @@ TEST_F(ConfigWriteTest, EveryFieldRoundTripsThroughTheSensor) {
 
   // 7 bits of LED flags, 4 ms and 64 ms steps, whole inches, 4 bits of the
   // written flags, low bytes elsewhere, reserved words from the last read.
-  EXPECT_EQ(CurrentSlot().Sonar, (tsSonarParms{0x7F, 200, 41, 14, 60, 200, 3, 9}));
-  EXPECT_EQ(CurrentSlot().WalkAway,
+  EXPECT_EQ(CurrentSlot().Records.Sonar, (tsSonarParms{0x7F, 200, 41, 14, 60, 200, 3, 9}));
+  EXPECT_EQ(CurrentSlot().Records.WalkAway,
             (tsWalkAwayParms{6, 64, 1, 2, 4, 8, 16, 0xE2, 0x0F, 30, 4, 5, 6, 7, 8, 0x4C}));
-  EXPECT_EQ(CurrentSlot().WalkUp,
+  EXPECT_EQ(CurrentSlot().Records.WalkUp,
             (tsWalkUpParms{2, 16320, 3, 0, 0, 0, 0, 0, 0x0F, 0x44, 0x1E, 0x1F, 0, 0, 0, 0}));
-  EXPECT_EQ(CurrentSlot().Idle, (tsIdleParms{0x0B, 60, 0x02, 0x2C, 3, 17, 250, 0x0A}));
+  EXPECT_EQ(CurrentSlot().Records.Idle, (tsIdleParms{0x0B, 60, 0x02, 0x2C, 3, 17, 250, 0x0A}));
 }
 
 TEST_F(ConfigWriteTest, EveryDistanceAndPingRateRoundTrips) {
   auto sensor = ReadSensor();
   for (std::uint16_t inches = kMinDistMin; inches <= kMaxDistMax; ++inches) {
-    tsSonarParms sonar = CurrentSlot().Sonar;
+    tsSonarParms sonar = CurrentSlot().Records.Sonar;
     sonar.MinDistS = std::min(inches, kMinDistMax);
     sonar.MaxDistS = std::max(inches, kMaxDistMin);
     sonar.PingRateS = static_cast<std::uint16_t>(200 + 13 * (inches - 1));
@@ -185,7 +185,7 @@ TEST_F(ConfigWriteTest, EveryDistanceAndPingRateRoundTrips) {
     ASSERT_EQ(WriteDevCfg(), 1);
     ASSERT_EQ(ReadDevCfg(), 1);
     sonar.PingRateS -= sonar.PingRateS % 4;
-    EXPECT_EQ(CurrentSlot().Sonar, sonar) << inches << " inches";
+    EXPECT_EQ(CurrentSlot().Records.Sonar, sonar) << inches << " inches";
   }
 }
 
@@ -198,9 +198,9 @@ TEST_F(ConfigWriteTest, AFailureAtAnyReportKeepsEverythingDirtyAndCommitsNothing
       CloseAllDevices();
       auto sensor = ReadSensor();
       const emu::Memory before = sensor->Working();
-      tsSonarParms sonar = CurrentSlot().Sonar;
+      tsSonarParms sonar = CurrentSlot().Records.Sonar;
       sonar.MaxDistS = 50;
-      tsIdleParms idle = CurrentSlot().Idle;
+      tsIdleParms idle = CurrentSlot().Records.Idle;
       idle.PressRateI = 30;
       ASSERT_EQ(SetSonarParms(&sonar), 1);
       ASSERT_EQ(SetIdleParms(&idle), 1);
@@ -222,8 +222,8 @@ TEST_F(ConfigWriteTest, AFailureAtAnyReportKeepsEverythingDirtyAndCommitsNothing
                 (std::vector<std::uint8_t>{0x80, 0x81, 0x82, 0x83, 0x84, 0x85, 0x90}));
       EXPECT_EQ(Sets(*sensor).back().bytes, RequestBytes(0x90, 0x3F));
       ASSERT_EQ(ReadDevCfg(), 1);
-      EXPECT_EQ(CurrentSlot().Sonar.MaxDistS, 50);
-      EXPECT_EQ(CurrentSlot().Idle.PressRateI, 30);
+      EXPECT_EQ(CurrentSlot().Records.Sonar.MaxDistS, 50);
+      EXPECT_EQ(CurrentSlot().Records.Idle.PressRateI, 30);
     }
   }
 }

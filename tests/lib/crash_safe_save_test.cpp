@@ -1,7 +1,9 @@
 // A save interrupted at any of its system calls, by a failure or by the
 // process dying there, leaves the old file or the new one, whole.
 #include <gtest/gtest.h>
+#include <kv7700/last_failure.h>
 #include <kv7700/save_report.h>
+#include <kv7700/template_file.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -189,9 +191,8 @@ TEST_F(CrashSafeSaveTest, ASaveInPlaceThatFailsSaysTheFileMayBeIncomplete) {
     SCOPED_TRACE(c.what);
     Interrupter interrupter(Interrupter::Mode::Fail, c.stop);
     SetFileOutput(&interrupter);
-    EXPECT_EQ(WriteDevCfgToFile(path.c_str()), 0);
+    const SaveReport report = SaveDevCfgToFile(path.c_str());
     SetFileOutput(nullptr);
-    const SaveReport report = GetLastSaveReport();
     EXPECT_FALSE(report.saved);
     EXPECT_TRUE(report.inPlace);
     EXPECT_EQ(report.error, EIO);
@@ -203,10 +204,15 @@ TEST_F(CrashSafeSaveTest, ASaveInPlaceThatFailsSaysTheFileMayBeIncomplete) {
               std::string::npos)
         << message;
     EXPECT_NE(message.find(c.says), std::string::npos) << message;
+    // The sensor's last failure says the same.
+    const LastFailure failure = GetLastFailure();
+    EXPECT_EQ(failure.operation, "WriteDevCfgToFile");
+    EXPECT_EQ(DescribeFailure(failure), "C" + message.substr(1));
   }
-  ASSERT_EQ(WriteDevCfgToFile(path.c_str()), 1);
-  EXPECT_TRUE(GetLastSaveReport().saved);
-  EXPECT_EQ(DescribeSaveFailure(path, GetLastSaveReport()), "");
+  const SaveReport saved = SaveDevCfgToFile(path.c_str());
+  ASSERT_TRUE(saved.saved);
+  EXPECT_EQ(DescribeSaveFailure(path, saved), "");
+  EXPECT_FALSE(GetLastFailure().Failed());
   EXPECT_EQ(ReadWholeFile(folder.File("second name.txt")), ReadWholeFile(path));
 }
 
@@ -258,13 +264,14 @@ TEST_F(CrashSafeSaveTest, AnOwnerAclOrModeANewFileCannotTakeIsKeptByASaveInPlace
     stat(path.c_str(), &before);
     Refuses refuses(c.step, c.error);
     SetFileOutput(&refuses);
-    EXPECT_EQ(WriteDevCfgToFile(path.c_str()), c.saved ? 1 : 0);
+    const SaveReport report = SaveDevCfgToFile(path.c_str());
     SetFileOutput(nullptr);
+    EXPECT_EQ(report.saved, c.saved);
     struct stat after {};
     stat(path.c_str(), &after);
     EXPECT_EQ(after.st_ino, before.st_ino);
     EXPECT_EQ(after.st_uid, 65534u);
-    EXPECT_EQ(GetLastSaveReport().inPlace, c.saved);
+    EXPECT_EQ(report.inPlace, c.saved);
     EXPECT_EQ(ReadWholeFile(path).starts_with("/--- Sonar"), c.saved);
     EXPECT_EQ(folder.Entries(), std::vector<std::string>{"template.txt"});
   }

@@ -130,7 +130,7 @@ TEST_F(DeviceCommandTest, FactoryResetOnFirmware040xClearsTheIdleFlags) {
     EXPECT_EQ(Commands(*sensor), expected);
     EXPECT_EQ(clock.SleptMs(), c.repaired ? 2000u + 1750u + 250u + 1750u : 2000u + 1750u);
     const std::uint16_t flags = c.repaired ? 0 : 3;
-    EXPECT_EQ(CurrentSlot().Idle.FlagsI, flags);
+    EXPECT_EQ(CurrentSlot().Records.Idle.FlagsI, flags);
     EXPECT_EQ(sensor->Working()[5][4], flags);
     EXPECT_EQ(CurrentSlot().IdleDirty, 0u);
     if (c.repaired) {

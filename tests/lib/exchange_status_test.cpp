@@ -48,7 +48,7 @@ class ExchangeStatusTest : public testing::LibraryTest {
     if (setup == Failure::GetRefused) sensor->FailAt(Direction::Get, 1);
     // A record to send, so a write has more to do than its commit.
     CurrentSlot().SonarDirty = 1;
-    CurrentSlot().Sonar = tsSonarParms{0, 200, 40, 14, 36, 10, 2, 0};
+    CurrentSlot().Records.Sonar = tsSonarParms{0, 200, 40, 14, 36, 10, 2, 0};
   }
 };
 

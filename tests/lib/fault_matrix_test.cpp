@@ -146,10 +146,10 @@ class FaultMatrixTest : public testing::LibraryTest {
       EXPECT_EQ(DeviceArrived(path.c_str()), 1);
       EXPECT_EQ(ReadDevCfg(), 1);
       const DeviceSlot slot = CurrentSlot();
-      EXPECT_EQ(SetSonarParms(&slot.Sonar), 1);
-      EXPECT_EQ(SetWalkAwayParms(&slot.WalkAway), 1);
-      EXPECT_EQ(SetWalkUpParms(&slot.WalkUp), 1);
-      EXPECT_EQ(SetIdleParms(&slot.Idle), 1);
+      EXPECT_EQ(SetSonarParms(&slot.Records.Sonar), 1);
+      EXPECT_EQ(SetWalkAwayParms(&slot.Records.WalkAway), 1);
+      EXPECT_EQ(SetWalkUpParms(&slot.Records.WalkUp), 1);
+      EXPECT_EQ(SetIdleParms(&slot.Records.Idle), 1);
       sensor->SetFirmwareVersion(op.firmware + 1);
     }
     sensor->Working() = MakeMemory(2);

@@ -35,8 +35,8 @@ std::shared_ptr<emu::EmulatedSensor> DistinctSensor(int index) {
 // which differ from one bus to the next).
 auto SlotView(const DeviceSlot& slot) {
   return std::make_tuple(slot.FwVersion, slot.DevError, slot.RecordsValid, slot.SonarDirty,
-                         slot.WalkAwayDirty, slot.WalkUpDirty, slot.IdleDirty, slot.Sonar,
-                         slot.WalkAway, slot.WalkUp, slot.Idle);
+                         slot.WalkAwayDirty, slot.WalkUpDirty, slot.IdleDirty, slot.Records.Sonar,
+                         slot.Records.WalkAway, slot.Records.WalkUp, slot.Records.Idle);
 }
 
 struct Outcome {

@@ -48,7 +48,7 @@ TEST_F(RecordTest, SonarRejectsFirstBadFieldAndClampsAll) {
     EXPECT_EQ(SetSonarParms(&record), c.rejectCode == 0);
     EXPECT_EQ(GetDevError(), c.rejectCode ? (kGroupSet | c.rejectCode) : 0u);
     EXPECT_EQ(CurrentSlot().SonarDirty, c.rejectCode == 0 ? 1u : 0u);
-    EXPECT_EQ(CurrentSlot().Sonar, c.rejectCode ? tsSonarParms{} : record);
+    EXPECT_EQ(CurrentSlot().Records.Sonar, c.rejectCode ? tsSonarParms{} : record);
 
     tsSonarParms clamped = record;
     CurrentSlot().DevError = 0;
@@ -87,7 +87,7 @@ struct KeyTraits<tsWalkAwayParms> {
   static int Set(const tsWalkAwayParms* r) { return SetWalkAwayParms(r); }
   static int Get(tsWalkAwayParms* r) { return GetWalkAwayParms(r); }
   static int Check(tsWalkAwayParms* r, std::uint32_t clamp) { return CheckWalkAwayParms(r, clamp); }
-  static tsWalkAwayParms& Cached() { return CurrentSlot().WalkAway; }
+  static tsWalkAwayParms& Cached() { return CurrentSlot().Records.WalkAway; }
   static std::uint32_t& Dirty() { return CurrentSlot().WalkAwayDirty; }
 };
 template <>
@@ -96,7 +96,7 @@ struct KeyTraits<tsWalkUpParms> {
   static int Set(const tsWalkUpParms* r) { return SetWalkUpParms(r); }
   static int Get(tsWalkUpParms* r) { return GetWalkUpParms(r); }
   static int Check(tsWalkUpParms* r, std::uint32_t clamp) { return CheckWalkUpParms(r, clamp); }
-  static tsWalkUpParms& Cached() { return CurrentSlot().WalkUp; }
+  static tsWalkUpParms& Cached() { return CurrentSlot().Records.WalkUp; }
   static std::uint32_t& Dirty() { return CurrentSlot().WalkUpDirty; }
 };
 

@@ -53,10 +53,10 @@ inline std::optional<hid::Report> DataAfter(const emu::EmulatedSensor& sensor,
 // The 48 cached words of a slot in template order: sonar 0..7, walk-away
 // 8..23, walk-up 24..39, idle 40..47.
 inline std::uint16_t& CachedWord(DeviceSlot& slot, std::size_t n) {
-  if (n < 8) return Word(slot.Sonar, n);
-  if (n < 24) return Word(slot.WalkAway, n - 8);
-  if (n < 40) return Word(slot.WalkUp, n - 24);
-  return Word(slot.Idle, n - 40);
+  if (n < 8) return Word(slot.Records.Sonar, n);
+  if (n < 24) return Word(slot.Records.WalkAway, n - 8);
+  if (n < 40) return Word(slot.Records.WalkUp, n - 24);
+  return Word(slot.Records.Idle, n - 40);
 }
 
 }  // namespace kv::testing

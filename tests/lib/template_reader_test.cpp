@@ -38,11 +38,11 @@ class TemplateReaderTest : public TemplateTest {
       c.change(expected);
 
       RecordSet preview;
-      DirtyRecords stored;
+      RecordFlags stored;
       ASSERT_EQ(PreviewDevCfgFmFile(path.c_str(), &preview, &stored), 1);
       ExpectRecords(preview, expected);
-      EXPECT_EQ(stored, (DirtyRecords{c.dirty.sonar != 0, c.dirty.walkAway != 0,
-                                      c.dirty.walkUp != 0, true}));
+      EXPECT_EQ(stored, (RecordFlags{c.dirty.sonar != 0, c.dirty.walkAway != 0, c.dirty.walkUp != 0,
+                                     true}));
       ExpectRecords(CachedRecords(), OrdinaryRecords());
       EXPECT_EQ(CachedDirtyFlags(), (DirtyFlags{0, 0, 0, 0}));
 
@@ -170,7 +170,7 @@ TEST_F(TemplateReaderTest, AFileThatCannotBeReadChangesNothing) {
   }
   EXPECT_EQ(ReadDevCfgFmFile(nullptr), 0);
   RecordSet preview;
-  DirtyRecords stored;
+  RecordFlags stored;
   EXPECT_EQ(PreviewDevCfgFmFile(folder.Path().string().c_str(), &preview, &stored), 0);
   ExpectRecords(CachedRecords(), OrdinaryRecords());
   EXPECT_EQ(CachedDirtyFlags(), (DirtyFlags{0, 0, 0, 0}));

@@ -5,6 +5,7 @@
 #include <grp.h>
 #include <gtest/gtest.h>
 #include <kv7700/save_report.h>
+#include <kv7700/template_file.h>
 #include <pwd.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -43,8 +44,8 @@ SaveResult SaveAs(uid_t uid, gid_t gid, const std::string& path) {
     close(channel[0]);
     SaveResult result;
     if (setgroups(0, nullptr) == 0 && setgid(gid) == 0 && setuid(uid) == 0) {
-      result.returned = WriteDevCfgToFile(path.c_str());
-      result.report = GetLastSaveReport();
+      result.report = SaveDevCfgToFile(path.c_str());
+      result.returned = result.report.saved ? 1 : 0;
     }
     const bool sent = write(channel[1], &result, sizeof result) == sizeof result;
     _exit(sent ? 0 : 1);

@@ -90,7 +90,7 @@ inline void ExpectRecords(const RecordSet& actual, const RecordSet& expected) {
 
 inline RecordSet CachedRecords() {
   const DeviceSlot& slot = CurrentSlot();
-  return RecordSet{slot.Sonar, slot.WalkAway, slot.WalkUp, slot.Idle};
+  return slot.Records;
 }
 
 struct DirtyFlags {
@@ -114,10 +114,7 @@ class TemplateTest : public LibraryTest {
 
   static void Cache(const RecordSet& records, std::uint16_t firmware) {
     DeviceSlot& slot = CurrentSlot();
-    slot.Sonar = records.Sonar;
-    slot.WalkAway = records.WalkAway;
-    slot.WalkUp = records.WalkUp;
-    slot.Idle = records.Idle;
+    slot.Records = records;
     slot.FwVersion = firmware;
     slot.RecordsValid = 1;
     slot.SonarDirty = slot.WalkAwayDirty = slot.WalkUpDirty = slot.IdleDirty = 0;

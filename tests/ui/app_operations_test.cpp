@@ -2,6 +2,9 @@
 // the sensor, and what the pending flags and edit copies say afterwards.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <kv7700/clock.h>
+
+#include <functional>
 
 #include "sheet_fixture.h"
 
@@ -129,6 +132,56 @@ TEST_F(SheetTest, CloneDataMovesOneSensorsConfigurationToAnother) {
   EXPECT_EQ(app.EditWalkAway, saved.walkAway);
   EXPECT_EQ(app.EditWalkUp, saved.walkUp);
   EXPECT_EQ(app.EditIdle, saved.idle);
+}
+
+// Runs the work inline and keeps each piece's announced duration beside the
+// time the sensor's waits took.
+class TimingRunner final : public LibraryRunner {
+ public:
+  explicit TimingRunner(VirtualClock& clock) : clock_(clock) {}
+  void Run(const std::function<void()>& work, const Activity& activity) override {
+    clock_.ResetSlept();
+    work();
+    announced = activity.expectedMs;
+    took = clock_.SleptMs();
+  }
+  std::uint64_t announced = 0;
+  std::uint64_t took = 0;
+
+ private:
+  VirtualClock& clock_;
+};
+
+// The progress strip's share is only as good as the duration announced:
+// each operation announces what the library says its waits take.
+TEST_F(SheetTest, EachOperationAnnouncesTheTimeTheSensorTakes) {
+  Plug(0x0401);
+  Start();
+  TimingRunner timing(clock);
+  app.SetRunner(&timing);
+  const struct {
+    const char* what;
+    std::function<int()> run;
+  } cases[] = {
+      {"refresh", [&] { return app.RefreshConfigFmDev(); }},
+      {"sonar", [&] { return app.PushSonarToDev(); }},
+      {"walk-away", [&] { return app.PushWalkAwayToDev(); }},
+      {"walk-to", [&] { return app.PushWalkUpToDev(); }},
+      {"idle", [&] { return app.PushIdleToDev(); }},
+      {"clone", [&] { return app.SaveCloneData() && app.WriteCloneData(); }},
+      {"restore defaults", [&] { return app.RestoreUserDefaultsAndRefresh(); }},
+      {"range",
+       [&] {
+         RangeInfo range;
+         return app.GetRangeInfo(&range);
+       }},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    EXPECT_EQ(c.run(), 1);
+    EXPECT_EQ(timing.announced, timing.took);
+  }
+  app.SetRunner(&runner);  // the fixture's, for the end of the program
 }
 
 }  // namespace

@@ -1,5 +1,9 @@
 // Configuration template files through the Misc. page: the dialogs, the
 // pages' unapplied edits, restoring with Cancel or Apply, and the failures.
+#include <cerrno>
+#include <cstring>
+#include <string>
+
 #include "lib/template_test_support.h"
 #include "lib_state.h"
 #include "misc_page_fixture.h"
@@ -86,9 +90,9 @@ TEST_F(MiscFileTest, SaveToFileTakesTheEditsNotYetApplied) {
   }
   // The same values wait in the library's cache for the sensor's next write.
   EXPECT_TRUE(sensor->Trace().empty());
-  EXPECT_EQ(CurrentSlot().Sonar.MaxDistS, 42);
+  EXPECT_EQ(CurrentSlot().Records.Sonar.MaxDistS, 42);
   EXPECT_TRUE(CurrentSlot().SonarDirty);
-  EXPECT_EQ(CurrentSlot().WalkAway.Key1CodeWA, 0x0F);
+  EXPECT_EQ(CurrentSlot().Records.WalkAway.Key1CodeWA, 0x0F);
 }
 
 TEST_F(MiscFileTest, RestoreThenCancelLeavesTheSensorAsItWas) {
@@ -117,12 +121,17 @@ TEST_F(MiscFileTest, RestoreThenApplyWritesTheWholeConfiguration) {
 
 TEST_F(MiscFileTest, FileFailuresAreReported) {
   const std::string missing = folder.File("no such folder/config.txt");
+  // A failed save says why and what to do below the message.
+  const std::string saveFailed = "Failed WriteDevCfgToFile!\n\nCould not write '" + missing +
+                                 "': " + std::strerror(ENOENT) +
+                                 ". The folder does not exist: create it first, or choose "
+                                 "another. A file already there is left as it was.";
   const struct {
     bool sensor;
     int button;
-    const char* message;
+    std::string message;
   } cases[] = {
-      {true, M::kIdSaveToFile, "Failed WriteDevCfgToFile!"},
+      {true, M::kIdSaveToFile, saveFailed},
       {true, M::kIdRestoreFromFile, "Failed ReadDevCfgFmFile!"},
       {false, M::kIdSaveToFile, "Failed PushConfigToLib!"},  // nothing loaded to save
   };

@@ -1,6 +1,6 @@
 // What the device table knows beyond the flat operations of kv7700.h: for
-// tools that list sensors, explain an access failure or report what a load
-// stored or would store.
+// tools that list sensors, tell what each one holds and explain an access
+// failure.
 #pragma once
 
 #include <kv7700/kv7700.h>
@@ -34,13 +34,27 @@ std::string GetSensorHolder();
 
 // Which records of the current sensor are stored in the cache and not yet
 // written (WriteDevCfg sends exactly these).
-struct DirtyRecords {
-  bool sonar = false;
-  bool walkAway = false;
-  bool walkUp = false;
-  bool idle = false;
-  bool operator==(const DirtyRecords&) const = default;
+RecordFlags GetDirtyRecords();
+
+// What the device table knows of one open sensor.
+struct SensorInfo {
+  SensorIndex index = 0;
+  std::string path;  // the interface path it was opened by
+  // Its USB identity; both 0 when it cannot be read.
+  std::uint16_t vendorId = 0;
+  std::uint16_t productId = 0;
+  // The firmware version: the device release number until its configuration
+  // is read, then the version the read gave.
+  std::uint16_t firmware = 0;
+  // A configuration read filled its cached records (its Get operations
+  // succeed).
+  bool recordsRead = false;
+  RecordFlags dirty;   // records stored and not yet written
+  std::string holder;  // as GetSensorHolder
 };
-DirtyRecords GetDirtyRecords();
+
+// 1 with `info` filled for open sensor `index`; 0, with `info` left alone,
+// when there is no such sensor.
+int GetSensorInfo(SensorIndex index, SensorInfo* info);
 
 }  // namespace kv

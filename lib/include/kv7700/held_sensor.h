@@ -49,6 +49,6 @@ void CancelSensorWaits();
 // walk record). For comparing what the sensor holds now with an older read.
 // 1 on success; 0 with DevError set (group kGroupRead) and `records` left
 // as it was.
-int ReadRecordsNow(const DirtyRecords& which, RecordSet* records);
+int ReadRecordsNow(const RecordFlags& which, RecordSet* records);
 
 }  // namespace kv

@@ -5,8 +5,36 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <string_view>
 
 namespace kv {
+
+// The four records, in the order of RecordSet, of the template file and of
+// the reports a write sends.
+enum class RecordKind : std::uint8_t { Sonar, WalkAway, WalkUp, Idle };
+inline constexpr std::array<RecordKind, 4> kRecordKinds = {RecordKind::Sonar, RecordKind::WalkAway,
+                                                           RecordKind::WalkUp, RecordKind::Idle};
+
+// What a record is called: its type (the template file's section line),
+// the operations that take it from and give it to the cache, and the word a
+// person knows it by.
+struct RecordNames {
+  std::string_view type;   // "tsSonarParms"
+  std::string_view get;    // "GetSonarParms"
+  std::string_view set;    // "SetSonarParms"
+  std::string_view title;  // "sonar"
+};
+
+inline constexpr std::array<RecordNames, 4> kRecordNames = {{
+    {"tsSonarParms", "GetSonarParms", "SetSonarParms", "sonar"},
+    {"tsWalkAwayParms", "GetWalkAwayParms", "SetWalkAwayParms", "walk-away"},
+    {"tsWalkUpParms", "GetWalkUpParms", "SetWalkUpParms", "walk-to"},
+    {"tsIdleParms", "GetIdleParms", "SetIdleParms", "idle"},
+}};
+
+constexpr const RecordNames& NamesOf(RecordKind record) {
+  return kRecordNames[static_cast<std::size_t>(record)];
+}
 
 struct tsSonarParms {
   std::uint16_t LEDFlagsS = 0;   // bits 0..2 each switch one indicator off
@@ -172,6 +200,66 @@ struct RecordSet {
   tsWalkUpParms WalkUp;
   tsIdleParms Idle;
   bool operator==(const RecordSet&) const = default;
+};
+
+// Whether record `record` of `a` and `b` holds the same words.
+constexpr bool SameRecord(const RecordSet& a, const RecordSet& b, RecordKind record) {
+  switch (record) {
+    case RecordKind::Sonar:
+      return a.Sonar == b.Sonar;
+    case RecordKind::WalkAway:
+      return a.WalkAway == b.WalkAway;
+    case RecordKind::WalkUp:
+      return a.WalkUp == b.WalkUp;
+    case RecordKind::Idle:
+      return a.Idle == b.Idle;
+  }
+  return true;
+}
+
+// One flag per record: which records a sensor holds unwritten, which a load
+// took.
+struct RecordFlags {
+  bool sonar = false;
+  bool walkAway = false;
+  bool walkUp = false;
+  bool idle = false;
+  bool operator==(const RecordFlags&) const = default;
+  constexpr bool Has(RecordKind record) const {
+    switch (record) {
+      case RecordKind::Sonar:
+        return sonar;
+      case RecordKind::WalkAway:
+        return walkAway;
+      case RecordKind::WalkUp:
+        return walkUp;
+      case RecordKind::Idle:
+        return idle;
+    }
+    return false;
+  }
+  constexpr void Mark(RecordKind record) {
+    switch (record) {
+      case RecordKind::Sonar:
+        sonar = true;
+        break;
+      case RecordKind::WalkAway:
+        walkAway = true;
+        break;
+      case RecordKind::WalkUp:
+        walkUp = true;
+        break;
+      case RecordKind::Idle:
+        idle = true;
+        break;
+    }
+  }
+  constexpr bool Any() const { return sonar || walkAway || walkUp || idle; }
+  // The flags of `record` alone.
+  static constexpr RecordFlags Only(RecordKind record) {
+    return {record == RecordKind::Sonar, record == RecordKind::WalkAway,
+            record == RecordKind::WalkUp, record == RecordKind::Idle};
+  }
 };
 
 // A live distance reading (GetRangeInfo).

@@ -16,8 +16,6 @@
 
 namespace kv {
 
-enum class RecordKind : std::uint8_t { Sonar, WalkAway, WalkUp, Idle };
-
 // What a field's value counts.
 enum class FieldUnit : std::uint8_t {
   Flags,  // bit flags, named by the row's `bits`

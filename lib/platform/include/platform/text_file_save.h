@@ -3,25 +3,15 @@
 // replaces the target only once every byte was written and is on the disk.
 #pragma once
 
+#include <kv7700/save_report.h>
+
 #include <filesystem>
 #include <string_view>
 
 namespace kv {
 
-// How a save went, beyond success or failure.
-struct SaveOutcome {
-  int error = 0;  // errno of the step that failed; 0 after a success
-  // The file was written in place: its folder does not let this user make
-  // a new file, or the file has other hard links that a new file would cut
-  // off, or its owner or ACL could not be given to a new file.
-  bool inPlace = false;
-  // The save failed after it had begun to overwrite the file in place: the
-  // file may now be incomplete.
-  bool fileMayBeIncomplete = false;
-  // The new file replaced the old one, but the folder could not be synced,
-  // so a power cut could still bring the old one back.
-  bool replacedNotSynced = false;
-};
+// How a save went, beyond success or failure (`saved` is the caller's to set).
+using SaveOutcome = SaveReport;
 
 // Writes `text` to `path` in text mode, one write per line, following
 // symbolic links (a dangling link's target is created). An existing regular
