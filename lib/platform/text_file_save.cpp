@@ -303,7 +303,11 @@ bool SaveTextFile(const char* name, std::string_view text, SaveOutcome* outcome)
   fs::path path;
   if (!PathFromUtf8(name, &path)) {
     const int error = errno;
-    if (outcome != nullptr) *outcome = SaveOutcome{error};
+    if (outcome != nullptr) {
+      *outcome = {};
+      outcome->saved = false;
+      outcome->error = error;
+    }
     errno = error;
     return false;
   }
