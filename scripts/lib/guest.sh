@@ -11,6 +11,8 @@
 #   guest_run INITRD LOG         # boots, KVM if it works, else TCG; false when
 #                                # the guest never came up
 #   guest_checks_sites SCRIPT... # the checks the scripts hold (their pass sites)
+#   guest_once_sites SCRIPT...   # those of them marked "# once" (run once, where
+#                                # the others run once per transport)
 #   guest_summary_holds LOG N    # the guest's "P passed, F failed" came, with
 #                                # F = 0 and P + F = N
 # Set before sourcing: guest_name (messages), guest_title (the heading),
@@ -121,6 +123,10 @@ guest_run() {
 # stopped running is missed.
 guest_checks_sites() {
   cat "$@" | grep -c 'pass "'
+}
+
+guest_once_sites() {
+  cat "$@" | grep 'pass "' | grep -c '# once$' || true
 }
 
 guest_summary_holds() {

@@ -193,6 +193,13 @@ window_checks() {
 }
 
 note "checks start"
+# The plug-in service's checks, when the .msi was brought (opt-in: see
+# guest_service.sh).
+service=/opt/kv7700/guest_service.sh
+if [ -f $service ]; then
+  . $service
+  service_install
+fi
 for transport in USB uhid; do
   case $transport in
     USB) [ -x /opt/kv7700/kv7700-usb-sensor ] || continue ;;
@@ -200,6 +207,7 @@ for transport in USB uhid; do
   esac
   wine_checks
   window_checks
+  [ -f $service ] && service_checks
 done
 
 /usr/lib/wine/wineserver -k

@@ -32,7 +32,7 @@
 
 namespace {
 
-using kv::uhid::Say;
+using kv::sensor_model::Say;
 
 volatile std::sig_atomic_t g_stop = 0;
 
@@ -49,7 +49,7 @@ void CatchStopSignals() {
   sigaction(SIGTERM, &action, nullptr);
 }
 
-using Options = kv::uhid::SensorOptions;
+using Options = kv::sensor_model::SensorOptions;
 
 std::string Hex(const std::uint8_t* bytes, std::size_t size) {
   std::string text;
@@ -64,20 +64,20 @@ std::string Hex(const std::uint8_t* bytes, std::size_t size) {
 // The node appears while the kernel binds its driver, just after START.
 std::string WaitForNode(const std::string& uniq) {
   for (int attempt = 0; attempt < 300 && !g_stop; ++attempt) {
-    if (std::string node = kv::uhid::FindHidrawNode(uniq); !node.empty()) return node;
+    if (std::string node = kv::sensor_model::FindHidrawNode(uniq); !node.empty()) return node;
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
   }
   return {};
 }
 
-kv::uhid::ReportType TypeOf(std::uint8_t rtype) {
+kv::sensor_model::ReportType TypeOf(std::uint8_t rtype) {
   switch (rtype) {
     case UHID_FEATURE_REPORT:
-      return kv::uhid::ReportType::Feature;
+      return kv::sensor_model::ReportType::Feature;
     case UHID_OUTPUT_REPORT:
-      return kv::uhid::ReportType::Output;
+      return kv::sensor_model::ReportType::Output;
     default:
-      return kv::uhid::ReportType::Input;
+      return kv::sensor_model::ReportType::Input;
   }
 }
 
@@ -91,7 +91,7 @@ int Run(const Options& options) {
   }
   const std::uint16_t vendor = options.vendorGiven ? options.vendor : sensor->VendorId();
   const bool isSensor = kv::hid::IsSensorIdentity(vendor, options.product);
-  kv::uhid::FeatureAnswers answers(*sensor, options.answerBytes);
+  kv::sensor_model::FeatureAnswers answers(*sensor, options.answerBytes);
 
   kv::uhid::DeviceIdentity identity;
   identity.name = isSensor ? "KV7700 virtual sensor" : "Virtual HID device";
@@ -100,9 +100,11 @@ int Run(const Options& options) {
   identity.product = options.product;
   identity.version = sensor->ReleaseNumber();
   int code = 0;
-  std::unique_ptr<kv::uhid::UhidDevice> device = kv::uhid::UhidDevice::Create(
-      identity, isSensor ? kv::uhid::SensorReportDescriptor() : kv::uhid::ForeignReportDescriptor(),
-      &code);
+  std::unique_ptr<kv::uhid::UhidDevice> device =
+      kv::uhid::UhidDevice::Create(identity,
+                                   isSensor ? kv::sensor_model::SensorReportDescriptor()
+                                            : kv::sensor_model::ForeignReportDescriptor(),
+                                   &code);
   if (!device) {
     std::fprintf(stderr,
                  "kv7700-uhid-sensor: cannot create the device on /dev/uhid: %s (it needs root or "
@@ -111,7 +113,7 @@ int Run(const Options& options) {
     return 1;
   }
 
-  kv::uhid::ProtocolWatch watch;
+  kv::sensor_model::ProtocolWatch watch;
   std::string node;
   while (!g_stop) {
     const std::optional<uhid_event> event = device->Next(&code);
@@ -133,7 +135,7 @@ int Run(const Options& options) {
         break;
       case UHID_GET_REPORT: {
         const auto& request = event->u.get_report;
-        kv::uhid::GetAnswer answer;
+        kv::sensor_model::GetAnswer answer;
         if (isSensor) {
           watch.Fetched(kv::GetClock().NowMs());
           answer = answers.Get(request.rnum, TypeOf(request.rtype));
@@ -172,7 +174,7 @@ int Main(int argc, char** argv) {
       "A virtual KV7700 on /dev/uhid, answering with the emulated sensor's firmware; runs until "
       "SIGINT or SIGTERM, which unplugs it"};
   Options options;
-  kv::uhid::SensorOptionParser sensorOptions(app, options);
+  kv::sensor_model::SensorOptionParser sensorOptions(app, options);
   try {
     app.parse(argc, argv);
     sensorOptions.Finish();

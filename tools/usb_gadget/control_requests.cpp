@@ -13,14 +13,14 @@ constexpr std::uint8_t kHidGetProtocol = 0x03;
 constexpr std::uint8_t kHidSetIdle = 0x0A;
 constexpr std::uint8_t kHidSetProtocol = 0x0B;
 
-uhid::ReportType TypeOf(std::uint16_t value) {
+sensor_model::ReportType TypeOf(std::uint16_t value) {
   switch (value >> 8) {
     case 0x03:
-      return uhid::ReportType::Feature;
+      return sensor_model::ReportType::Feature;
     case 0x02:
-      return uhid::ReportType::Output;
+      return sensor_model::ReportType::Output;
     default:
-      return uhid::ReportType::Input;
+      return sensor_model::ReportType::Input;
   }
 }
 
@@ -31,7 +31,7 @@ ControlAnswer Data(std::vector<std::uint8_t> bytes, std::uint16_t length) {
 
 }  // namespace
 
-ControlRequests::ControlRequests(const UsbIdentity& identity, uhid::FeatureAnswers* sensor)
+ControlRequests::ControlRequests(const UsbIdentity& identity, sensor_model::FeatureAnswers* sensor)
     : identity_(identity), sensor_(sensor) {}
 
 ControlAnswer ControlRequests::Descriptor(const ControlRequest& request) const {
@@ -69,7 +69,7 @@ ControlAnswer ControlRequests::Answer(const ControlRequest& request) {
       break;
   }
   if (request.IsGetReport() && sensor_) {
-    const uhid::GetAnswer answer =
+    const sensor_model::GetAnswer answer =
         sensor_->Get(static_cast<std::uint8_t>(request.value & 0xFF), TypeOf(request.value));
     if (!answer.ok || answer.bytes.empty()) return {};
     // usbhid put the report id 0 in front itself; the wire carries the rest.

@@ -43,7 +43,7 @@ struct ControlAnswer {
 class ControlRequests {
  public:
   // `sensor` null: a foreign device, which answers no report request.
-  ControlRequests(const UsbIdentity& identity, uhid::FeatureAnswers* sensor);
+  ControlRequests(const UsbIdentity& identity, sensor_model::FeatureAnswers* sensor);
 
   ControlAnswer Answer(const ControlRequest& request);
   // The data of a SET_REPORT; false when the sensor refused it.
@@ -52,7 +52,7 @@ class ControlRequests {
  private:
   ControlAnswer Descriptor(const ControlRequest& request) const;
   const UsbIdentity& identity_;
-  uhid::FeatureAnswers* sensor_;
+  sensor_model::FeatureAnswers* sensor_;
 };
 
 }  // namespace kv::usb

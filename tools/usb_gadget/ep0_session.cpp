@@ -42,8 +42,9 @@ ControlRequest FromSetup(const usb_ctrlrequest& setup) {
 }  // namespace
 
 Ep0Session::Ep0Session(GadgetfsDevice& device, const UsbIdentity& identity,
-                       ControlRequests& requests, FaultPlan& faults, uhid::ProtocolWatch* watch,
-                       SessionOutput output, std::function<bool()> stopping)
+                       ControlRequests& requests, FaultPlan& faults,
+                       sensor_model::ProtocolWatch* watch, SessionOutput output,
+                       std::function<bool()> stopping)
     : device_(device),
       identity_(identity),
       requests_(requests),

@@ -30,7 +30,7 @@ class Ep0Session {
  public:
   // `watch` null: a foreign device, whose requests are not the sensor's.
   Ep0Session(GadgetfsDevice& device, const UsbIdentity& identity, ControlRequests& requests,
-             FaultPlan& faults, uhid::ProtocolWatch* watch, SessionOutput output,
+             FaultPlan& faults, sensor_model::ProtocolWatch* watch, SessionOutput output,
              std::function<bool()> stopping);
 
   Outcome Handle(const usb_gadgetfs_event& event);
@@ -46,7 +46,7 @@ class Ep0Session {
   const UsbIdentity& identity_;
   ControlRequests& requests_;
   FaultPlan& faults_;
-  uhid::ProtocolWatch* watch_;
+  sensor_model::ProtocolWatch* watch_;
   SessionOutput output_;
   std::function<bool()> stopping_;
 };

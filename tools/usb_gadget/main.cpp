@@ -33,7 +33,7 @@
 
 namespace {
 
-using kv::uhid::Say;
+using kv::sensor_model::Say;
 
 volatile std::sig_atomic_t g_stop = 0;
 volatile std::sig_atomic_t g_arm = 0;
@@ -57,7 +57,7 @@ void CatchSignals() {
   sigaction(SIGUSR1, &action, nullptr);
 }
 
-struct Options : kv::uhid::SensorOptions {
+struct Options : kv::sensor_model::SensorOptions {
   std::vector<kv::usb::Fault> faults;
   std::string gadgetfs = "/dev/gadget";
   std::string controller = "dummy_udc";
@@ -75,8 +75,8 @@ kv::usb::UsbIdentity IdentityOf(std::uint16_t vendor, const Options& options, st
   // The foreign device is a security key: 64-byte reports, no keyboard.
   identity.bootKeyboard = isSensor;
   identity.interruptPacketSize = isSensor ? 8 : 64;
-  identity.reportDescriptor =
-      isSensor ? kv::uhid::SensorReportDescriptor() : kv::uhid::ForeignReportDescriptor();
+  identity.reportDescriptor = isSensor ? kv::sensor_model::SensorReportDescriptor()
+                                       : kv::sensor_model::ForeignReportDescriptor();
   return identity;
 }
 
@@ -109,10 +109,10 @@ int Run(const Options& options) {
   const bool isSensor = kv::hid::IsSensorIdentity(vendor, options.product);
   const kv::usb::UsbIdentity identity =
       IdentityOf(vendor, options, sensor->ReleaseNumber(), isSensor);
-  kv::uhid::FeatureAnswers answers(*sensor, options.answerBytes);
+  kv::sensor_model::FeatureAnswers answers(*sensor, options.answerBytes);
   kv::usb::ControlRequests requests(identity, isSensor ? &answers : nullptr);
   kv::usb::FaultPlan faults(options.faults);
-  kv::uhid::ProtocolWatch watch;
+  kv::sensor_model::ProtocolWatch watch;
 
   RunBeforeHosts();
   std::unique_ptr<kv::usb::GadgetfsDevice> device = kv::usb::GadgetfsDevice::Open(
@@ -141,7 +141,7 @@ int Run(const Options& options) {
       Say(fault ? "armed " + kv::usb::FaultName(*fault) : std::string("no fault left to arm"));
     }
     if (!ready) {
-      const std::string node = kv::uhid::FindHidrawNode(identity.serial);
+      const std::string node = kv::sensor_model::FindHidrawNode(identity.serial);
       if (!node.empty() || Clock::now() > nodeDeadline) {
         Say("ready " + (node.empty() ? std::string("(no hidraw node)") : node));
         ready = true;
@@ -177,7 +177,7 @@ int Main(int argc, char** argv) {
       "SIGINT or SIGTERM, which unplugs it. Each SIGUSR1 arms the next --fault, which the next "
       "GET_REPORT of the feature report meets"};
   Options options;
-  kv::uhid::SensorOptionParser sensorOptions(app, options);
+  kv::sensor_model::SensorOptionParser sensorOptions(app, options);
   std::vector<std::string> faults;
   app.add_option("--fault", faults,
                  "A fault for SIGUSR1 to arm, in the order given: stall (the control pipe "

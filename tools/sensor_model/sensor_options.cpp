@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-namespace kv::uhid {
+namespace kv::sensor_model {
 
 namespace {
 
@@ -54,4 +54,4 @@ void Say(const std::string& line) {
   std::fflush(stdout);
 }
 
-}  // namespace kv::uhid
+}  // namespace kv::sensor_model

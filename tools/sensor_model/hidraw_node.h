@@ -4,11 +4,11 @@
 
 #include <string>
 
-namespace kv::uhid {
+namespace kv::sensor_model {
 
 // "/dev/hidrawN" of the HID device whose HID_UNIQ is `uniq`, or "" when no
 // node carries it (yet). `sysfsClass` is the folder of hidraw nodes.
 std::string FindHidrawNode(const std::string& uniq,
                            const std::string& sysfsClass = "/sys/class/hidraw");
 
-}  // namespace kv::uhid
+}  // namespace kv::sensor_model

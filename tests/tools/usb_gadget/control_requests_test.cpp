@@ -1,10 +1,11 @@
 // The USB sensor's control requests: the feature report crosses the wire
 // without its report id, and requests a sensor has no answer for are stalled
 // rather than handed to the firmware model.
+#include "control_requests.h"
+
 #include <gtest/gtest.h>
 #include <kv7700/clock.h>
 
-#include "control_requests.h"
 #include "hid/emulated/emulated_sensor.h"
 #include "report_descriptor.h"
 
@@ -16,13 +17,13 @@ class ControlRequestsTest : public ::testing::Test {
   void SetUp() override {
     SetClock(&clock);
     identity.serial = "kv7700-usb-42";
-    identity.reportDescriptor = uhid::SensorReportDescriptor();
+    identity.reportDescriptor = sensor_model::SensorReportDescriptor();
   }
   void TearDown() override { SetClock(nullptr); }
 
   VirtualClock clock;
   emu::EmulatedSensor sensor{0x0410};
-  uhid::FeatureAnswers answers{sensor};
+  sensor_model::FeatureAnswers answers{sensor};
   UsbIdentity identity;
   ControlRequests requests{identity, &answers};
 };
@@ -69,7 +70,7 @@ TEST_F(ControlRequestsTest, ReportsTheSensorDoesNotHaveNeverReachItsFirmware) {
     EXPECT_EQ(requests.Answer(request).reply, Reply::Stall) << int(request.request);
   }
 
-  uhid::FeatureAnswers* noSensor = nullptr;
+  sensor_model::FeatureAnswers* noSensor = nullptr;
   ControlRequests foreign(identity, noSensor);
   EXPECT_EQ(foreign.Answer(kGetFeature).reply, Reply::Stall);
   EXPECT_EQ(foreign.Answer(kSetFeature).reply, Reply::Stall);

@@ -3,7 +3,7 @@
 #include <filesystem>
 #include <fstream>
 
-namespace kv::uhid {
+namespace kv::sensor_model {
 
 std::string FindHidrawNode(const std::string& uniq, const std::string& sysfsClass) {
   namespace fs = std::filesystem;
@@ -18,4 +18,4 @@ std::string FindHidrawNode(const std::string& uniq, const std::string& sysfsClas
   return {};
 }
 
-}  // namespace kv::uhid
+}  // namespace kv::sensor_model

@@ -1,5 +1,7 @@
-// The virtual sensor's answers to the kernel: the firmware model's bytes,
+// The virtual sensors' answers to the host: the firmware model's bytes,
 // whole, with the leading report-id byte, and its 250 ms answer delay intact.
+#include "feature_answers.h"
+
 #include <gtest/gtest.h>
 #include <kv7700/clock.h>
 #include <unistd.h>
@@ -8,12 +10,11 @@
 #include <filesystem>
 #include <fstream>
 
-#include "feature_answers.h"
 #include "hid/emulated/emulated_sensor.h"
 #include "hidraw_node.h"
 #include "report_descriptor.h"
 
-namespace kv::uhid {
+namespace kv::sensor_model {
 namespace {
 
 class FeatureAnswersTest : public ::testing::Test {
@@ -149,4 +150,4 @@ TEST(HidrawNodeTest, FindsTheNodeWhoseDeviceCarriesTheUniqueId) {
 }
 
 }  // namespace
-}  // namespace kv::uhid
+}  // namespace kv::sensor_model

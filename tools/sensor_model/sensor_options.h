@@ -10,7 +10,7 @@
 #include <cstdint>
 #include <string>
 
-namespace kv::uhid {
+namespace kv::sensor_model {
 
 struct SensorOptions {
   std::string file;
@@ -41,4 +41,4 @@ class SensorOptionParser {
 // "ready ...".
 void Say(const std::string& line);
 
-}  // namespace kv::uhid
+}  // namespace kv::sensor_model

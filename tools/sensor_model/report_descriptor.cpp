@@ -1,6 +1,6 @@
 #include "report_descriptor.h"
 
-namespace kv::uhid {
+namespace kv::sensor_model {
 
 std::vector<std::uint8_t> SensorReportDescriptor() {
   return {
@@ -59,4 +59,4 @@ std::vector<std::uint8_t> ForeignReportDescriptor() {
   };
 }
 
-}  // namespace kv::uhid
+}  // namespace kv::sensor_model

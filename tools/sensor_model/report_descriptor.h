@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <vector>
 
-namespace kv::uhid {
+namespace kv::sensor_model {
 
 inline constexpr std::size_t kFeatureDataLength = 8;
 
@@ -17,4 +17,4 @@ std::vector<std::uint8_t> SensorReportDescriptor();
 // every open its driver reports is a host opening the hidraw node.
 std::vector<std::uint8_t> ForeignReportDescriptor();
 
-}  // namespace kv::uhid
+}  // namespace kv::sensor_model

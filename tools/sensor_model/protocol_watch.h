@@ -10,7 +10,7 @@
 #include <cstdint>
 #include <string>
 
-namespace kv::uhid {
+namespace kv::sensor_model {
 
 class ProtocolWatch {
  public:
@@ -38,4 +38,4 @@ class ProtocolWatch {
   int busy_ = 0;
 };
 
-}  // namespace kv::uhid
+}  // namespace kv::sensor_model

@@ -1,6 +1,6 @@
 #include "protocol_watch.h"
 
-namespace kv::uhid {
+namespace kv::sensor_model {
 
 namespace {
 
@@ -53,4 +53,4 @@ std::string ProtocolWatch::Summary() const {
          count(busy_, "request while busy", "requests while busy") + ")";
 }
 
-}  // namespace kv::uhid
+}  // namespace kv::sensor_model

@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <vector>
 
-namespace kv::uhid {
+namespace kv::sensor_model {
 
 enum class ReportType { Feature, Output, Input };
 
@@ -33,4 +33,4 @@ class FeatureAnswers {
   std::size_t answerLength_;
 };
 
-}  // namespace kv::uhid
+}  // namespace kv::sensor_model

@@ -8,7 +8,7 @@
 #include <array>
 #include <cstdint>
 
-namespace kv::uhid {
+namespace kv::sensor_model {
 namespace {
 
 void Send(ProtocolWatch& watch, std::uint8_t command, std::uint64_t atMs) {
@@ -55,4 +55,4 @@ TEST(ProtocolWatchTest, ARequestDuringAMemoryCommandsWorkIsCounted) {
 }
 
 }  // namespace
-}  // namespace kv::uhid
+}  // namespace kv::sensor_model

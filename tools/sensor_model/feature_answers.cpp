@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-namespace kv::uhid {
+namespace kv::sensor_model {
 
 namespace {
 
@@ -33,4 +33,4 @@ bool FeatureAnswers::Set(std::uint8_t reportNumber, ReportType type, const std::
   return sensor_.OnSetFeature(report);
 }
 
-}  // namespace kv::uhid
+}  // namespace kv::sensor_model
