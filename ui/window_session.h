@@ -47,7 +47,7 @@ class WindowSession {
   // What a host makes for the run, named in the order Finish takes them
   // down: the plot window (placed beside the sheet's), the simulation panel,
   // the watch that delivers hot-plug events to the sheet, the sheet's window.
-  enum class Part { PlotWindow, Panel, HotPlugWatch, SheetWindow };
+  enum class HostWindow { PlotWindow, Panel, HotPlugWatch, SheetWindow };
 
   // Loads the emulated sensors, checks the library and builds the sheet;
   // feeds the distance plot from the Misc page's readings and passes the
@@ -61,7 +61,7 @@ class WindowSession {
   // owned by no window and, for a start from a terminal, on stderr.
   void Tell(const std::string& text);
   // After the sheet closed: unhooks the listeners, takes the adopted parts
-  // down in the order of Part, then the hot-plug notifier and the plot's
+  // down in the order of HostWindow, then the hot-plug notifier and the plot's
   // feed; closes every sensor, keeps the emulated sensors in their files,
   // gives the platform back. The program's exit status. Runs once; later
   // calls return 0.
@@ -70,7 +70,7 @@ class WindowSession {
   // The session keeps `part` until Finish; a part adopted again replaces
   // (and destroys) the one before. The part, for the host to use meanwhile.
   template <class T>
-  T* Adopt(Part part, std::unique_ptr<T> made) {
+  T* Adopt(HostWindow part, std::unique_ptr<T> made) {
     T* kept = made.get();
     parts_[static_cast<std::size_t>(part)] = std::shared_ptr<T>(std::move(made));
     return kept;
@@ -104,8 +104,9 @@ class WindowSession {
   std::unique_ptr<MonitorHotPlugNotifier> hotPlug_;
   std::unique_ptr<RangePlotFeed> plotFeed_;
   std::function<void()> closed_;
-  static constexpr std::size_t kPartCount = static_cast<std::size_t>(Part::SheetWindow) + 1;
-  std::array<std::shared_ptr<void>, kPartCount> parts_;
+  static constexpr std::size_t kHostWindowCount =
+      static_cast<std::size_t>(HostWindow::SheetWindow) + 1;
+  std::array<std::shared_ptr<void>, kHostWindowCount> parts_;
   WindowHost* host_ = nullptr;
   bool platformInstalled_ = false;
   bool finished_ = false;

@@ -42,12 +42,12 @@ TEST_F(WindowSessionTest, FinishTakesTheHostsWindowsDownInOneOrderBeforeTheSheet
   int status = 0;
   ASSERT_TRUE(session.Start("kv7700-config", runner, host, &status));
   std::vector<std::string> gone;
-  using Part = WindowSession::Part;
+  using HostWindow = WindowSession::HostWindow;
   // Made in the order a host makes them, not the order they go in.
   for (const auto& [part, name] :
-       {std::pair{Part::SheetWindow, "sheet window"},
-        std::pair{Part::HotPlugWatch, "hot-plug watch"}, std::pair{Part::Panel, "panel"},
-        std::pair{Part::PlotWindow, "plot window"}}) {
+       {std::pair{HostWindow::SheetWindow, "sheet window"},
+        std::pair{HostWindow::HotPlugWatch, "hot-plug watch"},
+        std::pair{HostWindow::Panel, "panel"}, std::pair{HostWindow::PlotWindow, "plot window"}}) {
     session.Adopt(part, std::make_unique<Leaving>(name, session, gone));
   }
   EXPECT_TRUE(gone.empty());

@@ -27,19 +27,21 @@ bool Program::Prepare(int* exitStatus) {
   if (!session_.Start(appName, runner_, ownerless_, exitStatus)) {
     return false;
   }
-  using Part = WindowSession::Part;
+  using HostWindow = WindowSession::HostWindow;
   MonitorHotPlugNotifier& hotPlug = session_.HotPlug();
-  hotPlugWatch_ = session_.Adopt(Part::HotPlugWatch, std::make_unique<HotPlugWatch>(hotPlug));
-  window_ = session_.Adopt(Part::SheetWindow, std::make_unique<SheetWindow>(*session_.App().Sheet(),
-                                                                            services_, &hotPlug));
+  hotPlugWatch_ = session_.Adopt(HostWindow::HotPlugWatch, std::make_unique<HotPlugWatch>(hotPlug));
+  window_ =
+      session_.Adopt(HostWindow::SheetWindow,
+                     std::make_unique<SheetWindow>(*session_.App().Sheet(), services_, &hotPlug));
   if (session_.Emulation()) {
-    panel_ = session_.Adopt(Part::Panel, std::make_unique<SimulationPanel>(*session_.Emulation()));
+    panel_ =
+        session_.Adopt(HostWindow::Panel, std::make_unique<SimulationPanel>(*session_.Emulation()));
   }
   // The distance plot opens when auto ranging starts, and from the sheet's
   // context menu (the title bar's menu is the window manager's).
   RangePlotFeed& plotFeed = *session_.PlotFeed();
   plotWindow_ =
-      session_.Adopt(Part::PlotWindow, std::make_unique<RangePlotWindow>(plotFeed.Plot()));
+      session_.Adopt(HostWindow::PlotWindow, std::make_unique<RangePlotWindow>(plotFeed.Plot()));
   plotWindow_->SetSheet(window_);
   plotFeed.SetView(plotWindow_);
   auto* plotAction = new QAction(ToQt(kPlotMenuText), window_);

@@ -75,11 +75,11 @@ bool Program::Prepare(int* exitStatus) {
   if (!session_.Start(appName, runner_, ownerless_, exitStatus)) {
     return false;
   }
-  using Part = WindowSession::Part;
+  using HostWindow = WindowSession::HostWindow;
   // The window registers for device notifications itself; under --simulate
   // the emulated bus sends it the same messages.
   window_ = session_.Adopt(
-      Part::SheetWindow,
+      HostWindow::SheetWindow,
       std::make_unique<SheetWindow>(*session_.App().Sheet(), services_, loop_, nullptr));
   session_.SetClosedListener([this] {
     if (plotWindow_) {
@@ -99,7 +99,7 @@ bool Program::Prepare(int* exitStatus) {
   }
   if (emu::SensorSet* simulation = session_.Emulation()) {
     EmulatedBroadcast* broadcast = session_.Adopt(
-        Part::HotPlugWatch,
+        HostWindow::HotPlugWatch,
         std::make_unique<EmulatedBroadcast>(loop_, session_.HotPlug(), window_->Window()));
     if (!broadcast->Start(&error)) {
       session_.Tell("The emulated sensors' bus could not be watched (system error " +
@@ -107,14 +107,14 @@ bool Program::Prepare(int* exitStatus) {
       *exitStatus = 1;
       return false;
     }
-    session_.Adopt(Part::Panel, std::make_unique<SimulationPanel>(*simulation, loop_))
+    session_.Adopt(HostWindow::Panel, std::make_unique<SimulationPanel>(*simulation, loop_))
         ->Create(window_->Window());
   }
   // The distance plot opens when auto ranging starts, and from the sheet's
   // system menu.
   RangePlotFeed& plotFeed = *session_.PlotFeed();
   plotWindow_ =
-      session_.Adopt(Part::PlotWindow, std::make_unique<RangePlotWindow>(plotFeed.Plot()));
+      session_.Adopt(HostWindow::PlotWindow, std::make_unique<RangePlotWindow>(plotFeed.Plot()));
   if (plotWindow_->Create(window_->Window())) {
     plotFeed.SetView(plotWindow_);
     window_->AddMenuCommand(kPlotMenuEntry, [this] {
