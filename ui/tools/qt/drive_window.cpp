@@ -78,6 +78,20 @@ void TypeAndApply(SheetWindow& window, const QString& minDistance) {
   }
 }
 
+// Prepares the session, shows its sheet and waits up to `waitMs` for the
+// start-up's read; null (with the status) when the start-up ended the program.
+SheetWindow* ShowAndStart(Program& session, int waitMs, int* status) {
+  if (!session.Prepare(status)) {
+    Say("ended at start-up: status %s\n", std::to_string(*status));
+    return nullptr;
+  }
+  SheetWindow& window = *session.Window();
+  window.show();
+  session.StartNow();
+  ProcessEventsUntil([&] { return !window.ProgressShowing(); }, waitMs);
+  return &window;
+}
+
 int RealSensors(const QString& minDistance, int waitMs) {
   Program session(kv::ui::Options{});
   session.Services().SetMessagePresenter([](QWidget*, const kv::ui::MessageRequest& request) {
@@ -86,14 +100,11 @@ int RealSensors(const QString& minDistance, int waitMs) {
                                                             : kv::ui::MessageResult::Ok;
   });
   int status = 0;
-  if (!session.Prepare(&status)) {
-    Say("ended at start-up: status %s\n", std::to_string(status));
+  SheetWindow* shown = ShowAndStart(session, 5000, &status);
+  if (shown == nullptr) {
     return status;
   }
-  SheetWindow& window = *session.Window();
-  window.show();
-  session.StartNow();
-  ProcessEventsUntil([&] { return !window.ProgressShowing(); }, 5000);
+  SheetWindow& window = *shown;
   window.Tabs()->setCurrentIndex(2);
   std::printf("started: sensors %d, caption \"%s\", MinDistance %s\n", kv::GetDeviceCount(),
               Caption(window).c_str(), MinDistance(window).c_str());
@@ -151,14 +162,11 @@ int Compare(const std::string& file, const std::string& answer, const QString& m
                                                             : kv::ui::MessageResult::Ok;
   });
   int status = 0;
-  if (!session.Prepare(&status)) {
-    Say("ended at start-up: status %s\n", std::to_string(status));
+  SheetWindow* shown = ShowAndStart(session, 60000, &status);
+  if (shown == nullptr) {
     return status;
   }
-  SheetWindow& window = *session.Window();
-  window.show();
-  session.StartNow();
-  ProcessEventsUntil([&] { return !window.ProgressShowing(); }, 60000);
+  SheetWindow& window = *shown;
   Say("started: MinDistance %s\n", MinDistance(window));
   std::string line;
   std::getline(std::cin, line);
