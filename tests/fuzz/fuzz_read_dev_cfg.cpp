@@ -104,16 +104,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (result == 1) {
     Require(read.DevError == 0);
     Require(read.RecordsValid == 1);
-    Require(Within(read.Sonar.PingRateS, kPingRateMin, kPingRateMax));
-    Require(Within(read.Sonar.MinDistS, kMinDistMin, kMinDistMax));
-    Require(Within(read.Sonar.MaxDistS, kMaxDistMin, kMaxDistMax));
-    Require(read.Sonar.LEDFlagsS <= 0x7F);
-    Require(read.WalkAway.KeyCountWA <= kKeyCountMax);
-    Require(Within(read.WalkAway.InterKeyDelayWA, kInterKeyDelayMin, kInterKeyDelayMax));
-    Require(read.WalkUp.KeyCountWU <= kKeyCountMax);
-    Require(Within(read.WalkUp.InterKeyDelayWU, kInterKeyDelayMin, kInterKeyDelayMax));
-    Require(state.LastReserved2WU == read.WalkUp.Reserved2WU);
-    Require(state.LastReserved1I == read.Idle.Reserved1I);
+    Require(Within(read.Records.Sonar.PingRateS, kPingRateMin, kPingRateMax));
+    Require(Within(read.Records.Sonar.MinDistS, kMinDistMin, kMinDistMax));
+    Require(Within(read.Records.Sonar.MaxDistS, kMaxDistMin, kMaxDistMax));
+    Require(read.Records.Sonar.LEDFlagsS <= 0x7F);
+    Require(read.Records.WalkAway.KeyCountWA <= kKeyCountMax);
+    Require(Within(read.Records.WalkAway.InterKeyDelayWA, kInterKeyDelayMin, kInterKeyDelayMax));
+    Require(read.Records.WalkUp.KeyCountWU <= kKeyCountMax);
+    Require(Within(read.Records.WalkUp.InterKeyDelayWU, kInterKeyDelayMin, kInterKeyDelayMax));
+    Require(state.LastReserved2WU == read.Records.WalkUp.Reserved2WU);
+    Require(state.LastReserved1I == read.Records.Idle.Reserved1I);
   } else {
     Require((read.DevError & kGroupRead) != 0);
   }

@@ -81,8 +81,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   Require(kv::WriteDevCfgToFile(g_saved.c_str()) == 1, "saving the cache failed");
   CacheValidRecords();
   Require(kv::ReadDevCfgFmFile(g_saved.c_str()) == 1, "the saved file was not read");
-  Require(slot.Records.Sonar == loaded.Sonar && slot.Records.WalkAway == loaded.WalkAway &&
-              slot.Records.WalkUp == loaded.WalkUp && slot.Records.Idle == loaded.Idle,
+  Require(slot.Records.Sonar == loaded.Records.Sonar &&
+              slot.Records.WalkAway == loaded.Records.WalkAway &&
+              slot.Records.WalkUp == loaded.Records.WalkUp &&
+              slot.Records.Idle == loaded.Records.Idle,
           "a saved cache does not read back the same");
   return 0;
 }
