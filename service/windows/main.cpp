@@ -1,10 +1,12 @@
-// kv7700-service.exe: the Windows service "KV7700Apply". It registers for
-// the keyboard interface class's device notifications through its service
-// status handle, takes each KV7700 that arrives (and each present when it
-// starts) one at a time, and has kv7700ctl.exe apply the site template to
-// it. A stop waits for the sensor under way, so none is left half written.
+// kv7700-service.exe: the Windows service "KV7700Apply". It watches the
+// keyboard interface class's arrivals through the library's hot-plug monitor
+// (device notifications to a message-only window, which services may use as
+// well as their status handle; Wine delivers only those to a window), takes
+// each KV7700 that arrives (and each present when it starts) one at a time,
+// and has kv7700ctl.exe apply the site template to it. A stop waits for the
+// sensor under way, so none is left half written.
 #include <kv7700/clock.h>
-#include <kv7700/device_interface_record.h>
+#include <kv7700/native_hid.h>
 #include <kv7700/system_dlls.h>
 #include <kv7700/utf16.h>
 
@@ -16,16 +18,10 @@
 #include "arrival_queue.h"
 #include "plug_in_service.h"
 #include "windows_host.h"
-// windows.h first: dbt.h needs its types.
-#include <dbt.h>
 
 namespace kv::service::windows {
 namespace {
 
-// GUID_DEVINTERFACE_KEYBOARD: hidclass registers each keyboard collection,
-// the sensor's among them, under it.
-constexpr GUID kKeyboardInterfaceClass = {
-    0x884b96c3, 0x56ef, 0x11d1, {0xbc, 0x8c, 0x00, 0xa0, 0xc9, 0x14, 0x05, 0xdd}};
 // What a stop may take: kv7700ctl's own 20 s wait for a busy sensor, then
 // the write and its read-back.
 constexpr DWORD kStopWaitHintMs = 45000;
@@ -54,9 +50,8 @@ void SetState(DWORD state, DWORD exitCode = NO_ERROR, DWORD waitHint = 0) {
   ::SetServiceStatus(g_state.statusHandle, &status);
 }
 
-// Runs on the dispatcher's thread: it must return at once, so arrivals are
-// only queued here.
-DWORD WINAPI Control(DWORD control, DWORD eventType, void* eventData, void* /*context*/) {
+// Runs on the dispatcher's thread: it must return at once.
+DWORD WINAPI Control(DWORD control, DWORD /*eventType*/, void* /*eventData*/, void* /*context*/) {
   switch (control) {
     case SERVICE_CONTROL_STOP:
     case SERVICE_CONTROL_SHUTDOWN:
@@ -65,12 +60,6 @@ DWORD WINAPI Control(DWORD control, DWORD eventType, void* eventData, void* /*co
       ::SetEvent(g_state.stopRequested);
       return NO_ERROR;
     case SERVICE_CONTROL_INTERROGATE:
-      return NO_ERROR;
-    case SERVICE_CONTROL_DEVICEEVENT:
-      if (ArrivalQueue* queue = g_state.queue.load(); queue && eventType == DBT_DEVICEARRIVAL) {
-        const std::string path = hid::DeviceInterfacePath(eventData);
-        if (IsSensorPath(path)) queue->Post(path);
-      }
       return NO_ERROR;
     default:
       return ERROR_CALL_NOT_IMPLEMENTED;
@@ -127,19 +116,15 @@ void WINAPI ServiceMain(DWORD argc, wchar_t** argv) {
   });
   g_state.queue = &queue;
 
-  DEV_BROADCAST_DEVICEINTERFACE_W filter = {};
-  filter.dbcc_size = sizeof filter;
-  filter.dbcc_devicetype = DBT_DEVTYP_DEVICEINTERFACE;
-  filter.dbcc_classguid = kKeyboardInterfaceClass;
-  HDEVNOTIFY notifications =
-      ::RegisterDeviceNotificationW(g_state.statusHandle, &filter, DEVICE_NOTIFY_SERVICE_HANDLE);
-  if (!notifications) {
-    const DWORD error = ::GetLastError();
+  int monitorError = 0;
+  std::unique_ptr<hid::HotPlugMonitor> arrivals = hid::CreateNativeHotPlugMonitor(&monitorError);
+  if (!arrivals) {
+    const auto error = static_cast<DWORD>(monitorError);
     host.Log({EventId::ToolFailed,
               {"RegisterDeviceNotificationW", "sensors plugged in", SystemMessage(error)}});
     g_state.queue = nullptr;
     queue.Stop();
-    SetState(SERVICE_STOPPED, error);
+    SetState(SERVICE_STOPPED, error ? error : ERROR_GEN_FAILURE);
     return;
   }
 
@@ -151,14 +136,34 @@ void WINAPI ServiceMain(DWORD argc, wchar_t** argv) {
   // unchanged), never in neither.
   queue.Post(kPresentSensors);
 
-  ::WaitForSingleObject(g_state.stopRequested, INFINITE);
+  // Until the stop: each sensor that arrives is queued (the monitor's
+  // window thread only collects them).
+  const HANDLE waits[] = {g_state.stopRequested, arrivals->Waitable()};
+  DWORD exitCode = NO_ERROR;
+  for (;;) {
+    const DWORD woken = ::WaitForMultipleObjects(2, waits, FALSE, INFINITE);
+    if (woken == WAIT_OBJECT_0 + 1) {
+      for (const hid::HotPlugEvent& event : arrivals->ReadEvents()) {
+        if (event.kind == hid::HotPlugEvent::Kind::Added && IsSensorPath(event.path)) {
+          queue.Post(event.path);
+        }
+      }
+      continue;
+    }
+    if (woken != WAIT_OBJECT_0) {
+      exitCode = ::GetLastError();
+      host.Log({EventId::ToolFailed,
+                {"WaitForMultipleObjects", "sensors plugged in", SystemMessage(exitCode)}});
+    }
+    break;
+  }
   SetState(SERVICE_STOP_PENDING, NO_ERROR, kStopWaitHintMs);
-  ::UnregisterDeviceNotification(notifications);
+  arrivals.reset();
   g_state.queue = nullptr;
   queue.Stop();  // the sensor under way is finished, the rest dropped
   host.Log({EventId::Stopped, {}});
   ::CloseHandle(g_state.stopRequested);
-  SetState(SERVICE_STOPPED);
+  SetState(SERVICE_STOPPED, exitCode);
 }
 
 }  // namespace
