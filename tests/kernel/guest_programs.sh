@@ -193,8 +193,8 @@ window_checks() {
 }
 
 note "checks start"
-# The plug-in service's checks, when the .msi was brought (opt-in: see
-# guest_service.sh).
+# The plug-in service's checks, when the .msi was brought (all but
+# GUEST_SERVICE_CHECKS=0).
 service=/opt/kv7700/guest_service.sh
 if [ -f $service ]; then
   . $service
