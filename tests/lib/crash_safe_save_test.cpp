@@ -105,6 +105,15 @@ class CrashSafeSaveTest : public TemplateTest {
     waitpid(child, &status, 0);
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   }
+  // A save that only fails (no process dies) runs here: a third of the
+  // runs without a fork each.
+  static int Save(Interrupter* output, const std::string& path, Interrupter::Mode mode) {
+    if (mode != Interrupter::Mode::Fail) return SaveInChild(output, path);
+    SetFileOutput(output);
+    const int saved = WriteDevCfgToFile(path.c_str());
+    SetFileOutput(nullptr);
+    return saved == 1 ? 0 : 1;
+  }
 };
 
 TEST_F(CrashSafeSaveTest, AnInterruptedSaveLeavesTheOldFileOrTheNewOneWhole) {
@@ -151,7 +160,7 @@ TEST_F(CrashSafeSaveTest, AnInterruptedSaveLeavesTheOldFileOrTheNewOneWhole) {
                      std::to_string(stop) + " of " + std::to_string(calls));
         reset();
         Interrupter interrupter(mode, stop);
-        const int status = SaveInChild(&interrupter, path);
+        const int status = Save(&interrupter, path, mode);
         ++runs;
         const std::string now = ReadWholeFile(file);
         const bool isOld = start.old.empty() ? !fs::exists(file) : now == start.old;
