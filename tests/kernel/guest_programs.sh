@@ -109,7 +109,10 @@ wine_checks() {
   unplug $sensor_pid
   wine_lets_go
   mon=/tmp/monitor
-  timeout 180 $wine $exe monitor >$mon 2>&1 &
+  # Stopped below once heard; the limit only bounds a hang. Beside a build
+  # the check's plugs and pulls took more than three minutes, and a limit of
+  # 180 s ended monitor before the plug the check is for.
+  timeout 900 $wine $exe monitor >$mon 2>&1 &
   monitor_pid=$!
   wait_for $mon 600 "watching"
   # Wine registers a window for device notifications on a thread of its own,
