@@ -15,17 +15,23 @@ site=$WINEPREFIX/drive_c/ProgramData/KV7700/site.txt
 events=$WINEPREFIX/drive_c/events.txt
 tab=$(printf '\t')
 svc() { timeout 120 $wine sc "$@" >/dev/null 2>&1; }
-svc_state() { timeout 30 $wine sc query KV7700Apply 2>/dev/null | tr -d '\r' | sed -n 's/^ *STATE *: *[0-9]* *//p'; }
+# The service's state, empty when sc gave no answer: under TCG, with a
+# build beside the guest, one query has taken over 30 s.
+svc_state() { timeout 90 $wine sc query KV7700Apply 2>/dev/null | tr -d '\r' | sed -n 's/^ *STATE *: *[0-9]* *//p'; }
 uptime_s() { cut -d. -f1 /proc/uptime; }
-# Stops the service, waiting up to a minute (a stop waits for the sensor
-# under way); each query is a Wine command of some seconds.
-svc_stop() {
-  svc stop KV7700Apply
-  until_s=$(($(uptime_s) + 60))
-  while [ "$(svc_state)" != STOPPED ]; do
-    [ "$(uptime_s)" -lt $until_s ] || return 1
+# Waits up to $2 seconds for the service to be in state $1 (a stop waits
+# for the sensor under way, a start for the service to report RUNNING);
+# leaves the last state seen in $state.
+svc_wait() {
+  until_s=$(($(uptime_s) + $2))
+  while state=$(svc_state); [ "$state" != "$1" ]; do
+    [ "$(uptime_s)" -lt "$until_s" ] || return 1
     sleep 1
   done
+}
+svc_stop() {
+  svc stop KV7700Apply
+  svc_wait STOPPED 120
 }
 svc_start() {
   rm -f "$events"
@@ -58,7 +64,8 @@ service_install() {
   /usr/lib/wine/wineserver -p >/dev/null 2>&1
   status=0
   timeout 300 $wine msiexec /i 'Z:\opt\kv7700\kv7700.msi' /qn >/dev/null 2>&1 || status=$?
-  state=$(svc_state)
+  svc_wait RUNNING 180
+  state=${state:-"not answering sc query"}
   note "msiexec /i /qn ended with status $status, the service $state"
   if [ $status = 0 ] && [ "$state" = RUNNING ] && [ -d "$(dirname "$site")" ]; then
     pass "[service] msiexec /i /qn installs and starts the service"  # once
